@@ -1,0 +1,81 @@
+// Numbers to text and back, character helpers, and human-readable byte
+// counts and durations. Texts are returned from the calling thread's
+// 10240-byte rotating pool (see circular.h): callers neither free nor keep
+// them beyond a few further calls.
+//
+// The "no value" rule: an unsigned 32-bit 0xFFFFFFFF, or an unsigned 64-bit
+// value with all bits set, means no value and is written "-".
+#ifndef VXB_COMMON_ASCII_H_
+#define VXB_COMMON_ASCII_H_
+
+#include <cstdint>
+
+#include "vxb/common/types.h"
+
+namespace VXB::ASCII {
+
+inline constexpr const char* INVALID_VALUE_REPRESENTATION = "-";
+inline constexpr unsigned POOL_BUFFER_SIZE = 1024;
+inline constexpr unsigned POOL_BUFFERS = 10;
+
+struct SpecialLetter {
+  char Lower;
+  char Upper;
+};
+// The accented letters of the internal set with their capitals, ending with
+// a zero pair.
+extern const SpecialLetter SpecialLetters[8];
+
+const char* ToString(Byte i, bool Hex = false);
+const char* ToString(std::uint32_t i, bool Hex = false);
+const char* ToString(std::int32_t i, bool Hex = false);
+const char* ToString(std::int64_t i, bool Hex = false);
+const char* ToString(std::uint64_t i, bool Hex = false);
+const char* ToStringZPadded(std::int32_t i, unsigned Padding, bool Hex = false);
+const char* ToStringZPadded(std::uint32_t i, unsigned Padding, bool Hex = false);
+// "S\xA1" (Sí in the internal set) or "No".
+const char* ToString(bool b);
+// The control-character name for 0-31 and 127 ("NUL".."US", "DEL");
+// otherwise c itself when printable, else ".".
+const char* ToString(char c);
+
+// 0xFFFFFFFF for "-"; otherwise the decimal value like strtoul, where a
+// value that does not fit 32 bits (or is negative) saturates to 0xFFFFFFFF.
+std::uint32_t FromDecimalUnsigned(const char* s);
+// Hexadecimal like strtoul in base 16 ("0x" accepted); saturates likewise.
+std::uint32_t FromHex(const char* s);
+bool IsNumeric(const char* s, bool Signed = false);
+bool IsHex(const char* s);
+
+// Codes 32..126 and the internal set's accented letters.
+bool IsPrintable(char c);
+// ASCII letters in upper case, digits kept, anything else '_', cut to 99
+// characters. Uses a process-wide ring of 20 buffers.
+const char* ToIdentifier(const char* s);
+// Size bytes of the calling thread's pool; a request larger than the pool is
+// cut to the pool's size (never null).
+char* GetBuffer(unsigned Size);
+
+// A byte count for people: "5 bytes", "1.5KB", "2MB", "3.25GB".
+class Bytes {
+ public:
+  explicit Bytes(std::uint64_t n) : n_(n) {}
+  const char* ToString() const;
+
+ private:
+  std::uint64_t n_;
+};
+
+// A duration for people: "1500ms", "2s 500ms", "1h 2m 3s 4ms".
+class Milliseconds {
+ public:
+  explicit Milliseconds(std::uint64_t n) : n_(n) {}
+  const char* ToString() const;
+
+ private:
+  std::uint64_t n_;
+};
+
+}  // namespace VXB::ASCII
+
+#endif  // VXB_COMMON_ASCII_H_
