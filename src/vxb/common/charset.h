@@ -1,6 +1,12 @@
 // Character sets and entity modes of the system's text. Every text inside
 // the system is kept in one single-byte set, CP437 (treated with the layout
-// of code page 850); other sets appear only at the edges.
+// of code page 850); other sets appear only at the edges, where these
+// conversions turn request bytes into the internal set and printed pieces
+// into the answer's set with the escaping of the document's format.
+//
+// Thread safety: everything here works on constant tables and the caller's
+// buffers; any thread may call it. Failures are recorded in the calling
+// thread's error record.
 #ifndef VXB_COMMON_CHARSET_H_
 #define VXB_COMMON_CHARSET_H_
 
@@ -20,6 +26,105 @@ enum Entities : unsigned {
   JSON_ENTITIES = 3,
   MAX_ENTITIES = 4,
 };
+
+// Names.
+
+// "NO CHARSET", "CP437", "UTF-8", "ISO-8859-1"; "UNKNOWN" for other values.
+const char* ToString(Charsets c);
+// Ignoring letter case: "UTF-8"/"UTF8" -> UTF8; "ISO-8859-1", "Latin1",
+// "CP819", "IBM819", "ISO-8859-15", "windows-1252" -> LATIN1; "437",
+// "CP437", "IBM437" -> CP437. Anything else (or null) sets NO_CHARSET and
+// returns false.
+bool FromString(const char* s, Charsets& c);
+
+// Entities.
+
+// The character that opens / closes an entity in mode e ('&' / ';' for HTML
+// and XML, '\\' / none for JSON); 0 for none.
+char GetEntityBeginChar(Entities e);
+char GetEntityEndChar(Entities e);
+// The text that replaces the internal character c on output in mode e, or
+// null when c is written as it is.
+//   HTML: tab "&#09;", LF "&#10;", CR "&#13;", '"' "&quot;", '&' "&amp;",
+//         '<' "&lt;", '>' "&gt;".
+//   XML:  '"' "&quot;", '&' "&amp;", '\'' "&apos;", '<' "&lt;", '>' "&gt;".
+//   JSON: '"' -> backslash quote, backslash -> two backslashes.
+const char* GetEscape(char c, Entities e);
+// Decodes the entity text s (the characters between the begin and the end
+// character, e.g. "amp", "#233", "#x41") into an internal character.
+// Names match whole and case-sensitively ("ampersand" is not "amp").
+// Numeric references are decimal, or hexadecimal after "#x"/"#X"; every
+// character after the prefix must be a digit; the value is a Latin-1 code
+// from 1 to 255 (0 and larger values, however many digits, are not
+// decodable) and is turned into the internal set. In JSON mode the text is
+// a single quotation mark or backslash, standing for itself. False when s
+// is not decodable; c is then unchanged.
+bool FromEntity(const char* s, char& c, Entities e);
+
+// Character conversions.
+
+// c is 0x80 or above (part of a multi-byte UTF-8 sequence).
+bool IsUTF8Multibyte(char c);
+// c is 0xC2 or 0xC3: the lead byte of a Latin-1 character in UTF-8.
+bool IsUTF8Latin1(char c);
+// The internal character of the UTF-8 pair c1 c2. False when c1 is not 0xC2
+// or 0xC3, or c2 is not a continuation byte (0x80..0xBF; a zero is not).
+bool FromUTF8Multibyte(char c1, char c2, char& result);
+// c = the internal character of the Latin-1 byte c1; always true.
+bool FromLatin1(char c1, char& c);
+// c = the Latin-1 byte of the internal character c1; always true.
+bool ToLatin1(char c1, char& c);
+
+// String conversions.
+//
+// Each converts the zero-terminated s1 into s2, a buffer of Size bytes
+// including the terminator, and returns the number of bytes written before
+// the terminator. When the converted text does not fit in Size - 1 bytes,
+// or the character set is unknown, nothing is kept: s2 becomes "" (when
+// Size > 0), IO_PARAM_ERROR is recorded and the result is CONVERSION_FAILED.
+// No byte is ever written at or beyond s2 + Size. A null s1 is taken as "".
+//
+// Output escaping by e applies to ToLatin1, ToUTF8, Latin1ToUTF8 and to
+// ToCharset towards UTF8 or LATIN1. Input conversions (FromLatin1,
+// FromUTF8, UTF8ToLatin1, FromCharset) never decode entities: that is the
+// character reader's work; their e is accepted and ignored.
+//
+// UTF-8 input: a byte below 0x80 is taken as Latin-1; a lead byte 0xC2 or
+// 0xC3 followed by a continuation byte forms one Latin-1 character; any
+// other byte of 0x80 or above, and a lead byte not followed by a
+// continuation byte, gives one '?' (the byte after such a lead byte is then
+// read on its own, so a quote or bracket after it is kept).
+inline constexpr unsigned CONVERSION_FAILED = 0xFFFFFFFFu;
+
+unsigned ToLatin1(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
+unsigned FromLatin1(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
+// Bytes below 0x80 are copied (unless escaped); others are turned into
+// Latin-1 and written in UTF-8 (one byte below 0x80, else two).
+unsigned ToUTF8(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
+unsigned Latin1ToUTF8(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
+unsigned FromUTF8(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
+unsigned UTF8ToLatin1(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
+// From the internal set to c: UTF8 -> ToUTF8, LATIN1 -> ToLatin1,
+// NO_CHARSET and CP437 -> a plain copy without escaping.
+unsigned ToCharset(const char* s1, char* s2, unsigned Size, Charsets c, Entities e = NO_ENTITIES);
+// From c to the internal set: UTF8 -> FromUTF8, LATIN1 -> FromLatin1,
+// NO_CHARSET and CP437 -> a plain copy.
+unsigned FromCharset(const char* s1, char* s2, unsigned Size, Charsets c, Entities e = NO_ENTITIES);
+
+// Piecewise conversion, for texts of any length: converts from the start of
+// the zero-terminated Source as many whole characters as fit in Size bytes
+// of Out (no terminator is written) and tells how many source bytes were
+// read and how many output bytes written. The output of one character (a
+// UTF-8 pair, an escape) is never split. Read < strlen(Source) means the
+// rest did not fit; call again from Source + Read. An unknown character set
+// reads and writes nothing.
+struct PartialConversion {
+  unsigned Read = 0;
+  unsigned Written = 0;
+};
+PartialConversion ToCharsetPartially(const char* Source, char* Out, unsigned Size, Charsets c,
+                                     Entities e);
+PartialConversion FromCharsetPartially(const char* Source, char* Out, unsigned Size, Charsets c);
 
 }  // namespace VXB::ASCII
 

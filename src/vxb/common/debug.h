@@ -187,7 +187,10 @@ class Debugger {
   void SetID(const char* Format, ...) VXB_PRINTF_FORMAT(2, 3);
   const char* GetID() const { return id_; }
   Modules GetModule() const { return module_; }
-  void SetModule(Modules m) { module_ = static_cast<std::uint8_t>(m); }
+  // A number from MAX_MODULE_ID up is kept as MAX_MODULE_ID: never enabled.
+  void SetModule(Modules m) {
+    module_ = static_cast<std::uint8_t>(m < MAX_MODULE_ID ? m : MAX_MODULE_ID);
+  }
   void Enable() { enabled_.store(true); }
   void Disable() { enabled_.store(false); }
   // The own switch is on and Control::Enabled(module).

@@ -57,7 +57,13 @@ int close(int Handle);
 int access(const char* Name, AccessModes Mode, FileSystems fs);
 // Modification time in nanoseconds since 1970-01-01 UTC.
 int getmodtime(const char* Name, std::int64_t& Time, FileSystems fs);
+// Sets the modification (and access) time of an open file, in nanoseconds
+// since 1970-01-01 UTC.
+int setmodtime(int Handle, std::int64_t Time);
 char* getcwd(char* Buffer, unsigned Size);
+// Renames (moving over an existing target) and deletes files; 0 on success.
+int rename(const char* From, const char* To, FileSystems fs);
+int remove(const char* Name, FileSystems fs);
 // The path up to and including its last '/' or '\\' (in the calling thread's
 // path buffer); the empty text when there is none; an empty path unchanged.
 const char* dirname(const char* Path);
@@ -94,6 +100,9 @@ class File {
   // Modification time of the open file in nanoseconds since the epoch; 0
   // when unknown.
   std::int64_t modtime();
+  // Sets the modification time of the open file (nanoseconds since the
+  // epoch).
+  bool setmodtime(std::int64_t Time);
   // No debug lines from this file's operations (see FileSystem::open).
   void SetQuiet(bool Quiet) { quiet_ = Quiet; }
 

@@ -16,6 +16,8 @@ namespace VXB {
 
 namespace Types {
 using Byte = std::uint8_t;
+using uint8 = std::uint8_t;
+using uint16 = std::uint16_t;
 using int32 = std::int32_t;
 using uint32 = std::uint32_t;
 using int64 = std::int64_t;

@@ -1,0 +1,423 @@
+// Character-set names, entity escaping and decoding, and the string
+// conversions between the internal set, Latin-1 and UTF-8.
+#include "vxb/common/charset.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "vxb/common/charset_tables.h"
+#include "vxb/common/error.h"
+
+namespace VXB::ASCII {
+namespace {
+
+constexpr Byte UTF8_LATIN1_LEAD_LOW = 0xC2;
+constexpr Byte UTF8_LATIN1_LEAD_HIGH = 0xC3;
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char ca = static_cast<unsigned char>(*a);
+    unsigned char cb = static_cast<unsigned char>(*b);
+    if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 'a' + 'A');
+    if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 'a' + 'A');
+    if (ca != cb) return false;
+    if (ca == 0) return true;
+  }
+}
+
+struct NamedCharset {
+  const char* Name;
+  Charsets Charset;
+};
+
+constexpr NamedCharset CHARSET_NAMES[] = {
+    {"UTF-8", UTF8},   {"UTF8", UTF8},     {"ISO-8859-1", LATIN1},  {"Latin1", LATIN1},
+    {"CP819", LATIN1}, {"IBM819", LATIN1}, {"ISO-8859-15", LATIN1}, {"windows-1252", LATIN1},
+    {"437", CP437},    {"CP437", CP437},   {"IBM437", CP437},
+};
+
+struct EntityConversion {
+  char Char;
+  const char* Entity;
+};
+
+constexpr EntityConversion HTML_TABLE[] = {
+    {'&', "amp"},  {'>', "gt"},   {'<', "lt"},   {'"', "quot"},
+    {'\t', "#09"}, {'\n', "#10"}, {'\r', "#13"},
+};
+constexpr EntityConversion XML_TABLE[] = {
+    {'&', "amp"}, {'>', "gt"}, {'<', "lt"}, {'"', "quot"}, {'\'', "apos"},
+};
+
+// Output escapes, by internal character.
+const char* HtmlEscape(char c) {
+  switch (c) {
+    case '\t':
+      return "&#09;";
+    case '\n':
+      return "&#10;";
+    case '\r':
+      return "&#13;";
+    case '"':
+      return "&quot;";
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    default:
+      return nullptr;
+  }
+}
+
+const char* XmlEscape(char c) {
+  switch (c) {
+    case '"':
+      return "&quot;";
+    case '&':
+      return "&amp;";
+    case '\'':
+      return "&apos;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    default:
+      return nullptr;
+  }
+}
+
+const char* JsonEscape(char c) {
+  switch (c) {
+    case '"':
+      return "\\\"";
+    case '\\':
+      return "\\\\";
+    default:
+      return nullptr;
+  }
+}
+
+int DigitValue(char c, unsigned base) {
+  int v = -1;
+  if (c >= '0' && c <= '9')
+    v = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    v = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    v = c - 'A' + 10;
+  return v >= 0 && static_cast<unsigned>(v) < base ? v : -1;
+}
+
+// "#233", "#x41": the Latin-1 code 1..255, or -1. The value stops growing
+// once it passes 255, so no number of digits can wrap it around.
+int NumericReference(const char* s) {
+  if (*s != '#') return -1;
+  ++s;
+  unsigned base = 10;
+  if (*s == 'x' || *s == 'X') {
+    base = 16;
+    ++s;
+  }
+  if (*s == 0) return -1;
+  unsigned value = 0;
+  for (; *s != 0; ++s) {
+    int d = DigitValue(*s, base);
+    if (d < 0) return -1;
+    value = value * base + static_cast<unsigned>(d);
+    if (value > 255) return -1;
+  }
+  return value == 0 ? -1 : static_cast<int>(value);
+}
+
+bool FromEntityTable(const char* s, char& c, const EntityConversion* table, unsigned n) {
+  for (unsigned i = 0; i < n; ++i) {
+    if (std::strcmp(s, table[i].Entity) == 0) {
+      c = table[i].Char;
+      return true;
+    }
+  }
+  int value = NumericReference(s);
+  if (value < 0) return false;
+  c = InternalOfLatin1(static_cast<char>(value));
+  return true;
+}
+
+// One Latin-1 value written in UTF-8 into out (room for 2); returns the
+// count.
+unsigned EncodeUTF8(Byte v, char* out) {
+  if (v < 0x80) {
+    out[0] = static_cast<char>(v);
+    return 1;
+  }
+  out[0] = static_cast<char>(0xC0 + v / 64);
+  out[1] = static_cast<char>(0x80 + v % 64);
+  return 2;
+}
+
+bool IsContinuation(Byte b) { return b >= 0x80 && b <= 0xBF; }
+
+// Decodes one character at p (p[0] != 0) into a Latin-1 value; '?' for a
+// bad byte. Returns the source bytes used: 2 only for a complete pair, so
+// the byte after a broken lead byte is decoded on its own.
+unsigned DecodeUTF8(const Byte* p, Byte& value) {
+  Byte b = p[0];
+  if (b < 0x80) {
+    value = b;
+    return 1;
+  }
+  if ((b == UTF8_LATIN1_LEAD_LOW || b == UTF8_LATIN1_LEAD_HIGH) && IsContinuation(p[1])) {
+    value = static_cast<Byte>((b * 64u + (p[1] & 0x3Fu)) % 256u);
+    return 2;
+  }
+  value = '?';
+  return 1;
+}
+
+enum class Kind {
+  COPY,
+  INTERNAL_TO_LATIN1,
+  LATIN1_TO_INTERNAL,
+  INTERNAL_TO_UTF8,
+  LATIN1_TO_UTF8,
+  UTF8_TO_INTERNAL,
+  UTF8_TO_LATIN1,
+};
+
+PartialConversion Convert(Kind k, const char* source, char* out, unsigned size, Entities e) {
+  PartialConversion p;
+  if (source == nullptr) return p;
+  const Byte* s = reinterpret_cast<const Byte*>(source);
+  while (s[p.Read] != 0) {
+    Byte b = s[p.Read];
+    char piece[2];
+    const char* text = piece;
+    unsigned length = 1;
+    unsigned used = 1;
+    const char* escape = nullptr;
+    if (k == Kind::INTERNAL_TO_LATIN1 || k == Kind::INTERNAL_TO_UTF8 || k == Kind::LATIN1_TO_UTF8) {
+      escape = GetEscape(static_cast<char>(b), e);
+    }
+    if (escape != nullptr) {
+      text = escape;
+      length = static_cast<unsigned>(std::strlen(escape));
+    } else {
+      Byte v = 0;
+      switch (k) {
+        case Kind::COPY:
+          piece[0] = static_cast<char>(b);
+          break;
+        case Kind::INTERNAL_TO_LATIN1:
+          piece[0] = static_cast<char>(Latin1ByCP437[b]);
+          break;
+        case Kind::LATIN1_TO_INTERNAL:
+          piece[0] = static_cast<char>(CP437ByLatin1[b]);
+          break;
+        case Kind::INTERNAL_TO_UTF8:
+          length = EncodeUTF8(b < 0x80 ? b : Latin1ByCP437[b], piece);
+          break;
+        case Kind::LATIN1_TO_UTF8:
+          length = EncodeUTF8(b, piece);
+          break;
+        case Kind::UTF8_TO_INTERNAL:
+          used = DecodeUTF8(s + p.Read, v);
+          piece[0] = static_cast<char>(CP437ByLatin1[v]);
+          break;
+        case Kind::UTF8_TO_LATIN1:
+          used = DecodeUTF8(s + p.Read, v);
+          piece[0] = static_cast<char>(v);
+          break;
+      }
+    }
+    if (length > size - p.Written) break;
+    std::memcpy(out + p.Written, text, length);
+    p.Written += length;
+    p.Read += used;
+  }
+  return p;
+}
+
+// A whole conversion into a terminated buffer, or CONVERSION_FAILED.
+unsigned ConvertAll(Kind k, const char* s1, char* s2, unsigned Size, Entities e, const char* name) {
+  if (s2 == nullptr || Size == 0) {
+    VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR, "%s: no output buffer", name);
+    return CONVERSION_FAILED;
+  }
+  if (s1 == nullptr) s1 = "";
+  PartialConversion p = Convert(k, s1, s2, Size - 1, e);
+  if (s1[p.Read] != 0) {
+    s2[0] = 0;
+    VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR,
+                               "%s: converted text does not fit in %u bytes", name, Size);
+    return CONVERSION_FAILED;
+  }
+  s2[p.Written] = 0;
+  return p.Written;
+}
+
+unsigned UnknownCharset(char* s2, unsigned Size, Charsets c, const char* name) {
+  if (s2 != nullptr && Size > 0) s2[0] = 0;
+  VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR, "%s: unknown character set %u", name,
+                             static_cast<unsigned>(c));
+  return CONVERSION_FAILED;
+}
+
+bool KnownCharset(Charsets c) { return c == NO_CHARSET || c == CP437 || c == UTF8 || c == LATIN1; }
+
+Kind ToKind(Charsets c) {
+  return c == UTF8 ? Kind::INTERNAL_TO_UTF8 : c == LATIN1 ? Kind::INTERNAL_TO_LATIN1 : Kind::COPY;
+}
+
+Kind FromKind(Charsets c) {
+  return c == UTF8 ? Kind::UTF8_TO_INTERNAL : c == LATIN1 ? Kind::LATIN1_TO_INTERNAL : Kind::COPY;
+}
+
+}  // namespace
+
+const char* ToString(Charsets c) {
+  switch (c) {
+    case NO_CHARSET:
+      return "NO CHARSET";
+    case CP437:
+      return "CP437";
+    case UTF8:
+      return "UTF-8";
+    case LATIN1:
+      return "ISO-8859-1";
+  }
+  return "UNKNOWN";
+}
+
+bool FromString(const char* s, Charsets& c) {
+  if (s != nullptr) {
+    for (const NamedCharset& n : CHARSET_NAMES) {
+      if (EqualsIgnoringCase(s, n.Name)) {
+        c = n.Charset;
+        return true;
+      }
+    }
+  }
+  c = NO_CHARSET;
+  return false;
+}
+
+char GetEntityBeginChar(Entities e) {
+  switch (e) {
+    case HTML_ENTITIES:
+    case XML_ENTITIES:
+      return '&';
+    case JSON_ENTITIES:
+      return '\\';
+    default:
+      return 0;
+  }
+}
+
+char GetEntityEndChar(Entities e) { return e == HTML_ENTITIES || e == XML_ENTITIES ? ';' : 0; }
+
+const char* GetEscape(char c, Entities e) {
+  switch (e) {
+    case HTML_ENTITIES:
+      return HtmlEscape(c);
+    case XML_ENTITIES:
+      return XmlEscape(c);
+    case JSON_ENTITIES:
+      return JsonEscape(c);
+    default:
+      return nullptr;
+  }
+}
+
+bool FromEntity(const char* s, char& c, Entities e) {
+  if (s == nullptr) return false;
+  switch (e) {
+    case HTML_ENTITIES:
+      return FromEntityTable(s, c, HTML_TABLE, sizeof(HTML_TABLE) / sizeof(HTML_TABLE[0]));
+    case XML_ENTITIES:
+      return FromEntityTable(s, c, XML_TABLE, sizeof(XML_TABLE) / sizeof(XML_TABLE[0]));
+    case JSON_ENTITIES:
+      if ((s[0] == '"' || s[0] == '\\') && s[1] == 0) {
+        c = s[0];
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool IsUTF8Multibyte(char c) { return static_cast<Byte>(c) >= 0x80; }
+
+bool IsUTF8Latin1(char c) {
+  Byte b = static_cast<Byte>(c);
+  return b == UTF8_LATIN1_LEAD_LOW || b == UTF8_LATIN1_LEAD_HIGH;
+}
+
+bool FromUTF8Multibyte(char c1, char c2, char& result) {
+  if (!IsUTF8Latin1(c1) || !IsContinuation(static_cast<Byte>(c2))) return false;
+  const Byte pair[3] = {static_cast<Byte>(c1), static_cast<Byte>(c2), 0};
+  Byte v = 0;
+  DecodeUTF8(pair, v);
+  result = InternalOfLatin1(static_cast<char>(v));
+  return true;
+}
+
+bool FromLatin1(char c1, char& c) {
+  c = InternalOfLatin1(c1);
+  return true;
+}
+
+bool ToLatin1(char c1, char& c) {
+  c = Latin1Of(c1);
+  return true;
+}
+
+unsigned ToLatin1(const char* s1, char* s2, unsigned Size, Entities e) {
+  return ConvertAll(Kind::INTERNAL_TO_LATIN1, s1, s2, Size, e, "ToLatin1");
+}
+
+unsigned FromLatin1(const char* s1, char* s2, unsigned Size, Entities) {
+  return ConvertAll(Kind::LATIN1_TO_INTERNAL, s1, s2, Size, NO_ENTITIES, "FromLatin1");
+}
+
+unsigned ToUTF8(const char* s1, char* s2, unsigned Size, Entities e) {
+  return ConvertAll(Kind::INTERNAL_TO_UTF8, s1, s2, Size, e, "ToUTF8");
+}
+
+unsigned Latin1ToUTF8(const char* s1, char* s2, unsigned Size, Entities e) {
+  return ConvertAll(Kind::LATIN1_TO_UTF8, s1, s2, Size, e, "Latin1ToUTF8");
+}
+
+unsigned FromUTF8(const char* s1, char* s2, unsigned Size, Entities) {
+  return ConvertAll(Kind::UTF8_TO_INTERNAL, s1, s2, Size, NO_ENTITIES, "FromUTF8");
+}
+
+unsigned UTF8ToLatin1(const char* s1, char* s2, unsigned Size, Entities) {
+  return ConvertAll(Kind::UTF8_TO_LATIN1, s1, s2, Size, NO_ENTITIES, "UTF8ToLatin1");
+}
+
+unsigned ToCharset(const char* s1, char* s2, unsigned Size, Charsets c, Entities e) {
+  if (!KnownCharset(c)) return UnknownCharset(s2, Size, c, "ToCharset");
+  Kind k = ToKind(c);
+  return ConvertAll(k, s1, s2, Size, k == Kind::COPY ? NO_ENTITIES : e, "ToCharset");
+}
+
+unsigned FromCharset(const char* s1, char* s2, unsigned Size, Charsets c, Entities) {
+  if (!KnownCharset(c)) return UnknownCharset(s2, Size, c, "FromCharset");
+  return ConvertAll(FromKind(c), s1, s2, Size, NO_ENTITIES, "FromCharset");
+}
+
+PartialConversion ToCharsetPartially(const char* Source, char* Out, unsigned Size, Charsets c,
+                                     Entities e) {
+  if (!KnownCharset(c) || Out == nullptr) return {};
+  Kind k = ToKind(c);
+  return Convert(k, Source, Out, Size, k == Kind::COPY ? NO_ENTITIES : e);
+}
+
+PartialConversion FromCharsetPartially(const char* Source, char* Out, unsigned Size, Charsets c) {
+  if (!KnownCharset(c) || Out == nullptr) return {};
+  return Convert(FromKind(c), Source, Out, Size, NO_ENTITIES);
+}
+
+}  // namespace VXB::ASCII

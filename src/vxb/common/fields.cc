@@ -1,0 +1,329 @@
+#include "vxb/common/fields.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "vxb/common/circular.h"
+
+namespace VXB {
+
+namespace {
+
+using FieldPool = CircularChars<Fields::RING_BUFFER_SIZE, Fields::RING_BUFFERS>;
+
+// The calling thread's pool of field texts. Trivially destructible, so its
+// storage stays usable for the whole life of the thread.
+FieldPool& ThreadPool() {
+  static thread_local FieldPool pool;
+  return pool;
+}
+
+// Takes a pool piece for Size bytes plus a terminator (cut to what the pool
+// can hold), copies the bytes and terminates them. Size returns the count
+// copied.
+char* CopyToPool(const Byte* Data, unsigned& Size) {
+  std::size_t want = std::size_t{Size} + 1;
+  char* p = ThreadPool().GetBufAtMost(want);
+  Size = static_cast<unsigned>(want - 1);
+  if (Size > 0) std::memcpy(p, Data, Size);
+  p[Size] = '\0';
+  return p;
+}
+
+}  // namespace
+
+Fields::Fields(const char* s)
+    : const_source_(reinterpret_cast<const Byte*>(s)),
+      source_size_(s != nullptr ? static_cast<std::uint32_t>(std::strlen(s)) : 0) {}
+
+Fields::Fields(const Fields& o) { CopyFrom(o); }
+
+Fields& Fields::operator=(const Fields& o) {
+  if (this != &o) CopyFrom(o);
+  return *this;
+}
+
+Fields::~Fields() = default;
+
+void Fields::CopyFrom(const Fields& o) {
+  const_source_ = o.const_source_;
+  source_size_ = o.source_size_;
+  used_ = o.used_;
+  field_boundaries_ = o.field_boundaries_;
+  if (o.custom_source_ != nullptr) {
+    custom_source_ = std::make_unique<Byte[]>(o.source_size_);
+    std::memcpy(custom_source_.get(), o.custom_source_.get(), o.source_size_);
+  } else {
+    custom_source_.reset();
+  }
+}
+
+const Byte* Fields::CurrentText() const {
+  return custom_source_ != nullptr ? custom_source_.get() : const_source_;
+}
+
+unsigned Fields::CurrentSize() const {
+  if (custom_source_ != nullptr) return used_;
+  return const_source_ != nullptr ? source_size_ : 0;
+}
+
+const char* Fields::ToString() const {
+  const Byte* text = CurrentText();
+  return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+}
+
+const Byte* Fields::GetBinary(unsigned& Size) const {
+  Size = CurrentSize();
+  return CurrentText();
+}
+
+void Fields::SetString(const char* s) {
+  SetBinary(reinterpret_cast<const Byte*>(s),
+            s != nullptr ? static_cast<unsigned>(std::strlen(s)) : 0);
+}
+
+void Fields::SetBinary(const Byte* b, unsigned Size) {
+  custom_source_.reset();
+  used_ = 0;
+  const_source_ = b;
+  source_size_ = b != nullptr ? Size : 0;
+  field_boundaries_.clear();
+}
+
+void Fields::NewString() {
+  custom_source_ = std::make_unique<Byte[]>(CUSTOM_SOURCE_BLOCK);  // zero-filled
+  const_source_ = nullptr;
+  source_size_ = CUSTOM_SOURCE_BLOCK;
+  used_ = 0;
+  field_boundaries_.clear();
+}
+
+unsigned Fields::Split() { return 0; }
+
+void Fields::EnsureBuilt() {
+  if (custom_source_ != nullptr) return;
+  const Fields borrowed(*this);
+  NewString();
+  const Byte* text = borrowed.CurrentText();
+  for (const Field& f : borrowed.field_boundaries_) {
+    NewBinaryField(text + f.From, f.To - f.From);
+  }
+}
+
+void Fields::Reserve(std::uint64_t Extra) {
+  const std::uint64_t needed = std::uint64_t{used_} + Extra + 1;
+  if (needed <= source_size_) return;
+  const std::uint64_t capacity =
+      (needed + CUSTOM_SOURCE_BLOCK - 1) / CUSTOM_SOURCE_BLOCK * CUSTOM_SOURCE_BLOCK;
+  auto grown = std::make_unique<Byte[]>(capacity);  // zero-filled
+  std::memcpy(grown.get(), custom_source_.get(), used_);
+  custom_source_ = std::move(grown);
+  source_size_ = static_cast<std::uint32_t>(capacity);
+}
+
+unsigned Fields::AppendField(const Byte* Data, unsigned Size, const char* Separator) {
+  if (Data == nullptr) Size = 0;
+  if (Size > MAX_FIELD) Size = MAX_FIELD;
+  const unsigned separator = (Separator != nullptr && !field_boundaries_.empty()) ? 1 : 0;
+  const std::uint64_t extra = std::uint64_t{separator} + Size;
+  // Offsets are 32-bit: a text that would outgrow them takes no more fields.
+  if (std::uint64_t{used_} + extra + 1 + CUSTOM_SOURCE_BLOCK >
+      std::numeric_limits<std::uint32_t>::max()) {
+    return 0;
+  }
+
+  // Data may lie inside the buffer that is about to be replaced.
+  const Byte* base = custom_source_.get();
+  const bool inside = Size > 0 && Data >= base && Data < base + source_size_;
+  const std::size_t offset = inside ? static_cast<std::size_t>(Data - base) : 0;
+  Reserve(extra);
+  if (inside) Data = custom_source_.get() + offset;
+
+  Byte* text = custom_source_.get();
+  if (separator != 0) text[used_++] = static_cast<Byte>(*Separator);
+  field_boundaries_.push_back({used_, used_ + Size});
+  if (Size > 0) std::memmove(text + used_, Data, Size);
+  used_ += Size;
+  text[used_] = 0;
+  return Size;
+}
+
+unsigned Fields::FormatField(char* Scratch, const char* Format, va_list Args) {
+  Scratch[0] = '\0';
+  if (Format == nullptr) return 0;
+  const int n = std::vsnprintf(Scratch, MAX_FIELD + 1, Format, Args);
+  if (n < 0) {
+    Scratch[0] = '\0';
+    return 0;
+  }
+  return static_cast<unsigned>(n) > MAX_FIELD ? MAX_FIELD : static_cast<unsigned>(n);
+}
+
+unsigned Fields::NewTextField(const char* Format, ...) {
+  va_list args;
+  va_start(args, Format);
+  const unsigned n = vNewTextField(Format, args);
+  va_end(args);
+  return n;
+}
+
+unsigned Fields::vNewTextField(const char* Format, va_list Args) {
+  char scratch[MAX_FIELD + 1];
+  const unsigned len = FormatField(scratch, Format, Args);
+  EnsureBuilt();
+  return AppendField(reinterpret_cast<const Byte*>(scratch), len, nullptr);
+}
+
+unsigned Fields::NewBinaryField(const Byte* Data, unsigned Size) {
+  EnsureBuilt();
+  return AppendField(Data, Size, nullptr);
+}
+
+bool Fields::SetTextField(unsigned n, const char* Format, ...) {
+  va_list args;
+  va_start(args, Format);
+  const bool ok = vSetTextField(n, Format, args);
+  va_end(args);
+  return ok;
+}
+
+bool Fields::vSetTextField(unsigned n, const char* Format, va_list Args) {
+  char scratch[MAX_FIELD + 1];
+  const unsigned len = FormatField(scratch, Format, Args);
+  return ReplaceField(n, reinterpret_cast<const Byte*>(scratch), len);
+}
+
+bool Fields::SetBinaryField(unsigned n, const Byte* Data, unsigned Size) {
+  if (Data == nullptr) Size = 0;
+  return ReplaceField(n, Data, Size > MAX_FIELD ? MAX_FIELD : Size);
+}
+
+bool Fields::ReplaceField(unsigned n, const Byte* Data, unsigned Size) {
+  if (n >= field_boundaries_.size()) {
+    while (field_boundaries_.size() < n) {
+      const std::size_t before = field_boundaries_.size();
+      NewBinaryField(nullptr, 0);
+      if (field_boundaries_.size() == before) return false;  // nothing can be added
+    }
+    return NewBinaryField(Data, Size) > 0;
+  }
+
+  Field& f = field_boundaries_[n];
+  if (custom_source_ != nullptr && f.To - f.From == Size) {
+    if (Size > 0) std::memmove(custom_source_.get() + f.From, Data, Size);
+    return true;
+  }
+
+  const Fields old(*this);
+  // The new value may lie in the built text that NewString() frees: read it
+  // from the copy instead.
+  const Byte* base = custom_source_.get();
+  if (base != nullptr && Size > 0 && Data >= base && Data < base + source_size_) {
+    Data = old.custom_source_.get() + (Data - base);
+  }
+  NewString();
+  const Byte* text = old.CurrentText();
+  bool ok = true;
+  for (unsigned i = 0; i < old.field_boundaries_.size(); ++i) {
+    if (i == n) {
+      if (NewBinaryField(Data, Size) == 0 && Size > 0) ok = false;
+    } else {
+      const Field& g = old.field_boundaries_[i];
+      NewBinaryField(text + g.From, g.To - g.From);
+    }
+  }
+  return ok;
+}
+
+unsigned Fields::GetFieldSize(unsigned n) const {
+  if (n >= field_boundaries_.size()) return 0;
+  return field_boundaries_[n].To - field_boundaries_[n].From;
+}
+
+const char* Fields::GetTextField(unsigned n) const {
+  unsigned size = GetFieldSize(n);
+  if (size == 0) return "";
+  return CopyToPool(CurrentText() + field_boundaries_[n].From, size);
+}
+
+unsigned Fields::CopyTextField(unsigned n, char* Buffer, unsigned MaxBuffer) const {
+  if (Buffer == nullptr || MaxBuffer == 0) return 0;
+  unsigned size = GetFieldSize(n);
+  if (size > MaxBuffer - 1) size = MaxBuffer - 1;
+  if (size > 0) std::memcpy(Buffer, CurrentText() + field_boundaries_[n].From, size);
+  Buffer[size] = '\0';
+  return size;
+}
+
+const Byte* Fields::GetBinaryField(unsigned n, unsigned& Size) const {
+  Size = GetFieldSize(n);
+  const Byte* data = Size > 0 ? CurrentText() + field_boundaries_[n].From : nullptr;
+  return reinterpret_cast<const Byte*>(CopyToPool(data, Size));
+}
+
+unsigned Fields::CopyBinaryField(unsigned n, Byte* Buffer, unsigned MaxBuffer) const {
+  if (Buffer == nullptr || MaxBuffer == 0) return 0;
+  unsigned size = GetFieldSize(n);
+  if (size > MaxBuffer) size = MaxBuffer;
+  if (size > 0) std::memcpy(Buffer, CurrentText() + field_boundaries_[n].From, size);
+  if (size < MaxBuffer) Buffer[size] = 0;
+  return size;
+}
+
+// ---- FieldsBySeparators ----
+
+FieldsBySeparators::FieldsBySeparators() = default;
+
+FieldsBySeparators::FieldsBySeparators(const char* Source) : Fields(Source) {}
+
+FieldsBySeparators& FieldsBySeparators::operator=(const Fields& o) {
+  Fields::operator=(o);
+  return *this;
+}
+
+bool FieldsBySeparators::IsSeparator(char c) const {
+  for (char s : separators_) {
+    if (s == c) return true;
+  }
+  return false;
+}
+
+unsigned FieldsBySeparators::Split() {
+  ClearFields();
+  const Byte* text = CurrentText();
+  if (text == nullptr) return 0;
+  const unsigned limit = CurrentSize();
+  std::uint32_t from = 0;
+  bool last_was_separator = false;
+  std::uint32_t i = 0;
+  for (; i < limit && text[i] != 0; ++i) {
+    if (IsSeparator(static_cast<char>(text[i]))) {
+      if (i != from || consecutive_separators_is_field_) {
+        AddBoundary(from, i);
+        last_was_separator = true;
+      }
+      from = i + 1;
+    } else {
+      last_was_separator = false;
+    }
+  }
+  if (i != from || (last_was_separator && consecutive_separators_is_field_)) AddBoundary(from, i);
+  return GetNumberOfFields();
+}
+
+unsigned FieldsBySeparators::vNewTextField(const char* Format, va_list Args) {
+  char scratch[MAX_FIELD + 1];
+  const unsigned len = FormatField(scratch, Format, Args);
+  EnsureBuilt();
+  if (separators_.empty()) return 0;
+  return AppendField(reinterpret_cast<const Byte*>(scratch), len, &separators_[0]);
+}
+
+unsigned FieldsBySeparators::NewBinaryField(const Byte* Data, unsigned Size) {
+  EnsureBuilt();
+  if (separators_.empty()) return 0;
+  return AppendField(Data, Size, &separators_[0]);
+}
+
+}  // namespace VXB

@@ -1,0 +1,157 @@
+// In-memory byte queues with time-outs and abort.
+#include "vxb/common/memory_driver.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+
+#include "vxb/common/error.h"
+#include "vxb/common/system.h"
+#include "vxb/common/thread.h"
+
+namespace VXB::Driver {
+
+namespace {
+
+// Waiters re-check their state at least this often, so that an abort is
+// seen even when its wake-up went to another waiter.
+constexpr unsigned kWaitSliceMs = 50;
+
+class Deadline {
+ public:
+  explicit Deadline(unsigned Timeout)
+      : forever_(Timeout == Constants::WAIT_FOREVER),
+        end_(System::MonotonicMilliseconds() + Timeout) {}
+
+  // Milliseconds to wait next; 0 once the time is up.
+  unsigned NextSlice() const {
+    if (forever_) return kWaitSliceMs;
+    const std::uint64_t now = System::MonotonicMilliseconds();
+    if (now >= end_) return 0;
+    return static_cast<unsigned>(std::min<std::uint64_t>(end_ - now, kWaitSliceMs));
+  }
+
+ private:
+  bool forever_;
+  std::uint64_t end_;
+};
+
+}  // namespace
+
+struct Memory::Queue {
+  explicit Queue(unsigned Capacity) : capacity(Capacity == 0 ? 1 : Capacity) {}
+
+  ConditionVariable cv;
+  std::deque<Byte> bytes;
+  const unsigned capacity;
+};
+
+Memory::Memory(const SimpleString& Name, unsigned Capacity)
+    : Generic(Name), input_(std::make_unique<Queue>(Capacity)) {}
+
+Memory::~Memory() { Disconnect(); }
+
+void Memory::Connect(Memory& a, Memory& b) {
+  a.Disconnect();
+  b.Disconnect();
+  if (&a == &b) return;
+  a.peer_ = &b;
+  b.peer_ = &a;
+}
+
+void Memory::Disconnect() {
+  if (peer_ != nullptr) peer_->peer_ = nullptr;
+  peer_ = nullptr;
+}
+
+Memory::Queue& Memory::Target() { return peer_ != nullptr ? *peer_->input_ : *input_; }
+
+bool Memory::TakeAbort() { return abort_.exchange(false); }
+
+bool Memory::Abort() {
+  abort_.store(true);
+  for (Queue* q : {input_.get(), &Target()}) {
+    q->cv.Enter();
+    q->cv.Signal();
+    q->cv.Leave();
+  }
+  return true;
+}
+
+void Memory::Clear() {
+  input_->cv.Enter();
+  input_->bytes.clear();
+  input_->cv.Signal();
+  input_->cv.Leave();
+}
+
+unsigned Memory::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned Timeout) {
+  Queue& q = Target();
+  const Deadline deadline(Timeout);
+  unsigned done = 0;
+  q.cv.Enter();
+  for (;;) {
+    const unsigned room = q.capacity - static_cast<unsigned>(q.bytes.size());
+    const unsigned now = std::min(room, size - done);
+    if (now > 0) {
+      q.bytes.insert(q.bytes.end(), buf + done, buf + done + now);
+      done += now;
+      q.cv.Signal();
+    }
+    if (done == size) break;
+    if (TakeAbort()) {
+      q.cv.Leave();
+      Error::SetWithContext(Error::IO_ABORTED, "%s: %u/%u bytes", ToString(), done, size);
+      return done;
+    }
+    const unsigned wait = deadline.NextSlice();
+    if (wait == 0) {
+      q.cv.Leave();
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s: %u/%u bytes", ToString(), done, size);
+      return done;
+    }
+    q.cv.Wait(wait);
+  }
+  q.cv.Leave();
+  return done;
+}
+
+unsigned Memory::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
+  Queue& q = *input_;
+  const Deadline deadline(Timeout);
+  unsigned done = 0;
+  q.cv.Enter();
+  for (;;) {
+    const unsigned now = std::min(size - done, static_cast<unsigned>(q.bytes.size()));
+    if (now > 0) {
+      std::copy_n(q.bytes.begin(), now, buf + done);
+      q.bytes.erase(q.bytes.begin(), q.bytes.begin() + now);
+      done += now;
+      q.cv.Signal();
+    }
+    if (done == size) break;
+    if (TakeAbort()) {
+      q.cv.Leave();
+      Error::SetWithContext(Error::IO_ABORTED, "%s: %u/%u bytes", ToString(), done, size);
+      return done;
+    }
+    const unsigned wait = deadline.NextSlice();
+    if (wait == 0) {
+      q.cv.Leave();
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s: %u/%u bytes", ToString(), done, size);
+      return done;
+    }
+    q.cv.Wait(wait);
+  }
+  q.cv.Leave();
+  return done;
+}
+
+unsigned Memory::PeekImplementation() {
+  input_->cv.Enter();
+  const unsigned n = static_cast<unsigned>(input_->bytes.size());
+  input_->cv.Leave();
+  return n;
+}
+
+}  // namespace VXB::Driver
