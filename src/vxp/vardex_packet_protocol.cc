@@ -1,0 +1,390 @@
+// The command exchange of the fiscal packet protocol: acknowledge, retry,
+// busy-state and answer handling over the driver chain.
+#include "vxp/vardex_packet_protocol.h"
+
+#include <cstring>
+
+#include "vxb/common/ascii.h"
+#include "vxb/common/error.h"
+#include "vxb/common/fields.h"
+#include "vxp/vxp_errno.h"
+
+namespace VXP {
+
+namespace {
+
+using namespace VardexFrame;  // NOLINT(google-build-using-namespace): control bytes
+
+VXB::Error::ErrNo LastErrNo() {
+  const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
+  return e != nullptr ? e->Error : VXB::Error::NO_CURRENT_ERROR;
+}
+
+const char* LastDescription() {
+  const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
+  return e != nullptr && e->Description != nullptr ? e->Description : "";
+}
+
+const char* LastContext() {
+  const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
+  return e != nullptr ? e->Context : "";
+}
+
+}  // namespace
+
+VardexPacketProtocol::VardexPacketProtocol(bool WithBusyState)
+    : VardexProtocol("VardexPacketProtocol"),
+      BusyStateProtocol(WithBusyState),
+      EncodedBuffer(std::make_unique<VXB::Byte[]>(ENCODED_BUFFER_SIZE)) {
+  Retries = 3;
+  Timeout = 2000;
+}
+
+VardexPacketProtocol::~VardexPacketProtocol() {
+  // The wrapper reads from the read-ahead buffer: drop it first.
+  RemoveDriver();
+}
+
+bool VardexPacketProtocol::SetDriver(VXB::Driver::Generic* d) {
+  RemoveDriver();
+  BufferedDriver.reset();
+  if (d == nullptr) return true;
+  BufferedDriver = std::make_unique<VXB::Driver::BufferedReader>(*d);
+  return CommunicationsProtocol::SetDriver(BufferedDriver.get());
+}
+
+void VardexPacketProtocol::Abort() {
+  Stopped.store(true);
+  // Also end the read that is waiting now, not only the next pass.
+  CommunicationsProtocol::Abort();
+}
+
+// ---------------------------------------------------------------------------
+// Sequence numbers and framing
+
+bool VardexPacketProtocol::SetNextSequence(unsigned s) {
+  if (s < MIN_SEQUENCE || s > MAX_SEQUENCE)
+    return VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_SEQUENCE,
+                                      "Secuencia %u fuera de rango (%u-%u)", s, MIN_SEQUENCE,
+                                      MAX_SEQUENCE);
+  CommandPacketNumber = static_cast<VXB::Byte>(s);
+  return true;
+}
+
+void VardexPacketProtocol::IncrementSequence() {
+  CommandPacketNumber = CommandPacketNumber >= MAX_SEQUENCE
+                            ? static_cast<VXB::Byte>(MIN_SEQUENCE)
+                            : static_cast<VXB::Byte>(CommandPacketNumber + 1);
+}
+
+void VardexPacketProtocol::GetSequenceRange(unsigned& Min, unsigned& Max) {
+  Min = MIN_SEQUENCE;
+  Max = MAX_SEQUENCE;
+}
+
+unsigned VardexPacketProtocol::Frame(const VardexDataContainer& Data, VXB::Byte Sequence,
+                                     VXB::Byte* Buffer, unsigned BufferSize) {
+  // A busy-state query never becomes the command being worked on.
+  if (!(BusyStateProtocol && Data.GetCommand() == CMD_QUERY_BUSY_STATE))
+    CurrentCommand = Data.GetCommand();
+  unsigned size = 0;
+  const VXB::Byte* text = Data.GetData().GetBinary(size);
+  if (text == nullptr) size = 0;
+  const VXB::ASCII::Charsets encoding = Data.GetEncoding();
+  if (size > 0 && encoding != VXB::ASCII::CP437 && encoding != VXB::ASCII::NO_CHARSET) {
+    unsigned converted = 0;
+    if (!EncodeForController(text, size, encoding, EncodedBuffer.get(), ENCODED_BUFFER_SIZE,
+                             converted))
+      return 0;
+    text = EncodedBuffer.get();
+    size = converted;
+  }
+  return Build(Sequence, BusyStateProtocol, Data.GetCommand(), text, size, Buffer, BufferSize);
+}
+
+// ---------------------------------------------------------------------------
+// Exchange
+
+bool VardexPacketProtocol::ReadByte(VXB::Byte& c) { return Read(&c, 1, Timeout) == 1; }
+
+bool VardexPacketProtocol::FailLoop(const char* Where, const char* Context) {
+  if (Stopped.load()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "%s", Where);
+  Debugger->Print("M\xA0xima cantidad de reintentos agotada");
+  return VXB::Error::SetWithContext(Error::PROTOCOL_MAX_RETRIES, Context, Retries);
+}
+
+bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
+  Stopped.store(false);
+  if (!NewTransaction()) return false;
+  if (BusyStateProtocol) WasBusy = false;
+
+  // An answer left on the line by an earlier exchange is read (and
+  // acknowledged) first, so that it is not taken for this command's answer.
+  while (!Stopped.load() && BytesAhead()) {
+    Debugger->Print("Hay una respuesta perdida");
+    if (!WaitAnswer(true)) break;
+  }
+  if (Stopped.load()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "SendCommand");
+
+  BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
+  if (BufferOutSize == 0) return false;
+  DataEncoding = Data.GetEncoding();
+  unsigned AckRetries = Retries;
+  unsigned CommandMismatchRetries = Retries;
+  bool DoSendPacket = true;
+
+  while (!Stopped.load() && AckRetries > 0) {
+    if (DoSendPacket) Write(BufferOut.get(), BufferOutSize);
+    VXB::Byte c = 0;
+    if (!ReadByte(c)) {
+      if (Stopped.load()) break;
+      if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
+        Debugger->Print("Error esperando ACK (%s: %s)", LastDescription(), LastContext());
+        return false;
+      }
+      --AckRetries;
+      Debugger->Print("Timeout (%s), reintento %u/%u", VXB::ASCII::Milliseconds(Timeout).ToString(),
+                      Retries - AckRetries, Retries);
+      DoSendPacket = true;
+      FireEvent(RETRYING);
+      continue;
+    }
+
+    switch (c) {
+      case STX:
+        Debugger->Print("STX esperando ACK; a levantar respuesta perdida");
+        if (!WaitAnswer(false))
+          Debugger->Print("Se descarta error de respuesta por STX recibido cuando se esperaba ACK");
+        DoSendPacket = false;
+        continue;
+      case DC2:
+        ++DC2Count;
+        Debugger->Print("DC2 (#%u)", DC2Count);
+        FireEvent(BUSY);
+        DoSendPacket = false;
+        continue;
+      case DC4:
+        Debugger->Print("DC4");
+        FireEvent(OUT_OF_PAPER);
+        DoSendPacket = false;
+        continue;
+      case NAK:
+        Debugger->Print("NAK recibido");
+        --AckRetries;
+        DoSendPacket = true;
+        continue;
+      case ACK:
+        break;
+      default:
+        // Noise: a packet written in this pass is written again.
+        continue;
+    }
+
+    Debugger->Print("ACK recibido");
+    FireEvent(PACKET_ACKNOWLEDGED);
+    if (!WaitAnswer(true)) {
+      if (LastErrNo() != Error::PROTOCOL_COMM_ANOMALY) return false;
+      Debugger->Print("%s: %s", LastDescription(), LastContext());
+      continue;
+    }
+    if (AnswerPacketNumber != CommandPacketNumber) {
+      Debugger->Print("Error de secuencia (enviada: %u, recibida: %u)",
+                      static_cast<unsigned>(CommandPacketNumber),
+                      static_cast<unsigned>(AnswerPacketNumber));
+      --AckRetries;
+      DoSendPacket = true;
+      continue;
+    }
+    // The controller has answered this packet: the next one is new.
+    IncrementSequence();
+    const VXB::Byte answered = AnswerData.GetCommand();
+    if (BusyStateProtocol && answered == ANS_BUSY_STATE) {
+      Debugger->Print("Controlador en espera");
+      WasBusy = true;
+    } else if (BusyStateProtocol && Data.GetCommand() == CMD_QUERY_BUSY_STATE &&
+               answered != CMD_QUERY_BUSY_STATE) {
+      Debugger->Print("Impresora sale de espera");
+    } else if (answered != Data.GetCommand()) {
+      --CommandMismatchRetries;
+      Debugger->Print(
+          "Comando recibido %02xh no coincide con comando enviado %02xh, reintento %u/%u",
+          static_cast<unsigned>(answered), static_cast<unsigned>(Data.GetCommand()),
+          Retries - CommandMismatchRetries, Retries);
+      if (CommandMismatchRetries == 0) {
+        Debugger->Print("M\xA0xima cantidad de reintentos por comando no coincidente agotada");
+        return VXB::Error::SetWithContext(
+            Error::PROTOCOL_MAX_RETRIES,
+            "Se intent\xA2 destrabar desaveniencia de comandos %u veces", Retries);
+      }
+      BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
+      if (BufferOutSize == 0) return false;
+      DoSendPacket = true;
+      FireEvent(RETRYING);
+      continue;
+    }
+    Debugger->Print("Comando OK");
+    return true;
+  }
+  return FailLoop("SendCommand", "Se intent\xA2 enviar comando %u veces");
+}
+
+bool VardexPacketProtocol::WaitAnswer(bool WaitSTX) {
+  States State = WaitSTX ? WAIT_STX : WAIT_BODY;
+  unsigned Retry = Retries;
+  unsigned pos = 0;
+  char checksum[CHECKSUM_DIGITS + 1] = {};
+  unsigned digits = 0;
+
+  while (!Stopped.load() && Retry > 0) {
+    VXB::Byte c = 0;
+    if (!ReadByte(c)) {
+      if (Stopped.load()) break;
+      if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
+        Debugger->Print("Error de lectura esperando respuesta: %s (%s)", LastDescription(),
+                        LastContext());
+        return false;
+      }
+      --Retry;
+      Debugger->Print("Timeout. Reintento %u/%u", Retries - Retry, Retries);
+      if (BusyStateProtocol && HaveAnomaly) FixAnomaly();
+      FireEvent(RETRYING);
+      continue;
+    }
+
+    switch (c) {
+      case STX:
+        State = WAIT_BODY;
+        pos = 0;
+        continue;
+      case ETX:
+        if (State == WAIT_BODY) {
+          BufferInSize = pos;
+          BufferIn[pos] = 0;
+          digits = 0;
+          State = WAIT_CHECKSUM;
+        } else {
+          State = WAIT_STX;
+        }
+        continue;
+      case ACK:
+        Debugger->Print("ACK descartado");
+        continue;
+      case NAK:
+        Debugger->Print("NAK descartado");
+        continue;
+      case DC2:
+        ++DC2Count;
+        Debugger->Print("DC2 (#%u)", DC2Count);
+        FireEvent(BUSY);
+        continue;
+      case DC4:
+        Debugger->Print("DC4");
+        FireEvent(OUT_OF_PAPER);
+        continue;
+      default:
+        break;
+    }
+
+    switch (State) {
+      case WAIT_STX:
+        break;
+      case WAIT_BODY:
+        BufferIn[pos++] = c;
+        if (pos >= MAX_BUFFER) {
+          // The body must stay below the buffer (its terminator needs room).
+          pos = 0;
+          --Retry;
+          Debugger->Print("Rebose de memoria, reintento %u/%u", Retries - Retry, Retries);
+          State = WAIT_STX;
+          FireEvent(RETRYING);
+        }
+        break;
+      case WAIT_CHECKSUM:
+        checksum[digits++] = static_cast<char>(c);
+        if (digits == CHECKSUM_DIGITS) {
+          checksum[digits] = '\0';
+          if (ChecksumOK(BufferIn.get(), BufferInSize, checksum)) return ProcessAnswer();
+          --Retry;
+          Debugger->Print("Checksum inv\xA0lido, reintento %u/%u", Retries - Retry, Retries);
+          Write(VXB::ASCII::NAK);
+          FireEvent(RETRYING);
+          State = WAIT_STX;
+        }
+        break;
+    }
+  }
+  return FailLoop("WaitAnswer", "Se intent\xA2 esperar la respuesta %u veces");
+}
+
+bool VardexPacketProtocol::ProcessAnswer() {
+  VXB::Byte* body = BufferIn.get();
+  Debugger->EscPrint("Respuesta:", body, BufferInSize);
+  if (!Write(VXB::ASCII::ACK)) return false;
+
+  AnswerPacketNumber = BufferInSize > 0 ? body[0] : 0;
+  if (AnswerPacketNumber == COMM_ANOMALY_PACKET_NUM) {
+    Debugger->Print(
+        "Llega paquete con n\xA3mero especial por anomal\xA1"
+        "a comunicaciones");
+    return VXB::Error::SetWithContext(Error::PROTOCOL_COMM_ANOMALY,
+                                      "N\xA3mero de secuencia %x recibido",
+                                      static_cast<unsigned>(AnswerPacketNumber));
+  }
+  const unsigned command_at = BusyStateProtocol ? 2 : 1;
+  AnswerData.SetCommand(command_at < BufferInSize ? body[command_at] : 0);
+  AnswerData.SetEncoding(DataEncoding);
+  if (BusyStateProtocol && (BufferInSize < 2 || body[1] != ESC || AnswerData.GetCommand() == FS))
+    return VXB::Error::SetWithContext(Error::PROTOCOL_WRONG_PROTOCOL, "Se esperaba protocolo v2");
+
+  const unsigned offset = BusyStateProtocol ? 4 : 3;
+  if (BufferInSize <= offset)
+    return VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_PACKET,
+                                      "Se esperaban al menos %u bytes, se recibieron %u", offset,
+                                      BufferInSize);
+
+  if (DataEncoding != VXB::ASCII::CP437 && DataEncoding != VXB::ASCII::NO_CHARSET) {
+    Debugger->Print("Conversi\xA2n de respuesta a %s", VXB::ASCII::ToString(DataEncoding));
+    // The converted text replaces the field part in BufferIn, terminator
+    // included, so it may take only the room left there.
+    unsigned converted = 0;
+    if (!DecodeFromController(body + offset, BufferInSize - offset, DataEncoding,
+                              EncodedBuffer.get(), MAX_BUFFER - offset, converted))
+      return false;
+    std::memcpy(body + offset, EncodedBuffer.get(), converted);
+    BufferInSize = offset + converted;
+    body[BufferInSize] = 0;
+  }
+
+  VXB::FieldsBySeparators fields;
+  fields.ResetSeparators();
+  fields.AddSeparator(static_cast<char>(FS));
+  fields.SetConsecutiveSeparatorsIsField(true);
+  fields.FromBinary(body + offset, BufferInSize - offset);
+  const unsigned count = fields.Split();
+  if (count < 2)
+    return VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_PACKET,
+                                      "Se esperaban al menos dos campos, se recibieron %u", count);
+
+  AnswerData.Reset();
+  PrinterStatusWord = static_cast<std::uint16_t>(VXB::ASCII::FromHex(fields.GetTextField(0)));
+  FiscalStatusWord = static_cast<std::uint16_t>(VXB::ASCII::FromHex(fields.GetTextField(1)));
+  for (unsigned i = 2; i < count; ++i) AnswerData.AddField("%s", fields.GetTextField(i));
+  Debugger->Print("Respuesta procesada; %u campos, estado impresor %s, estado fiscal %s", count,
+                  fields.GetTextField(0), fields.GetTextField(1));
+  return true;
+}
+
+void VardexPacketProtocol::FixAnomaly() {
+  VardexDataContainer query(CMD_QUERY_BUSY_STATE);
+  VXB::Byte packet[20];
+  const unsigned size = BusyStateProtocol ? 9 : sizeof(packet);
+  const unsigned length =
+      Frame(query, static_cast<VXB::Byte>(COMM_ANOMALY_PACKET_NUM), packet, size);
+  if (length == 0) return;
+  Debugger->Print(
+      "Intentando arreglar anomal\xA1"
+      "a de comunicaciones...");
+  Write(packet, length);
+}
+
+}  // namespace VXP

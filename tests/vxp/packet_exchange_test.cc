@@ -1,0 +1,566 @@
+// The command exchange against a scripted controller: acknowledge, retry,
+// busy-state, lost-answer and abort rules, with the bytes on the line and
+// the trace texts.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "vxb/common/ascii.h"
+#include "vxb/common/error.h"
+#include "vxp/scripted_controller.h"
+#include "vxp/vardex_data_container.h"
+#include "vxp/vardex_packet_protocol.h"
+#include "vxp/vxp_errno.h"
+
+namespace VXP {
+namespace {
+
+using Testing::Bytes;
+using Testing::HostFrame;
+using Testing::ScriptedController;
+using Testing::TraceRecorder;
+
+constexpr VXB::Byte STX = 0x02;
+constexpr VXB::Byte ETX = 0x03;
+constexpr VXB::Byte ACK = 0x06;
+constexpr VXB::Byte DC2 = 0x12;
+constexpr VXB::Byte DC4 = 0x14;
+constexpr VXB::Byte NAK = 0x15;
+constexpr VXB::Byte CMD = 0x2A;
+
+std::atomic<unsigned> g_events[5];
+void CountEvent(CommunicationsProtocol::Events e) { ++g_events[e]; }
+
+class PacketExchangeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    VXB::Error::Init();
+    VXP::Error::Init();
+  }
+  void SetUp() override {
+    for (auto& e : g_events) e.store(0);
+    p.SetDriver(&ctl.Port());
+    p.SetEventHandler(&CountEvent);
+  }
+
+  VardexDataContainer Command(VXB::Byte cmd = CMD) {
+    VardexDataContainer c(cmd);
+    c.AddField("1");
+    return c;
+  }
+  static VXB::Error::ErrNo LastError() { return VXB::Error::GetLastError()->Error; }
+  static std::string LastContext() { return VXB::Error::GetLastError()->Context; }
+  std::vector<unsigned> Sequences() {
+    std::vector<unsigned> s;
+    for (const HostFrame& f : ctl.Frames()) s.push_back(f.Sequence);
+    return s;
+  }
+
+  ScriptedController ctl{true};
+  VardexPacketProtocol p{true};
+  TraceRecorder trace;
+};
+
+TEST_F(PacketExchangeTest, GoodExchange) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0600", "8000", "F1", "", "F3"});
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  const std::vector<HostFrame> frames = ctl.Frames();
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_TRUE(frames[0].ChecksumOK);
+  EXPECT_TRUE(frames[0].HasEsc);
+  EXPECT_EQ(frames[0].Sequence, 0x20);
+  EXPECT_EQ(frames[0].Command, CMD);
+  EXPECT_EQ(frames[0].Text, "1");
+  EXPECT_EQ(ctl.HostBytes(), (Bytes{ACK}));
+  EXPECT_EQ(p.GetPrinterStatusWord(), 0x0600);
+  EXPECT_EQ(p.GetFiscalStatusWord(), 0x8000);
+  EXPECT_EQ(p.GetReceivedSequence(), 0x20u);
+  EXPECT_EQ(p.GetNextSequence(), 0x21u);
+  EXPECT_FALSE(p.IsBusy());
+  const VardexDataContainer& a = p.GetAnswer();
+  EXPECT_EQ(a.GetCommand(), CMD);
+  ASSERT_EQ(a.GetNumberOfFields(), 3u);
+  EXPECT_STREQ(a.GetField(0), "F1");
+  EXPECT_STREQ(a.GetField(1), "");
+  EXPECT_STREQ(a.GetField(2), "F3");
+  EXPECT_TRUE(trace.Contains("ACK recibido"));
+  EXPECT_TRUE(trace.Contains("Comando OK"));
+  EXPECT_TRUE(
+      trace.Contains("Respuesta procesada; 5 campos, estado impresor 0600, estado fiscal 8000"));
+  EXPECT_EQ(g_events[CommunicationsProtocol::PACKET_ACKNOWLEDGED].load(), 1u);
+  EXPECT_EQ(g_events[CommunicationsProtocol::RETRYING].load(), 0u);
+}
+
+TEST_F(PacketExchangeTest, PlainVariantExchange) {
+  ScriptedController plain{false};
+  VardexPacketProtocol q{false};
+  q.SetDriver(&plain.Port());
+  plain.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0", "1", "x"});
+  });
+  ASSERT_TRUE(q.SendCommand(Command())) << LastContext();
+  EXPECT_FALSE(plain.Frames()[0].HasEsc);
+  EXPECT_EQ(q.GetFiscalStatusWord(), 1);
+  EXPECT_STREQ(q.GetAnswer().GetField(0), "x");
+}
+
+TEST_F(PacketExchangeTest, PlainVariantShortBodyIsRefused) {
+  ScriptedController plain{false};
+  VardexPacketProtocol q{false};
+  q.SetDriver(&plain.Port());
+  plain.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(f.Sequence, f.Command, {}));
+  });
+  EXPECT_FALSE(q.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_INVALID_PACKET);
+  EXPECT_EQ(LastContext(), "Se esperaban al menos 3 bytes, se recibieron 2");
+}
+
+TEST_F(PacketExchangeTest, SilentControllerWithRealTimeouts) {
+  // The real settings: 3 tries of 2000 ms each.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(p.SendCommand(Command()));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  EXPECT_GE(ms, 5500);
+  EXPECT_EQ(LastError(), Error::PROTOCOL_MAX_RETRIES);
+  EXPECT_EQ(LastContext(), "Se intent\xA2 enviar comando 3 veces");
+  EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x20, 0x20}));
+  const std::string two_s = VXB::ASCII::Milliseconds(2000).ToString();
+  EXPECT_EQ(two_s, "2s");
+  for (const char* n : {"1/3", "2/3", "3/3"})
+    EXPECT_EQ(trace.Count("Timeout (2s), reintento " + std::string(n)), 1u) << n;
+  EXPECT_TRUE(trace.Contains("M\xA0xima cantidad de reintentos agotada"));
+  EXPECT_EQ(p.GetNextSequence(), 0x20u);
+  EXPECT_EQ(g_events[CommunicationsProtocol::RETRYING].load(), 3u);
+}
+
+TEST_F(PacketExchangeTest, ThreeNaksExhaustTheRetries) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame&) { c.Send(NAK); });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_MAX_RETRIES);
+  EXPECT_EQ(LastContext(), "Se intent\xA2 enviar comando 3 veces");
+  EXPECT_EQ(ctl.Frames().size(), 3u);
+  EXPECT_EQ(trace.Count("NAK recibido"), 3u);
+}
+
+TEST_F(PacketExchangeTest, NakThenGoodAnswerResendsSamePacket) {
+  int n = 0;
+  ctl.OnFrame([&n](ScriptedController& c, const HostFrame& f) {
+    if (n++ == 0)
+      c.Send(NAK);
+    else
+      c.AckAndAnswer(f);
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  const std::vector<HostFrame> frames = ctl.Frames();
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0].Raw, frames[1].Raw);
+}
+
+TEST_F(PacketExchangeTest, AckThenSilenceExhaustsAnswerRetries) {
+  p.Configure(3, 400);
+  ctl.OnFrame([](ScriptedController& c, const HostFrame&) { c.Send(ACK); });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_MAX_RETRIES);
+  EXPECT_EQ(LastContext(), "Se intent\xA2 esperar la respuesta 3 veces");
+  for (const char* n : {"1/3", "2/3", "3/3"})
+    EXPECT_EQ(trace.Count("Timeout. Reintento " + std::string(n)), 1u) << n;
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+}
+
+TEST_F(PacketExchangeTest, Dc2AndDc4KeepTheExchangeAliveWithoutResending) {
+  // One try of 1000 ms, while the controller stays busy for well over that:
+  // a DC2 every 200 ms before the ACK and again before the answer.
+  p.Configure(1, 1000);
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    for (int i = 0; i < 4; ++i) c.Send(DC2, 200);
+    c.Send(DC4);
+    c.Send(ACK);
+    for (int i = 0; i < 4; ++i) c.Send(DC2, 200);
+    c.Send(DC4);
+    c.Send(c.Answer(f.Sequence, f.Command));
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+  EXPECT_EQ(p.GetDC2Count(), 8u);
+  EXPECT_TRUE(trace.Contains("DC2 (#1)"));
+  EXPECT_TRUE(trace.Contains("DC2 (#8)"));
+  EXPECT_EQ(trace.Count("DC4"), 2u);
+  EXPECT_EQ(g_events[CommunicationsProtocol::BUSY].load(), 8u);
+  EXPECT_EQ(g_events[CommunicationsProtocol::OUT_OF_PAPER].load(), 2u);
+  EXPECT_EQ(g_events[CommunicationsProtocol::RETRYING].load(), 0u);
+}
+
+TEST_F(PacketExchangeTest, BadChecksumIsNakedAndRepeatedAnswerAccepted) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(f.Sequence, f.Command, {"0600", "0000", "A"}, false, 1));
+  });
+  ctl.OnHostByte([](ScriptedController& c, VXB::Byte b) {
+    if (b == NAK) c.Send(c.Answer(0x20, CMD, {"0600", "0000", "B"}, true));
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_EQ(ctl.HostBytes(), (Bytes{NAK, ACK}));
+  EXPECT_STREQ(p.GetAnswer().GetField(0), "B");
+  EXPECT_TRUE(trace.Contains("Checksum inv\xA0lido, reintento 1/3"));
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+}
+
+TEST_F(PacketExchangeTest, WrongSequenceResendsSameNumberAndSpendsARetry) {
+  int n = 0;
+  ctl.OnFrame([&n](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(n++ == 0 ? 0x21 : f.Sequence, f.Command));
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x20}));
+  EXPECT_TRUE(trace.Contains("Error de secuencia (enviada: 32, recibida: 33)"));
+  EXPECT_EQ(ctl.HostBytes(), (Bytes{ACK, ACK}));
+  EXPECT_EQ(p.GetNextSequence(), 0x21u);
+}
+
+TEST_F(PacketExchangeTest, WrongSequenceCostsAnAckRetry) {
+  p.Configure(1, 400);
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(0x21, f.Command));
+  });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastContext(), "Se intent\xA2 enviar comando 1 veces");
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+}
+
+TEST_F(PacketExchangeTest, AnswerForOtherCommandThreeTimesFails) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(f.Sequence, 0x99));
+  });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_MAX_RETRIES);
+  EXPECT_EQ(LastContext(), "Se intent\xA2 destrabar desaveniencia de comandos 3 veces");
+  // Each resend carries the next number: the controller did answer.
+  EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x21, 0x22}));
+  for (const char* n : {"1/3", "2/3", "3/3"})
+    EXPECT_EQ(trace.Count("Comando recibido 99h no coincide con comando enviado 2ah, reintento " +
+                          std::string(n)),
+              1u)
+        << n;
+  EXPECT_TRUE(
+      trace.Contains("M\xA0xima cantidad de reintentos por comando no coincidente agotada"));
+  EXPECT_EQ(p.GetNextSequence(), 0x23u);
+}
+
+TEST_F(PacketExchangeTest, AnswerForOtherCommandOnceThenRight) {
+  int n = 0;
+  ctl.OnFrame([&n](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(f.Sequence, n++ == 0 ? 0x99 : f.Command));
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x21}));
+  EXPECT_EQ(p.GetAnswer().GetCommand(), CMD);
+  EXPECT_EQ(g_events[CommunicationsProtocol::RETRYING].load(), 1u);
+}
+
+TEST_F(PacketExchangeTest, BusyStateAnswer) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(f.Sequence, 0xA1, {"0600", "0000", "espera"}));
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_TRUE(p.IsBusy());
+  EXPECT_EQ(p.GetAnswer().GetCommand(), 0xA1);
+  EXPECT_STREQ(p.GetAnswer().GetField(0), "espera");
+  EXPECT_TRUE(trace.Contains("Controlador en espera"));
+  // The next command starts not busy.
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) { c.AckAndAnswer(f); });
+  ASSERT_TRUE(p.SendCommand(Command()));
+  EXPECT_FALSE(p.IsBusy());
+}
+
+TEST_F(PacketExchangeTest, BusyQueryAnsweredWithOtherCommandLeavesBusyState) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(f.Sequence, CMD));
+  });
+  ASSERT_TRUE(p.SendCommand(VardexDataContainer(0xA1))) << LastContext();
+  EXPECT_FALSE(p.IsBusy());
+  EXPECT_TRUE(trace.Contains("Impresora sale de espera"));
+}
+
+TEST_F(PacketExchangeTest, OverlongBodyCostsARetryAndWaitsForNextStx) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    Bytes junk{STX};
+    junk.insert(junk.end(), 4096, 'x');
+    junk.push_back(ETX);
+    junk.insert(junk.end(), {'0', '0', '0', '0'});
+    c.Send(junk);
+    c.Send(c.Answer(f.Sequence, f.Command, {"0600", "0000", "ok"}));
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_TRUE(trace.Contains("Rebose de memoria, reintento 1/3"));
+  EXPECT_STREQ(p.GetAnswer().GetField(0), "ok");
+  EXPECT_EQ(ctl.HostBytes(), (Bytes{ACK}));
+}
+
+TEST_F(PacketExchangeTest, LargestBodyIsAccepted) {
+  // Body: sequence, ESC, command, FS 0600 FS 0000 FS a.. FS b.. = 4095.
+  const std::string a(2040, 'a'), b(2040, 'b');
+  ctl.OnFrame([&](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0600", "0000", a, b});
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  ASSERT_EQ(p.GetAnswer().GetNumberOfFields(), 2u);
+  EXPECT_EQ(std::string(p.GetAnswer().GetField(1)), b);
+}
+
+TEST_F(PacketExchangeTest, LostAnswerIsReadBeforeTheCommand) {
+  ctl.Send(ctl.Answer(0x7E, 0x2B, {"0600", "0000", "viejo"}));
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0", "0", "nuevo"});
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_TRUE(trace.Contains("Hay una respuesta perdida"));
+  EXPECT_STREQ(p.GetAnswer().GetField(0), "nuevo");
+  const Bytes written = ctl.Written();
+  ASSERT_FALSE(written.empty());
+  EXPECT_EQ(written[0], ACK);  // the stale answer was acknowledged first
+  EXPECT_EQ(ctl.HostBytes(), (Bytes{ACK, ACK}));
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+}
+
+TEST_F(PacketExchangeTest, LostAnswerLeftInReadAheadBufferIsFoundNextTime) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f);
+    // A duplicate arrives in the same burst and stays in the read-ahead.
+    c.Send(c.Answer(f.Sequence, f.Command, {"0600", "0000", "dup"}));
+  });
+  ASSERT_TRUE(p.SendCommand(Command()));
+  EXPECT_FALSE(trace.Contains("Hay una respuesta perdida"));
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0", "0", "second"});
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_TRUE(trace.Contains("Hay una respuesta perdida"));
+  EXPECT_STREQ(p.GetAnswer().GetField(0), "second");
+  EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x21}));
+}
+
+TEST_F(PacketExchangeTest, LostAnswerWaitingAtThePortAfterBufferUsedUp) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) { c.AckAndAnswer(f); });
+  ASSERT_TRUE(p.SendCommand(Command()));
+  // Arrives between exchanges, after the read-ahead was emptied.
+  ctl.Send(ctl.Answer(0x20, CMD, {"0600", "0000", "tarde"}));
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_TRUE(trace.Contains("Hay una respuesta perdida"));
+  EXPECT_STREQ(p.GetAnswer().GetField(0), "");
+  EXPECT_EQ(ctl.Frames().size(), 2u);
+}
+
+TEST_F(PacketExchangeTest, StxWhileWaitingForAckReadsStaleAnswerWithoutResend) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(c.Answer(0x7E, 0x2B));
+    c.AckAndAnswer(f, {"0", "0", "real"});
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_TRUE(trace.Contains("STX esperando ACK; a levantar respuesta perdida"));
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+  EXPECT_STREQ(p.GetAnswer().GetField(0), "real");
+}
+
+TEST_F(PacketExchangeTest, NoiseMakesThePacketGoAgainAtNoCost) {
+  p.Configure(1, 400);
+  int n = 0;
+  ctl.OnFrame([&n](ScriptedController& c, const HostFrame& f) {
+    if (n++ == 0)
+      c.Send('x');
+    else
+      c.AckAndAnswer(f);
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x20}));
+}
+
+TEST_F(PacketExchangeTest, ReadFailureWhileWaitingForAckIsReturned) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame&) { c.FailReads(true); });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastError(), VXB::Error::IO_READ_ERROR);
+  EXPECT_EQ(trace.CountPrefix("Error esperando ACK ("), 1u);
+}
+
+TEST_F(PacketExchangeTest, AnomalyAnswerIsTracedAndCommandSentAgain) {
+  int n = 0;
+  ctl.OnFrame([&n](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(n++ == 0 ? 0x7F : f.Sequence, f.Command));
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_TRUE(
+      trace.Contains("Llega paquete con n\xA3mero especial por anomal\xA1"
+                     "a comunicaciones"));
+  EXPECT_TRUE(
+      trace.Contains("Anomal\xA1"
+                     "a de comunicaciones: N\xA3mero de secuencia 7f recibido"));
+  EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x20}));
+}
+
+TEST_F(PacketExchangeTest, AnomalyRepairPacketOnAnswerTimeout) {
+  p.Configure(3, 400);
+  p.CheckCommAnomalyBug(true);
+  int n = 0;
+  ctl.OnFrame([&n](ScriptedController& c, const HostFrame& f) {
+    ++n;
+    if (f.Sequence == 0x7F) {
+      c.Send(c.Answer(0x7F, 0xA1));
+    } else if (n == 1) {
+      c.Send(ACK);  // and the answer is lost
+    } else {
+      c.AckAndAnswer(f);
+    }
+  });
+  ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
+  const std::vector<HostFrame> frames = ctl.Frames();
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[1].Sequence, 0x7F);
+  EXPECT_EQ(frames[1].Command, 0xA1);
+  EXPECT_EQ(frames[1].Raw.size(), 9u);
+  EXPECT_FALSE(frames[1].HasText);
+  EXPECT_EQ(frames[2].Sequence, 0x20);
+  EXPECT_TRUE(
+      trace.Contains("Intentando arreglar anomal\xA1"
+                     "a de comunicaciones..."));
+  EXPECT_EQ(p.GetCurrentCommand(), CMD);
+}
+
+TEST_F(PacketExchangeTest, MalformedAnswersAreRefused) {
+  struct Case {
+    Bytes answer;
+    VXB::Error::ErrNo error;
+    const char* context;
+  } cases[] = {
+      {Testing::MakePacket(0x20, CMD, {"0600"}, true), Error::PROTOCOL_INVALID_PACKET,
+       "Se esperaban al menos dos campos, se recibieron 1"},
+      {Testing::MakePacket(0x20, CMD, {}, true), Error::PROTOCOL_INVALID_PACKET,
+       "Se esperaban al menos 4 bytes, se recibieron 3"},
+      {Testing::MakePacket(0x20, CMD, {"0600", "0000"}, false), Error::PROTOCOL_WRONG_PROTOCOL,
+       "Se esperaba protocolo v2"},
+      {Testing::MakePacket(0x20, 0x1C, {"0600", "0000"}, true), Error::PROTOCOL_WRONG_PROTOCOL,
+       "Se esperaba protocolo v2"},
+      {Bytes{STX, ETX, '0', '0', '0', '5'}, Error::PROTOCOL_WRONG_PROTOCOL,
+       "Se esperaba protocolo v2"},
+  };
+  for (const Case& k : cases) {
+    ScriptedController c2{true};
+    VardexPacketProtocol q{true};
+    q.SetDriver(&c2.Port());
+    const Bytes answer = k.answer;
+    c2.OnFrame([answer](ScriptedController& c, const HostFrame&) {
+      c.Send(ACK);
+      c.Send(answer);
+    });
+    EXPECT_FALSE(q.SendCommand(Command()));
+    EXPECT_EQ(LastError(), k.error) << k.context;
+    EXPECT_EQ(LastContext(), k.context);
+    EXPECT_EQ(c2.HostBytes(), (Bytes{ACK}));  // it was acknowledged all the same
+  }
+}
+
+TEST_F(PacketExchangeTest, AnswerConvertedToCommandEncoding) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0600", "0000", "\xA0\xF1"});
+  });
+  VardexDataContainer cmd = Command();
+  cmd.SetEncoding(VXB::ASCII::UTF8);
+  ASSERT_TRUE(p.SendCommand(cmd)) << LastContext();
+  EXPECT_EQ(p.GetAnswer().GetEncoding(), VXB::ASCII::UTF8);
+  EXPECT_STREQ(p.GetAnswer().GetField(0),
+               "\xC3\xA1\x1B"
+               "1");
+  EXPECT_EQ(trace.Count(std::string("Conversi\xA2n de respuesta a ") +
+                        VXB::ASCII::ToString(VXB::ASCII::UTF8)),
+            1u);
+}
+
+TEST_F(PacketExchangeTest, AnswerTooLargeAfterConversionIsRefused) {
+  // Every 0xA0 doubles in UTF-8: 2900 bytes of them cannot fit 4096.
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0600", "0000", std::string(2000, '\xA0'), std::string(900, '\xA0')});
+  });
+  VardexDataContainer cmd = Command();
+  cmd.SetEncoding(VXB::ASCII::UTF8);
+  EXPECT_FALSE(p.SendCommand(cmd));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_INVALID_PACKET);
+}
+
+TEST_F(PacketExchangeTest, FramingFailureSendsNothing) {
+  VardexDataContainer bad = Command();
+  bad.AddField("%s", "a\x03");
+  EXPECT_FALSE(p.SendCommand(bad));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_SYNTAX_ERROR);
+  VardexDataContainer big(CMD);
+  for (int i = 0; i < 3; ++i) big.AddField("%s", std::string(2000, 'z').c_str());
+  EXPECT_FALSE(p.SendCommand(big));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_SIZE);
+  EXPECT_TRUE(ctl.Written().empty());
+  EXPECT_EQ(p.GetNextSequence(), 0x20u);
+}
+
+TEST_F(PacketExchangeTest, NoDriver) {
+  VardexPacketProtocol q{true};
+  EXPECT_FALSE(q.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_NO_TRANSPORT);
+  EXPECT_EQ(LastContext(), "NewTransaction");
+}
+
+TEST_F(PacketExchangeTest, AbortFromAnotherThreadEndsWithinASlice) {
+  // Real 2000 ms time-out; the controller stays silent.
+  std::chrono::steady_clock::time_point aborted;
+  std::thread stopper([&] {
+    ASSERT_TRUE(ctl.WaitForFrames(1, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    aborted = std::chrono::steady_clock::now();
+    p.Abort();
+  });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  const auto ended = std::chrono::steady_clock::now();
+  stopper.join();
+  EXPECT_EQ(LastError(), Error::PROTOCOL_ABORTED);
+  EXPECT_EQ(LastContext(), "SendCommand");
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(ended - aborted).count(), 1000);
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+
+  // The next exchange starts afresh.
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) { c.AckAndAnswer(f); });
+  EXPECT_TRUE(p.SendCommand(Command())) << LastContext();
+}
+
+TEST_F(PacketExchangeTest, AbortWhileWaitingForTheAnswer) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame&) { c.Send(ACK); });
+  std::thread stopper([&] {
+    ASSERT_TRUE(ctl.WaitForFrames(1, 5000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    p.Abort();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(p.SendCommand(Command()));
+  stopper.join();
+  EXPECT_EQ(LastError(), Error::PROTOCOL_ABORTED);
+  EXPECT_EQ(LastContext(), "WaitAnswer");
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                  start)
+                .count(),
+            2000);
+}
+
+}  // namespace
+}  // namespace VXP
