@@ -7,6 +7,7 @@
 #include "vxb/common/ascii.h"
 #include "vxb/common/error.h"
 #include "vxb/common/fields.h"
+#include "vxb/common/system.h"
 #include "vxp/vxp_errno.h"
 
 namespace VXP {
@@ -105,7 +106,25 @@ unsigned VardexPacketProtocol::Frame(const VardexDataContainer& Data, VXB::Byte 
 // ---------------------------------------------------------------------------
 // Exchange
 
-bool VardexPacketProtocol::ReadByte(VXB::Byte& c) { return Read(&c, 1, Timeout) == 1; }
+// Waits are measured in windows of Timeout milliseconds that only progress
+// on the line restarts (a write, a keep-alive, bytes of a packet). Bytes
+// that mean nothing do not extend a window, so a noisy line still ends in a
+// time-out and costs a retry instead of holding the exchange forever.
+std::uint64_t VardexPacketProtocol::WindowEnd() const {
+  if (Timeout == VXB::Constants::WAIT_FOREVER) return UINT64_MAX;
+  return VXB::System::MonotonicMilliseconds() + Timeout;
+}
+
+bool VardexPacketProtocol::ReadByte(VXB::Byte& c, std::uint64_t Until) {
+  unsigned wait = VXB::Constants::WAIT_FOREVER;
+  if (Until != UINT64_MAX) {
+    const std::uint64_t now = VXB::System::MonotonicMilliseconds();
+    if (now >= Until)
+      return VXB::Error::SetWithContext(VXB::Error::IO_TIMEOUT_ERROR, "Lectura de 1 bytes");
+    wait = static_cast<unsigned>(Until - now);
+  }
+  return Read(&c, 1, wait) == 1;
+}
 
 bool VardexPacketProtocol::FailLoop(const char* Where, const char* Context) {
   if (Stopped.load()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "%s", Where);
@@ -120,7 +139,8 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
 
   // An answer left on the line by an earlier exchange is read (and
   // acknowledged) first, so that it is not taken for this command's answer.
-  while (!Stopped.load() && BytesAhead()) {
+  // A controller that keeps talking cannot hold the command back forever.
+  for (unsigned lost = 0; lost < MAX_LOST_ANSWERS && !Stopped.load() && BytesAhead(); ++lost) {
     Debugger->Print("Hay una respuesta perdida");
     if (!WaitAnswer(true)) break;
   }
@@ -131,12 +151,24 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
   DataEncoding = Data.GetEncoding();
   unsigned AckRetries = Retries;
   unsigned CommandMismatchRetries = Retries;
+  unsigned AnomalyRetries = Retries;
   bool DoSendPacket = true;
+  // A write caused by noise is made once per window and starts no window.
+  bool NoiseResend = false;
+  bool NoiseResendSpent = false;
+  std::uint64_t until = WindowEnd();
 
   while (!Stopped.load() && AckRetries > 0) {
-    if (DoSendPacket) Write(BufferOut.get(), BufferOutSize);
+    if (DoSendPacket) {
+      Write(BufferOut.get(), BufferOutSize);
+      if (!NoiseResend) {
+        until = WindowEnd();
+        NoiseResendSpent = false;
+      }
+      NoiseResend = false;
+    }
     VXB::Byte c = 0;
-    if (!ReadByte(c)) {
+    if (!ReadByte(c, until)) {
       if (Stopped.load()) break;
       if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
         Debugger->Print("Error esperando ACK (%s: %s)", LastDescription(), LastContext());
@@ -156,17 +188,20 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
         if (!WaitAnswer(false))
           Debugger->Print("Se descarta error de respuesta por STX recibido cuando se esperaba ACK");
         DoSendPacket = false;
+        until = WindowEnd();
         continue;
       case DC2:
         ++DC2Count;
         Debugger->Print("DC2 (#%u)", DC2Count);
         FireEvent(BUSY);
         DoSendPacket = false;
+        until = WindowEnd();
         continue;
       case DC4:
         Debugger->Print("DC4");
         FireEvent(OUT_OF_PAPER);
         DoSendPacket = false;
+        until = WindowEnd();
         continue;
       case NAK:
         Debugger->Print("NAK recibido");
@@ -176,15 +211,27 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
       case ACK:
         break;
       default:
-        // Noise: a packet written in this pass is written again.
+        // Noise: a packet written in this pass is written again, once per
+        // window, so a noisy line cannot flood the controller.
+        if (DoSendPacket && !NoiseResendSpent) {
+          NoiseResend = true;
+          NoiseResendSpent = true;
+        } else {
+          DoSendPacket = false;
+        }
         continue;
     }
 
     Debugger->Print("ACK recibido");
     FireEvent(PACKET_ACKNOWLEDGED);
-    if (!WaitAnswer(true)) {
+    const bool answered_ok = WaitAnswer(true);
+    until = WindowEnd();
+    if (!answered_ok) {
       if (LastErrNo() != Error::PROTOCOL_COMM_ANOMALY) return false;
       Debugger->Print("%s: %s", LastDescription(), LastContext());
+      // The anomaly answer costs no retry, but a controller that gives
+      // nothing else must not hold the exchange forever.
+      if (--AnomalyRetries == 0) return false;
       continue;
     }
     if (AnswerPacketNumber != CommandPacketNumber) {
@@ -234,10 +281,11 @@ bool VardexPacketProtocol::WaitAnswer(bool WaitSTX) {
   unsigned pos = 0;
   char checksum[CHECKSUM_DIGITS + 1] = {};
   unsigned digits = 0;
+  std::uint64_t until = WindowEnd();
 
   while (!Stopped.load() && Retry > 0) {
     VXB::Byte c = 0;
-    if (!ReadByte(c)) {
+    if (!ReadByte(c, until)) {
       if (Stopped.load()) break;
       if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
         Debugger->Print("Error de lectura esperando respuesta: %s (%s)", LastDescription(),
@@ -248,8 +296,15 @@ bool VardexPacketProtocol::WaitAnswer(bool WaitSTX) {
       Debugger->Print("Timeout. Reintento %u/%u", Retries - Retry, Retries);
       if (BusyStateProtocol && HaveAnomaly) FixAnomaly();
       FireEvent(RETRYING);
+      until = WindowEnd();
       continue;
     }
+
+    // Handshake bytes and packet bytes are progress; bytes ignored while
+    // waiting for STX (and stray ACK/NAK) are not.
+    const bool progress =
+        c != ACK && c != NAK && (State != WAIT_STX || c == STX || c == DC2 || c == DC4);
+    if (progress) until = WindowEnd();
 
     switch (c) {
       case STX:

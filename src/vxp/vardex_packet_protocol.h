@@ -86,8 +86,13 @@ class VardexPacketProtocol : public VardexProtocol {
  private:
   enum States { WAIT_STX = 0, WAIT_BODY = 1, WAIT_CHECKSUM = 2 };
 
-  // Reads one byte within Timeout into c; false on silence or failure.
-  bool ReadByte(VXB::Byte& c);
+  // Most lost answers read before a command.
+  static constexpr unsigned MAX_LOST_ANSWERS = 8;
+  // The end of a wait window that starts now (Timeout milliseconds).
+  std::uint64_t WindowEnd() const;
+  // Reads one byte before the monotonic time Until into c; false on
+  // silence (IO_TIMEOUT_ERROR) or failure.
+  bool ReadByte(VXB::Byte& c, std::uint64_t Until);
   // Checks and unpacks the body in BufferIn after a good checksum.
   bool ProcessAnswer();
   // The failure that ends a loop: PROTOCOL_ABORTED when stopped, else

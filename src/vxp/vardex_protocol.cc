@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "vxb/common/ascii.h"
+#include "vxb/common/charset.h"
 #include "vxb/common/error.h"
 #include "vxp/vxp_errno.h"
 
@@ -73,7 +74,12 @@ bool EncodeForController(const VXB::Byte* Text, unsigned Size, VXB::ASCII::Chars
       char out[CONVERSION_ROOM];
       const unsigned n =
           VXB::ASCII::FromCharset(in, out, CONVERSION_ROOM, Encoding, VXB::ASCII::NO_ENTITIES);
-      ok = emit(reinterpret_cast<const VXB::Byte*>(out), n < CONVERSION_ROOM ? n : 0);
+      // A character the conversion cannot take is refused, never dropped.
+      if (n >= CONVERSION_ROOM)
+        return VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_ENCODING,
+                                          "Byte %02Xh no convertible desde %s",
+                                          static_cast<unsigned>(b), VXB::ASCII::ToString(Encoding));
+      ok = emit(reinterpret_cast<const VXB::Byte*>(out), n);
     }
     if (!ok)
       return VXB::Error::SetWithContext(Error::PROTOCOL_SIZE,
@@ -105,7 +111,12 @@ bool DecodeFromController(const VXB::Byte* Text, unsigned Size, VXB::ASCII::Char
       const char in[2] = {static_cast<char>(b), '\0'};
       n = VXB::ASCII::ToCharset(in, reinterpret_cast<char*>(piece), CONVERSION_ROOM, Encoding,
                                 VXB::ASCII::NO_ENTITIES);
-      if (n >= CONVERSION_ROOM) n = 0;
+      if (n >= CONVERSION_ROOM) {
+        if (OutSize > 0) Out[OutLength] = 0;
+        return VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_ENCODING,
+                                          "Byte %02Xh no convertible a %s",
+                                          static_cast<unsigned>(b), VXB::ASCII::ToString(Encoding));
+      }
     }
     if (n > room - OutLength) {
       if (OutSize > 0) Out[OutLength] = 0;

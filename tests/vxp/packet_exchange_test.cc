@@ -391,6 +391,40 @@ TEST_F(PacketExchangeTest, NoiseMakesThePacketGoAgainAtNoCost) {
   EXPECT_EQ(Sequences(), (std::vector<unsigned>{0x20, 0x20}));
 }
 
+TEST_F(PacketExchangeTest, NoisyLineEndsInRetriesInsteadOfResendingForever) {
+  // Every packet is answered by a stream of meaningless bytes only.
+  p.Configure(2, 400);
+  ctl.OnFrame([](ScriptedController& c, const HostFrame&) {
+    for (int i = 0; i < 60; ++i) c.Send('x', 20);
+  });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_MAX_RETRIES);
+  // One write per window plus at most one resend for noise in it.
+  EXPECT_LE(ctl.Frames().size(), 4u);
+  EXPECT_EQ(trace.CountPrefix("Timeout ("), 2u);
+}
+
+TEST_F(PacketExchangeTest, NoiseWhileWaitingForTheAnswerDoesNotExtendTheWait) {
+  p.Configure(2, 400);
+  ctl.OnFrame([](ScriptedController& c, const HostFrame&) {
+    c.Send(ACK);
+    for (int i = 0; i < 100; ++i) c.Send('x', 20);
+  });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_MAX_RETRIES);
+  EXPECT_EQ(LastContext(), "Se intent\xA2 esperar la respuesta 2 veces");
+}
+
+TEST_F(PacketExchangeTest, EndlessAnomalyAnswersEndTheExchange) {
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) {
+    c.Send(ACK);
+    c.Send(c.Answer(0x7F, f.Command));
+  });
+  EXPECT_FALSE(p.SendCommand(Command()));
+  EXPECT_EQ(LastError(), Error::PROTOCOL_COMM_ANOMALY);
+  EXPECT_EQ(ctl.Frames().size(), 3u);
+}
+
 TEST_F(PacketExchangeTest, ReadFailureWhileWaitingForAckIsReturned) {
   ctl.OnFrame([](ScriptedController& c, const HostFrame&) { c.FailReads(true); });
   EXPECT_FALSE(p.SendCommand(Command()));
