@@ -3,7 +3,10 @@
 #include <cstring>
 #include <iostream>
 
+#include "vxb/common/error.h"
+#include "vxp/vxp_errno.h"
 #include "zorbel_cli/catalog.h"
+#include "zorbel_cli/send_raw.h"
 
 namespace {
 
@@ -15,6 +18,8 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"catalog", "print the RG3561 command catalogue as tab-separated lines", ZorbelCli::RunCatalog},
+    {"send-raw", "send one command to a fiscal controller and print its answer",
+     ZorbelCli::RunSendRaw},
 };
 
 void Usage(std::ostream& out) {
@@ -35,6 +40,9 @@ bool IsHelp(const char* word) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Failures are printed by symbol and message: register them all first.
+  VXB::Error::Init();
+  VXP::Error::Init();
   if (argc < 2) {
     Usage(std::cerr);
     return 2;

@@ -567,7 +567,7 @@ TEST_F(DebugLogTest, CallbackIntoLogAndLogCallsDoNotDeadlock) {
 Packet MakePacket(std::uint8_t module, const char* id, const char* line) {
   Packet p;
   p.Module = module;
-  std::snprintf(p.ID, sizeof(p.ID), "%s", id);
+  std::snprintf(p.ID, sizeof(p.ID), "%.30s", id);
   p.Date = 1240315;  // 15 March 2024
   p.Time = 134509;
   p.BufferSize = static_cast<std::uint32_t>(std::strlen(line));

@@ -1,0 +1,50 @@
+// Waiting reads and writes on a non-blocking descriptor that another thread
+// can cut short, shared by the serial port and the pseudo-terminal drivers.
+// Private to the platform layer.
+#ifndef VXB_POSIX_FD_WAIT_H_
+#define VXB_POSIX_FD_WAIT_H_
+
+#include "vxb/common/types.h"
+
+namespace VXB::Posix {
+
+// A wake-up descriptor (an eventfd) that Signal() makes readable until
+// Clear(). Signal may be called from any thread; the descriptor lives as
+// long as the object.
+class AbortEvent {
+ public:
+  AbortEvent();
+  ~AbortEvent();
+  AbortEvent(const AbortEvent&) = delete;
+  AbortEvent& operator=(const AbortEvent&) = delete;
+
+  void Signal();
+  // Forgets earlier signals.
+  void Clear();
+  int Fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+enum class IoOutcome { DONE, TIMED_OUT, ABORTED, HUNG_UP, FAILED };
+
+struct IoResult {
+  unsigned Count = 0;
+  IoOutcome Outcome = IoOutcome::DONE;
+  int Errno = 0;  // for HUNG_UP and FAILED
+};
+
+// Reads up to Size bytes from Fd, returning as soon as some are there, or
+// after TimeoutMs (0: only what is waiting; WAIT_FOREVER: no limit), or
+// when Abort is signalled. End of file (the far end hung up) is HUNG_UP.
+IoResult ReadWithin(int Fd, const AbortEvent& Abort, Byte* Buf, unsigned Size, unsigned TimeoutMs);
+// Writes all Size bytes, waiting for room without limit, until done, failed
+// or aborted; Count is what was written.
+IoResult WriteAll(int Fd, const AbortEvent& Abort, const Byte* Buf, unsigned Size);
+// Bytes waiting to be read from Fd (0 on failure).
+unsigned BytesWaiting(int Fd);
+
+}  // namespace VXB::Posix
+
+#endif  // VXB_POSIX_FD_WAIT_H_

@@ -1,0 +1,714 @@
+// StreamSocket on BSD sockets. Waits use poll(), so descriptors of any value
+// work; every descriptor is close-on-exec; sends never raise SIGPIPE.
+// Listeners are non-blocking so that a connection that vanishes between the
+// wait and accept() cannot block a timed Accept; connections are blocking and
+// timed operations wait with poll() first and then never block.
+// POSIX sockets need no library start-up, so construction does nothing.
+#include <errno.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "vxb/common/circular.h"
+#include "vxb/common/debug.h"
+#include "vxb/common/error.h"
+#include "vxb/common/network.h"
+#include "vxb/common/system.h"
+#include "vxb/common/thread_state.h"
+
+namespace VXB {
+
+struct StreamSocketData {
+  int sockfd = -1;
+  Network::PORT LocalPort = 0;
+};
+
+namespace {
+
+constexpr const char* kAcceptContext =
+    "bool VXB::StreamSocket::Accept(VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, "
+    "VXB::StreamSocket&)";
+constexpr const char* kMultipleAcceptContext =
+    "static bool VXB::StreamSocket::MultipleAccept(VXB::StreamSocket**, unsigned int&, "
+    "VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, VXB::StreamSocket&)";
+constexpr const char* kWriteContext =
+    "virtual unsigned int VXB::StreamSocket::WriteBufferImplementation(const unsigned char*, "
+    "unsigned int, unsigned int)";
+constexpr const char* kReadContext =
+    "virtual unsigned int VXB::StreamSocket::ReadBufferImplementation(unsigned char*, unsigned "
+    "int, unsigned int)";
+
+#if defined(MSG_NOSIGNAL)
+constexpr int kSendFlags = MSG_NOSIGNAL;
+#else
+constexpr int kSendFlags = 0;  // SO_NOSIGPIPE is set on every socket instead
+#endif
+
+// The host's error numbers in the socket library's numbering, whose texts
+// are the ones reported. Searched in order; the host may give two names one
+// value (EAGAIN and EWOULDBLOCK), so this is a list, not a switch.
+struct ErrnoRow {
+  int Host;
+  unsigned Socket;
+};
+constexpr ErrnoRow kErrnoRows[] = {
+    {0, 0},
+    {EINTR, 10004},
+    {EBADF, 10009},
+    {EACCES, 10013},
+    {EFAULT, 10014},
+    {EINVAL, 10022},
+    {EMFILE, 10024},
+    {EAGAIN, 10035},
+    {EWOULDBLOCK, 10035},
+    {EINPROGRESS, 10036},
+    {EALREADY, 10037},
+    {ENOTSOCK, 10038},
+    {EDESTADDRREQ, 10039},
+    {EMSGSIZE, 10040},
+    {EPROTOTYPE, 10041},
+    {ENOPROTOOPT, 10042},
+    {EPROTONOSUPPORT, 10043},
+#if defined(ESOCKTNOSUPPORT)
+    {ESOCKTNOSUPPORT, 10044},
+#endif
+    {EOPNOTSUPP, 10045},
+#if defined(EPFNOSUPPORT)
+    {EPFNOSUPPORT, 10046},
+#endif
+    {EAFNOSUPPORT, 10047},
+    {EADDRINUSE, 10048},
+    {EADDRNOTAVAIL, 10049},
+    {ENETDOWN, 10050},
+    {ENETUNREACH, 10051},
+    {ENETRESET, 10052},
+    {ECONNABORTED, 10053},
+    {ECONNRESET, 10054},
+    {ENOBUFS, 10055},
+    {EISCONN, 10056},
+    {ENOTCONN, 10057},
+#if defined(ESHUTDOWN)
+    {ESHUTDOWN, 10058},
+#endif
+    // A send after the peer has gone: the socket library reports it as a
+    // send after shutdown.
+    {EPIPE, 10058},
+#if defined(ETOOMANYREFS)
+    {ETOOMANYREFS, 10059},
+#endif
+    {ETIMEDOUT, 10060},
+    {ECONNREFUSED, 10061},
+    {ELOOP, 10062},
+    {ENAMETOOLONG, 10063},
+#if defined(EHOSTDOWN)
+    {EHOSTDOWN, 10064},
+#endif
+    {EHOSTUNREACH, 10065},
+    {ENOTEMPTY, 10066},
+#if defined(EPROCLIM)
+    {EPROCLIM, 10067},
+#endif
+#if defined(EUSERS)
+    {EUSERS, 10068},
+#endif
+    {EDQUOT, 10069},
+    {ESTALE, 10070},
+#if defined(EREMOTE)
+    {EREMOTE, 10071},
+#endif
+};
+
+struct ErrorTextRow {
+  unsigned Number;
+  const char* Text;
+};
+constexpr ErrorTextRow kErrorTexts[] = {
+    {0, "No description."},
+    {10004, "Interrupted system call"},
+    {10009, "Bad File Number"},
+    {10013, "Permission Denied"},
+    {10014, "Bad Address"},
+    {10022, "Invalid Argument"},
+    {10024, "Too many Open Files"},
+    {10035, "Operation would block"},
+    {10036, "Operation now in progress"},
+    {10037, "Operation already in progress"},
+    {10038, "Socket operation on non socket"},
+    {10039, "Destination address required"},
+    {10040, "Message too long"},
+    {10041, "Protocol wrong type for socket"},
+    {10042, "Protocol not available"},
+    {10043, "Protocol not supported"},
+    {10044, "Socket type not supported"},
+    {10045, "Operation not supported on socket"},
+    {10046, "Protocol family not supported"},
+    {10047, "Address family not supported by protocol family"},
+    {10048, "Address already in use"},
+    {10049, "Can't assign requested address"},
+    {10050, "Network is down"},
+    {10051, "Network is unreachable"},
+    {10052, "Network dropped connection on reset"},
+    {10053, "Software caused connection abort"},
+    {10054, "Conection reset by peer"},
+    {10055, "No buffer space available"},
+    {10056, "Socket is already connected"},
+    {10057, "Socket is not connected"},
+    {10058, "Can't send after socket shutdown"},
+    {10059, "Too many references:can't splice"},
+    {10060, "Connection timeout"},
+    {10061, "Connection refused"},
+    {10062, "Too many levels of symbolics links"},
+    {10063, "File name too long"},
+    {10064, "Host is down"},
+    {10065, "No route to host"},
+    {10066, "Directory not empty"},
+    {10067, "Too many processes"},
+    {10068, "Too many users"},
+    {10069, "Disk quota exceeded"},
+    {10070, "Stale NFS file handle"},
+    {10071, "Too many levels of remote in path"},
+    {10091, "Network subsystem is unusable"},
+    {10092, "Winsock DLL can't support this application"},
+    {10093, "Winsock is not initialized"},
+    {10101, "Disconnect"},
+    {11001, "Host not found"},
+    {11002, "Non authoritative host not found"},
+    {11003, "Non recoverable error"},
+    {11004, "Valid name,no data record of requested type"},
+};
+
+// The socket library's number for a host error number; a host number
+// without one is passed on as it is (and then reads "Error desconocido").
+unsigned SocketErrorNumber(int HostError) {
+  for (const ErrnoRow& row : kErrnoRows) {
+    if (row.Host == HostError) return row.Socket;
+  }
+  return static_cast<unsigned>(HostError);
+}
+
+const char* HostErrorText(int HostError) {
+  return Network::ErrorText(SocketErrorNumber(HostError));
+}
+
+Debug::Debugger& NetworkDebugger() {
+  static Debug::Debugger debugger(Debug::IO, "Network");
+  return debugger;
+}
+
+void SetCloseOnExec(int fd) {
+  const int flags = fcntl(fd, F_GETFD);
+  if (flags >= 0) fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+}
+
+void SetNonBlocking(int fd, bool On) {
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0) return;
+  fcntl(fd, F_SETFL, On ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
+}
+
+void SetNoSigPipe([[maybe_unused]] int fd) {
+#if defined(SO_NOSIGPIPE)
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_NOSIGPIPE, &on, sizeof(on));
+#endif
+}
+
+// A new IPv4 stream socket, close-on-exec and without SIGPIPE; -1 with errno
+// on failure.
+int NewSocket() {
+#if defined(SOCK_CLOEXEC)
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+#else
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+#endif
+  if (fd < 0) return -1;
+  SetCloseOnExec(fd);
+  SetNoSigPipe(fd);
+  return fd;
+}
+
+void CloseDescriptor(int fd) {
+  const int saved = errno;
+  close(fd);
+  errno = saved;
+}
+
+sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
+  sockaddr_in a;
+  std::memset(&a, 0, sizeof(a));
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(Address);
+  a.sin_port = htons(Port);
+  return a;
+}
+
+// Milliseconds left until a deadline on the monotonic clock, for poll().
+// Without a limit: -1.
+class Deadline {
+ public:
+  explicit Deadline(unsigned Timeout)
+      : forever_(Timeout == Constants::WAIT_FOREVER),
+        end_(System::MonotonicMilliseconds() + (forever_ ? 0 : Timeout)) {}
+  bool Forever() const { return forever_; }
+  int Left() const {
+    if (forever_) return -1;
+    const std::uint64_t now = System::MonotonicMilliseconds();
+    if (now >= end_) return 0;
+    const std::uint64_t left = end_ - now;
+    return left > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(left);
+  }
+  bool Passed() const { return !forever_ && System::MonotonicMilliseconds() >= end_; }
+
+ private:
+  bool forever_;
+  std::uint64_t end_;
+};
+
+enum class Ready { kYes, kTimeout, kFailed };
+
+// Waits until fd is ready for Events or the deadline passes, retrying after
+// signals. An error or hang-up condition counts as ready: the call that
+// follows reports it.
+Ready PollOne(int fd, short Events, const Deadline& Until) {
+  for (;;) {
+    pollfd p;
+    p.fd = fd;
+    p.events = Events;
+    p.revents = 0;
+    const int n = poll(&p, 1, Until.Left());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Ready::kFailed;
+    }
+    if (n == 0) {
+      // Long waits are cut to INT_MAX milliseconds; go on until the end.
+      if (Until.Forever() || !Until.Passed()) continue;
+      return Ready::kTimeout;
+    }
+    if ((p.revents & POLLNVAL) != 0) {
+      errno = EBADF;
+      return Ready::kFailed;
+    }
+    return Ready::kYes;
+  }
+}
+
+// The shared timed wait: IO_TIMEOUT_ERROR with TimeoutContext when no
+// readiness came in time, SOCK_SELECT_ERROR "select" when the wait failed.
+bool WaitOne(int fd, short Events, unsigned Timeout, const char* TimeoutContext) {
+  switch (PollOne(fd, Events, Deadline(Timeout))) {
+    case Ready::kYes:
+      return true;
+    case Ready::kTimeout:
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
+    case Ready::kFailed:
+      break;
+  }
+  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+}
+
+unsigned StateTime(unsigned Timeout) { return Timeout == Constants::WAIT_FOREVER ? 0 : Timeout; }
+
+void SetReady() { ThreadState::SetState(ThreadState::READY, nullptr, 0); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Addresses and error texts.
+
+namespace Network {
+
+const char* ToString(INADDR Address) {
+  static thread_local CircularChars<16, 8> pool;
+  char* out = pool.GetBuf(16);
+  std::snprintf(out, 16, "%u.%u.%u.%u", (Address >> 24) & 0xFFu, (Address >> 16) & 0xFFu,
+                (Address >> 8) & 0xFFu, Address & 0xFFu);
+  return out;
+}
+
+const char* ErrorText(unsigned SocketErrorNumber) {
+  for (const ErrorTextRow& row : kErrorTexts) {
+    if (row.Number == SocketErrorNumber) return row.Text;
+  }
+  return "Error desconocido";
+}
+
+}  // namespace Network
+
+// ---------------------------------------------------------------------------
+// StreamSocket.
+
+StreamSocket::StreamSocket() : Driver::Generic(SimpleString("TCP")) {}
+
+StreamSocket::~StreamSocket() { Close(); }
+
+bool StreamSocket::IsOpen() const { return data_ != nullptr; }
+
+bool StreamSocket::OK() const { return IsOpen(); }
+
+int StreamSocket::GetDescriptor() const { return data_ != nullptr ? data_->sockfd : -1; }
+
+Network::PORT StreamSocket::GetLocalPort() const { return data_ != nullptr ? data_->LocalPort : 0; }
+
+bool StreamSocket::Open(Network::PORT Port) {
+  Close();
+  const int fd = NewSocket();
+  if (fd < 0) return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", HostErrorText(errno));
+
+  const int off = 0;
+  const int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &off, sizeof(off));
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+  setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof(on));
+  linger no_linger;
+  no_linger.l_onoff = 0;
+  no_linger.l_linger = 0;
+  setsockopt(fd, SOL_SOCKET, SO_LINGER, &no_linger, sizeof(no_linger));
+
+  const sockaddr_in address = MakeAddress(Network::ANY_ADDRESS, Port);
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    const int err = errno;
+    CloseDescriptor(fd);
+    return Error::SetWithContext(Error::SOCK_BIND_ERROR, "%s", HostErrorText(err));
+  }
+  // The bound name tells the port the system chose when asked for port 0.
+  sockaddr_in bound;
+  socklen_t length = sizeof(bound);
+  Network::PORT local = Port;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+    local = ntohs(bound.sin_port);
+  }
+  data_ = new StreamSocketData;
+  data_->sockfd = fd;
+  data_->LocalPort = local;
+  return true;
+}
+
+bool StreamSocket::Listen() {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Listen while closed");
+  if (listen(data_->sockfd, LISTEN_BACKLOG) != 0) {
+    return Error::SetWithContext(Error::SOCK_LISTEN_ERROR, "%s", HostErrorText(errno));
+  }
+  SetNonBlocking(data_->sockfd, true);
+  return true;
+}
+
+bool StreamSocket::Accept(Network::INADDR& Address, Network::PORT& Port, unsigned Timeout,
+                          StreamSocket& Target) {
+  if (data_ == nullptr) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Accept");
+  char resource[ThreadState::MAX_RESOURCE + 1];
+  std::snprintf(resource, sizeof(resource), "Accept :%u", static_cast<unsigned>(data_->LocalPort));
+  ThreadState::SetState(ThreadState::WAITING, resource, StateTime(Timeout));
+
+  const Deadline until(Timeout);
+  int fd = -1;
+  sockaddr_in peer;
+  for (;;) {
+    const Ready ready = PollOne(data_->sockfd, POLLIN, until);
+    if (ready == Ready::kTimeout) {
+      SetReady();
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
+    }
+    if (ready == Ready::kFailed) {
+      SetReady();
+      return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+    }
+    socklen_t length = sizeof(peer);
+#if defined(__linux__)
+    fd = accept4(data_->sockfd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
+#else
+    fd = accept(data_->sockfd, reinterpret_cast<sockaddr*>(&peer), &length);
+#endif
+    if (fd >= 0) break;
+    const int err = errno;
+    // The connection went away between the wait and the accept, or a
+    // signal came: wait again for what is left of the time.
+    if (err == EINTR || err == EAGAIN || err == EWOULDBLOCK || err == ECONNABORTED) {
+      if (until.Passed()) {
+        SetReady();
+        return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
+      }
+      continue;
+    }
+    Console::ErrorPrint("accept: %s\n", std::strerror(err));
+    SetReady();
+    return Error::SetWithContext(Error::SOCK_ERROR_ACCEPT, "%s", HostErrorText(err));
+  }
+  SetCloseOnExec(fd);
+  SetNonBlocking(fd, false);  // some systems pass the listener's mode on
+  SetNoSigPipe(fd);
+  Address = ntohl(peer.sin_addr.s_addr);
+  Port = ntohs(peer.sin_port);
+  SetReady();
+  const Network::PORT local = data_->LocalPort;
+  if (&Target == this) {
+    // Accepting into the listener itself would lose the listener's handle
+    // without closing it; keep the handle released instead.
+    CloseDescriptor(data_->sockfd);
+    data_->sockfd = fd;
+    return true;
+  }
+  Target.Close();
+  Target.data_ = new StreamSocketData;
+  Target.data_->sockfd = fd;
+  Target.data_->LocalPort = local;
+  return true;
+}
+
+bool StreamSocket::MultipleAccept(StreamSocket** Sockets, unsigned& Count, Network::INADDR& Address,
+                                  Network::PORT& Port, unsigned Timeout, StreamSocket& Target) {
+  pollfd fds[MAX_MULTIPLE_ACCEPT];
+  nfds_t used = 0;
+  for (unsigned i = 0; Sockets != nullptr && i < Count && used < MAX_MULTIPLE_ACCEPT; ++i) {
+    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
+    const int fd = Sockets[i]->GetDescriptor();
+    bool seen = false;
+    for (nfds_t k = 0; k < used && !seen; ++k) seen = fds[k].fd == fd;
+    if (seen) continue;
+    fds[used].fd = fd;
+    fds[used].events = POLLIN;
+    fds[used].revents = 0;
+    ++used;
+  }
+  // With nothing to wait on, a wait without limit would never end.
+  if (used == 0) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "MultipleAccept");
+
+  ThreadState::SetState(ThreadState::WAITING, "Multiple Accept", StateTime(Timeout));
+  const Deadline until(Timeout);
+  int n = 0;
+  for (;;) {
+    for (nfds_t k = 0; k < used; ++k) fds[k].revents = 0;
+    n = poll(fds, used, until.Left());
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0 && (until.Forever() || !until.Passed())) continue;
+    break;
+  }
+  SetReady();
+  if (n == 0) {
+    NetworkDebugger().Print("MultipleAccept SOCK_ERROR_TIMEOUT");
+    return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kMultipleAcceptContext);
+  }
+  if (n < 0) {
+    const unsigned number = SocketErrorNumber(errno);
+    NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 1, Error %u (%s)", number,
+                            Network::ErrorText(number));
+    return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
+  }
+  for (unsigned i = 0; i < Count; ++i) {
+    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
+    const int fd = Sockets[i]->GetDescriptor();
+    for (nfds_t k = 0; k < used; ++k) {
+      if (fds[k].fd == fd && (fds[k].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
+        Count = i;
+        return Sockets[i]->Accept(Address, Port, Timeout, Target);
+      }
+    }
+  }
+  NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 2");
+  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
+}
+
+bool StreamSocket::Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout) {
+  Close();
+  const int fd = NewSocket();
+  if (fd < 0) return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", HostErrorText(errno));
+  char resource[ThreadState::MAX_RESOURCE + 1];
+  std::snprintf(resource, sizeof(resource), "%s:%u", Network::ToString(Address),
+                static_cast<unsigned>(Port));
+  ThreadState::SetState(ThreadState::CONNECTING, resource, StateTime(Timeout));
+
+  SetNonBlocking(fd, true);
+  const sockaddr_in address = MakeAddress(Address, Port);
+  int rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+  int err = rc == 0 ? 0 : errno;
+  if (rc != 0 && (err == EINPROGRESS || err == EINTR)) {
+    const Ready ready = PollOne(fd, POLLOUT, Deadline(Timeout));
+    if (ready == Ready::kTimeout) {
+      CloseDescriptor(fd);
+      SetReady();
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Connect");
+    }
+    if (ready == Ready::kFailed) {
+      err = errno;
+    } else {
+      socklen_t length = sizeof(err);
+      if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
+    }
+  }
+  SetReady();
+  if (err != 0) {
+    CloseDescriptor(fd);
+    return Error::SetWithContext(Error::SOCK_ERROR_CONNECT, "%s", HostErrorText(err));
+  }
+  SetNonBlocking(fd, false);
+  sockaddr_in bound;
+  socklen_t length = sizeof(bound);
+  Network::PORT local = 0;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+    local = ntohs(bound.sin_port);
+  }
+  data_ = new StreamSocketData;
+  data_->sockfd = fd;
+  data_->LocalPort = local;
+  return true;
+}
+
+bool StreamSocket::WaitReadable(unsigned Timeout) {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Read while closed");
+  return WaitOne(data_->sockfd, POLLIN, Timeout, "select");
+}
+
+bool StreamSocket::WaitWriteable(unsigned Timeout) {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Write while closed");
+  return WaitOne(data_->sockfd, POLLOUT, Timeout, "select");
+}
+
+bool StreamSocket::Close() {
+  if (data_ == nullptr) return true;
+  shutdown(data_->sockfd, SHUT_RDWR);
+  const bool closed = close(data_->sockfd) == 0;
+  delete data_;
+  data_ = nullptr;
+  return closed;
+}
+
+bool StreamSocket::WriteByteImplementation(Byte b, unsigned Timeout) {
+  return WriteBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+bool StreamSocket::ReadByteImplementation(Byte& b, unsigned Timeout) {
+  return ReadBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Size,
+                                                 unsigned Timeout) {
+  if (data_ == nullptr) {
+    Error::SetWithContext(Error::IO_NOT_OPEN, "Write while closed");
+    return 0;
+  }
+  if (Size == 0) {
+    Error::SetWithContext(Error::NO_CURRENT_ERROR, "WriteBuffer");
+    return 0;
+  }
+  if (Buffer == nullptr) {
+    Error::SetWithContext(Error::IO_PARAM_ERROR, "WriteBuffer");
+    return 0;
+  }
+  ThreadState::SetState(ThreadState::WRITING, "TCP", StateTime(Timeout));
+  const Deadline until(Timeout);
+  unsigned sent = 0;
+  // The system may take fewer bytes than offered; go on until all are sent,
+  // the time is up or the connection fails.
+  while (sent < Size) {
+    int flags = kSendFlags;
+    if (!until.Forever()) {
+      const Ready ready = PollOne(data_->sockfd, POLLOUT, until);
+      if (ready != Ready::kYes) {
+        SetReady();
+        if (ready == Ready::kTimeout) {
+          Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kWriteContext);
+        } else {
+          Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+        }
+        return sent;
+      }
+      flags |= MSG_DONTWAIT;  // take what fits now; the wait above bounds the rest
+    }
+    const ssize_t n = send(data_->sockfd, Buffer + sent, Size - sent, flags);
+    if (n < 0) {
+      const int err = errno;
+      if (err == EINTR || err == EAGAIN || err == EWOULDBLOCK) {
+        if (until.Passed()) {
+          SetReady();
+          Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kWriteContext);
+          return sent;
+        }
+        continue;
+      }
+      SetReady();
+      Error::SetWithContext(Error::IO_WRITE_ERROR, "%s", HostErrorText(err));
+      return sent;
+    }
+    sent += static_cast<unsigned>(n);
+  }
+  SetReady();
+  return sent;
+}
+
+unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, unsigned Timeout) {
+  if (data_ == nullptr) {
+    Error::SetWithContext(Error::IO_NOT_OPEN, "Read while closed");
+    return 0;
+  }
+  // A receive of nothing would look exactly like a closed peer.
+  if (Size == 0) {
+    Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
+    return 0;
+  }
+  if (Buffer == nullptr) {
+    Error::SetWithContext(Error::IO_PARAM_ERROR, "ReadBuffer");
+    return 0;
+  }
+  ThreadState::SetState(ThreadState::READING, "TCP", StateTime(Timeout));
+  const Deadline until(Timeout);
+  ssize_t n = 0;
+  for (;;) {
+    if (!until.Forever()) {
+      const Ready ready = PollOne(data_->sockfd, POLLIN, until);
+      if (ready != Ready::kYes) {
+        SetReady();
+        if (ready == Ready::kTimeout) {
+          Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
+        } else {
+          Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+        }
+        return 0;
+      }
+    }
+    n = recv(data_->sockfd, Buffer, Size, until.Forever() ? 0 : MSG_DONTWAIT);
+    if (n < 0 &&
+        (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && !until.Passed()))) {
+      continue;
+    }
+    break;
+  }
+  SetReady();
+  if (n < 0) {
+    const int err = errno;
+    if (err == EAGAIN || err == EWOULDBLOCK) {
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
+    } else {
+      Error::SetWithContext(Error::IO_READ_ERROR, "%s", HostErrorText(err));
+    }
+    return 0;
+  }
+  if (n == 0) {
+    Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Socket closed");
+    return 0;
+  }
+  Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
+  return static_cast<unsigned>(n);
+}
+
+unsigned StreamSocket::PeekImplementation() {
+  if (data_ == nullptr) return 0;
+  pollfd p;
+  p.fd = data_->sockfd;
+  p.events = POLLIN;
+  p.revents = 0;
+  if (poll(&p, 1, 0) <= 0 || (p.revents & POLLIN) == 0) return 0;
+  int available = 0;
+  if (ioctl(data_->sockfd, FIONREAD, &available) != 0) return 1;
+  return available > 0 ? static_cast<unsigned>(available) : 0;
+}
+
+}  // namespace VXB

@@ -1,0 +1,46 @@
+// Line settings of a terminal device (speed, word, parity, stop bits, flow
+// control) in terms of SerialPort's parameters. Private to the platform
+// layer. Speeds go through the termios2 interface, which takes any speed in
+// bits per second (14400 has no classic constant).
+#ifndef VXB_POSIX_SERIAL_LINE_H_
+#define VXB_POSIX_SERIAL_LINE_H_
+
+#include "vxb/common/serial_port.h"
+
+namespace VXB::Posix::SerialLine {
+
+// The speed table: bits per second of b, 0 when b has no row.
+unsigned SpeedOf(SerialPort::BaudRates b);
+// The row of Bps, BAUDRATE_INVALID when none.
+SerialPort::BaudRates RateOf(unsigned Bps);
+
+// Checks every field of S against the tables; on the first bad one records
+// IO_PARAM_ERROR ("Invalid BaudRate (%d)", "Invalid WordLength (%d)",
+// "Invalid Parity (%d)", "Invalid StopBits (%d)") and returns false.
+bool Check(const SerialPort::SerialParams& S);
+
+// The settings' part of a device's flag words (Linux termios2 layout),
+// shown here so that their mapping can be checked without a device.
+struct Flags {
+  unsigned Input = 0;    // c_iflag
+  unsigned Control = 0;  // c_cflag
+  unsigned Speed = 0;    // c_ospeed = c_ispeed
+};
+// Replaces the bits S governs (S passed Check); other bits stay.
+void Encode(const SerialPort::SerialParams& S, Flags& F);
+// As Read does, from F.
+void Decode(const Flags& F, SerialPort::SerialParams& S);
+
+// Reads the device's settings (false with Errno when it is no terminal).
+bool Probe(int Fd, int& Errno);
+// Raw binary line with S (which passed Check) applied; false with Errno.
+bool Apply(int Fd, const SerialPort::SerialParams& S, int& Errno);
+// The device's settings; fields without a row in their table are left as
+// they were in S, except BaudRate (BAUDRATE_INVALID). FlowControl: empty.
+bool Read(int Fd, SerialPort::SerialParams& S, int& Errno);
+// Raw binary line, the speed and word left as they are.
+bool MakeRaw(int Fd, int& Errno);
+
+}  // namespace VXB::Posix::SerialLine
+
+#endif  // VXB_POSIX_SERIAL_LINE_H_

@@ -1,0 +1,319 @@
+// The serial port over a terminal device. The descriptor is non-blocking;
+// reads and writes wait with poll() on it and on an abort eventfd (see
+// fd_wait.h), so a read returns the moment bytes arrive and Abort() from
+// another thread ends a wait at once. Exclusive use is TIOCEXCL (other
+// openers of the device) plus an flock() (other SerialPorts, root
+// included). The line settings last applied are kept so that a reset (close
+// and reopen after a failure) brings the line back as the caller left it.
+#include "vxb/common/serial_port.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "vxb/common/debug.h"
+#include "vxb/common/error.h"
+#include "vxb/common/gadget_tools.h"
+#include "vxb/posix/fd_wait.h"
+#include "vxb/posix/serial_line.h"
+
+namespace VXB {
+
+struct SerialPortData {
+  unsigned Port = 0;
+  SimpleString ComName{""};
+  int Fd = -1;
+  Posix::AbortEvent AbortSignal;
+  Debug::Debugger Debugger{Debug::IO, "Serial"};
+  bool IsGadgetUSB = false;
+  // Open was asked for and Close was not: a failed reset is retried by the
+  // next read or write.
+  bool WantOpen = false;
+  bool HasApplied = false;
+  SerialPort::SerialParams Applied;
+};
+
+namespace {
+
+constexpr const char* kNoPort = "No hay puerto especificado";
+
+SerialPort::SerialParams DefaultParams() {
+  SerialPort::SerialParams p;
+  p.BaudRate = SerialPort::BAUDRATE_115200;
+  p.StopBits = SerialPort::STOP_1;
+  p.Parity = SerialPort::PARITYMODE_NONE;
+  p.WordLength = SerialPort::WORD_LENGTH_8;
+  p.FlowControl.Set(SerialPort::FLOW_XONXOFF_RX);
+  p.FlowControl.Set(SerialPort::FLOW_XONXOFF_TX);
+  return p;
+}
+
+// Opens Path for exclusive use; -1 when it cannot be opened, is no terminal
+// or is in use.
+int OpenExclusive(const char* Path) {
+  int fd = open(Path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  int err = 0;
+  if (!Posix::SerialLine::Probe(fd, err) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return -1;
+  }
+  ioctl(fd, TIOCEXCL);
+  return fd;
+}
+
+void CloseExclusive(int fd) {
+  // Lifts the exclusive mode for the next opener (it outlives this
+  // descriptor when others hold the device, as with pseudo-terminals).
+  ioctl(fd, TIOCNXCL);
+  close(fd);
+}
+
+}  // namespace
+
+SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortData) {}
+
+SerialPort::~SerialPort() { Close(); }
+
+bool SerialPort::PortNumberFromName(const char* Name, unsigned& Port) {
+  if (Name == nullptr) return false;
+  std::string_view s(Name);
+  if (s.substr(0, 4) == "\\\\.\\") s.remove_prefix(4);
+  if (s.size() >= 3 && (s[0] == 'C' || s[0] == 'c') && (s[1] == 'O' || s[1] == 'o') &&
+      (s[2] == 'M' || s[2] == 'm')) {
+    s.remove_prefix(3);
+  } else if (s.size() != std::strlen(Name)) {
+    return false;  // "\\.\" only before COM
+  }
+  if (s.empty() || s.size() > 4) return false;
+  unsigned n = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (n < 1 || n > MAX_PORT_NUMBER) return false;
+  Port = n;
+  return true;
+}
+
+SimpleString SerialPort::DevicePathForPort(unsigned Port) {
+  if (Port == 0) return SimpleString("");
+  return SimpleString::FromFormat("/dev/ttyS%u", Port - 1);
+}
+
+SimpleString SerialPort::DevicePathForName(const char* Name) {
+  unsigned n = 0;
+  if (PortNumberFromName(Name, n)) return DevicePathForPort(n);
+  return SimpleString(Name != nullptr ? Name : "");
+}
+
+bool SerialPort::Open(unsigned PortNumber) {
+  Close();
+  if (PortNumber == 0 || PortNumber > MAX_PORT_NUMBER) {
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
+  }
+  data->Port = PortNumber;
+  return Open(DevicePathForPort(PortNumber).c_str());
+}
+
+bool SerialPort::Open(const char* Device) {
+  Close();
+  if (Device == nullptr || *Device == '\0') {
+    data->ComName = "";
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
+  }
+  std::size_t len = std::strlen(Device);
+  if (len > MAX_DEVICE_NAME) {
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...", Device);
+  }
+  unsigned n = 0;
+  if (PortNumberFromName(Device, n)) {
+    data->Port = n;
+    data->ComName = DevicePathForPort(n);
+  } else {
+    // Opened by number (Open(unsigned)) or by a path that is not a port's.
+    if (data->Port != 0 && DevicePathForPort(data->Port) != Device) data->Port = 0;
+    data->ComName = Device;
+  }
+  data->IsGadgetUSB = GadgetTools::IsGadgetSerialDevice(data->ComName.c_str());
+  data->Debugger.Print("IsGadgetUSB %s", data->IsGadgetUSB ? "true" : "false");
+  if (!OpenComm()) return false;
+  data->WantOpen = true;
+  ApplyParams(DefaultParams(), true);
+  if (!OK()) return false;  // the device refused even the defaults
+  return true;
+}
+
+unsigned SerialPort::GetPortNumber() const { return OK() ? data->Port : 0xFFFFFFFFu; }
+
+const char* SerialPort::GetDeviceName() const { return data->ComName.c_str(); }
+
+bool SerialPort::OK() const { return data->Fd >= 0; }
+
+void SerialPort::Close() {
+  data->WantOpen = false;
+  if (data->Fd >= 0) {
+    CloseExclusive(data->Fd);
+    data->Fd = -1;
+  }
+}
+
+bool SerialPort::OpenComm() {
+  const char* name = data->ComName.c_str();
+  if (*name == '\0') return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
+  int fd = OpenExclusive(name);
+  if (fd < 0 && data->IsGadgetUSB) {
+    data->Debugger.Print("Resteando USB Gadget");
+    GadgetTools::ResetGadgetSerialDevice(name);
+    data->Debugger.Print("Intentando reapertura");
+    fd = OpenExclusive(name);
+  }
+  if (fd < 0) {
+    data->Debugger.Print("Error opening %s", name);
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s", name);
+  }
+  data->Fd = fd;
+  return true;
+}
+
+bool SerialPort::ResetComm() {
+  if (data->Fd >= 0) {
+    CloseExclusive(data->Fd);
+    data->Fd = -1;
+  }
+  if (data->IsGadgetUSB) GadgetTools::ResetGadgetSerialDevice(data->ComName.c_str());
+  if (!OpenComm()) return false;
+  // A reopened device may come back with its driver's defaults.
+  if (data->HasApplied) return ApplyParams(data->Applied, false);
+  return true;
+}
+
+bool SerialPort::EnsureOpen(const char* Operation) {
+  if (data->Fd >= 0) return true;
+  if (!data->WantOpen) {
+    return Error::SetWithContext(Error::IO_NOT_OPEN, "%s: serial port not open", Operation);
+  }
+  // A reset after an earlier failure could not reopen the device: try again.
+  return ResetComm();
+}
+
+bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
+  int err = 0;
+  if (data->Fd < 0 || !Posix::SerialLine::Probe(data->Fd, err)) {
+    Close();
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
+  }
+  if (!Posix::SerialLine::Check(S)) return false;
+  if (!Posix::SerialLine::Apply(data->Fd, S, err)) {
+    Close();
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error setting serial params, ErrNo %d",
+                                 err);
+  }
+  if (Remember) {
+    data->Applied = S;
+    data->HasApplied = true;
+  }
+  return true;
+}
+
+bool SerialPort::SetSerialParams(SerialParams& S) { return ApplyParams(S, true); }
+
+bool SerialPort::GetSerialParams(SerialParams* S) {
+  int err = 0;
+  if (S == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
+  if (data->Fd < 0 || !Posix::SerialLine::Read(data->Fd, *S, err)) {
+    Close();
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
+  }
+  return true;
+}
+
+bool SerialPort::GetBaudRate(double Value, BaudRates& b) {
+  b = BAUDRATE_INVALID;
+  if (!(Value >= 1.0 && Value <= 4294967295.0)) return false;
+  unsigned bps = static_cast<unsigned>(Value);
+  if (static_cast<double>(bps) != Value) return false;
+  b = Posix::SerialLine::RateOf(bps);
+  return b != BAUDRATE_INVALID;
+}
+
+bool SerialPort::GetBaudRate(BaudRates b, double& Value) {
+  unsigned bps = Posix::SerialLine::SpeedOf(b);
+  Value = static_cast<double>(bps);
+  return bps != 0;
+}
+
+bool SerialPort::CreateVirtualPort(unsigned, const char*) { return false; }
+
+bool SerialPort::CreateFromUSBPort(unsigned) { return false; }
+
+bool SerialPort::Abort() {
+  data->AbortSignal.Signal();
+  return true;
+}
+
+unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
+  if (size == 0) return 0;
+  if (buf == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
+  // An Abort() that came while no read or write was waiting is forgotten.
+  data->AbortSignal.Clear();
+  if (!EnsureOpen("Read")) return 0;
+  Posix::IoResult r = Posix::ReadWithin(data->Fd, data->AbortSignal, buf, size, Timeout);
+  switch (r.Outcome) {
+    case Posix::IoOutcome::DONE:
+      return r.Count;
+    case Posix::IoOutcome::TIMED_OUT:
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, Timeout == 0
+                                                         ? "Timeout reading from Serial Port"
+                                                         : "Timeout ovl reading from Serial Port");
+      return 0;
+    case Posix::IoOutcome::ABORTED:
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
+      return 0;
+    default:
+      data->Debugger.Print("Error reading %s, ErrNo %d: reset", data->ComName.c_str(), r.Errno);
+      ResetComm();
+      Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %d", r.Errno);
+      return 0;
+  }
+}
+
+bool SerialPort::ReadByteImplementation(Byte& b, unsigned Timeout) {
+  return ReadBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
+  if (size == 0) return 0;
+  if (buf == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
+  data->AbortSignal.Clear();
+  if (!EnsureOpen("Write")) return 0;
+  Posix::IoResult r = Posix::WriteAll(data->Fd, data->AbortSignal, buf, size);
+  switch (r.Outcome) {
+    case Posix::IoOutcome::DONE:
+      return r.Count;
+    case Posix::IoOutcome::ABORTED:
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %d", ECANCELED);
+      return r.Count;
+    default:
+      data->Debugger.Print("Error writing %s, ErrNo %d: reset", data->ComName.c_str(), r.Errno);
+      ResetComm();
+      Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %d", r.Errno);
+      return r.Count;
+  }
+}
+
+bool SerialPort::WriteByteImplementation(Byte b, unsigned Timeout) {
+  return WriteBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+unsigned SerialPort::PeekImplementation() { return OK() ? Posix::BytesWaiting(data->Fd) : 0; }
+
+}  // namespace VXB
