@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/scratch_dir.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -499,9 +501,7 @@ class DebugLogTest : public DebugTest {
  protected:
   void SetUp() override {
     DebugTest::SetUp();
-    dir_ = std::filesystem::temp_directory_path() / "zorbel_debug_log_test";
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = Testing::MakeScratchDir("zorbel_debug_log");
     base_ = (dir_ / "dbg.log").string();
     VXB::Log::SetFilename(base_.c_str());
   }
@@ -587,9 +587,7 @@ class TransportFileTest : public DebugTest {
  protected:
   void SetUp() override {
     DebugTest::SetUp();
-    dir_ = std::filesystem::temp_directory_path() / "zorbel_debug_file_test";
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = Testing::MakeScratchDir("zorbel_debug_file");
     path_ = (dir_ / "debug.txt").string();
   }
   void TearDown() override {

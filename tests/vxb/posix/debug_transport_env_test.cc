@@ -1,6 +1,8 @@
 // The file transport's path from an environment variable.
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
+#include "testing/scratch_dir.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,9 +39,7 @@ class TransportFileEnvTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Init();
-    dir_ = std::filesystem::temp_directory_path() / "zorbel_debug_env_test";
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = Testing::MakeScratchDir("zorbel_debug_env");
     unsetenv(kVariable);
   }
   void TearDown() override {
