@@ -14,8 +14,6 @@ namespace VXB::Types {
 
 namespace {
 
-std::atomic<char> fixed_symbol{'.'};
-std::atomic<char> big_number_symbol{'.'};
 std::atomic<char> huge_number_symbol{'.'};
 
 // Large enough for every text of the three types, terminator included.
@@ -187,33 +185,36 @@ std::uint64_t MagnitudeOf(std::int64_t v) {
   return v < 0 ? ~static_cast<std::uint64_t>(v) + 1 : static_cast<std::uint64_t>(v);
 }
 
-constexpr std::int64_t MAX_FIXED_UNITS =
-    static_cast<std::int64_t>(Pow10(fixed::MAXIMO_ENTEROS + fixed::MAXIMA_PRECISION) - 1);
-constexpr std::int64_t MAX_BIG_UNITS =
-    static_cast<std::int64_t>(Pow10(big_number::MAXIMO_ENTEROS_BIG + 2) - 1);
-
 }  // namespace
 
-// ---- fixed ----
+// ---- fixed and big_number ----
 
-fixed::fixed(int64 Units, unsigned Precision) {
-  if (Precision > MAXIMA_PRECISION || !FitsInt64(Units, MAX_FIXED_UNITS)) return;
+template <typename Tag, unsigned IntegerDigits, unsigned Decimals>
+Decimal64<Tag, IntegerDigits, Decimals>::Decimal64(int64 Units, unsigned Precision) {
+  constexpr auto max_units = static_cast<std::int64_t>(Pow10(IntegerDigits + Decimals) - 1);
+  if (Precision > MAXIMA_PRECISION || !FitsInt64(Units, max_units)) return;
   value_ = Units;
   prec_ = static_cast<Byte>(Precision);
   valid_value_ = 1;
 }
 
-fixed::fixed(const char* Text) {
+template <typename Tag, unsigned IntegerDigits, unsigned Decimals>
+Decimal64<Tag, IntegerDigits, Decimals>::Decimal64(const char* Text) {
   Decimal d;
-  if (!ParseDecimal(Text, DecimalSymbol(), MAXIMO_ENTEROS, MAXIMA_PRECISION, d)) return;
+  if (!ParseDecimal(Text, DecimalSymbol(), IntegerDigits, MAXIMA_PRECISION, d)) return;
   auto units =
       static_cast<int64>(d.whole * BASE + d.fraction * Pow10(MAXIMA_PRECISION - d.decimals));
-  *this = fixed(d.negative ? -units : units, d.decimals);
+  *this = Decimal64(d.negative ? -units : units, d.decimals);
 }
 
-bool fixed::operator==(const fixed& o) const { return SameValue(*this, o); }
+template <typename Tag, unsigned IntegerDigits, unsigned Decimals>
+bool Decimal64<Tag, IntegerDigits, Decimals>::operator==(const Decimal64& o) const {
+  return SameValue(*this, o);
+}
 
-unsigned fixed::ToString(char* Buffer, unsigned BufferSize, bool RemoveTrailingZeroes) const {
+template <typename Tag, unsigned IntegerDigits, unsigned Decimals>
+unsigned Decimal64<Tag, IntegerDigits, Decimals>::ToString(char* Buffer, unsigned BufferSize,
+                                                           bool RemoveTrailingZeroes) const {
   char text[MAX_TEXT];
   unsigned len;
   if (invalid()) {
@@ -226,55 +227,16 @@ unsigned fixed::ToString(char* Buffer, unsigned BufferSize, bool RemoveTrailingZ
   return CopyCut(text, len, Buffer, BufferSize);
 }
 
-const char* fixed::ToString(bool RemoveTrailingZeroes, bool /*CompactMode*/) const {
+template <typename Tag, unsigned IntegerDigits, unsigned Decimals>
+const char* Decimal64<Tag, IntegerDigits, Decimals>::ToString(bool RemoveTrailingZeroes,
+                                                              bool /*CompactMode*/) const {
   char* slot = SmallSlot();
   ToString(slot, TEXT_SIZE, RemoveTrailingZeroes);
   return slot;
 }
 
-void fixed::SetDecimalSymbol(char c) { fixed_symbol.store(c, std::memory_order_relaxed); }
-char fixed::DecimalSymbol() { return fixed_symbol.load(std::memory_order_relaxed); }
-
-// ---- big_number ----
-
-big_number::big_number(int64 Units, unsigned Precision) {
-  if (Precision > MAXIMA_PRECISION || !FitsInt64(Units, MAX_BIG_UNITS)) return;
-  value_ = Units;
-  prec_ = static_cast<Byte>(Precision);
-  valid_value_ = 1;
-}
-
-big_number::big_number(const char* Text) {
-  Decimal d;
-  if (!ParseDecimal(Text, DecimalSymbol(), MAXIMO_ENTEROS_BIG, MAXIMA_PRECISION, d)) return;
-  auto units =
-      static_cast<int64>(d.whole * BASE + d.fraction * Pow10(MAXIMA_PRECISION - d.decimals));
-  *this = big_number(d.negative ? -units : units, d.decimals);
-}
-
-bool big_number::operator==(const big_number& o) const { return SameValue(*this, o); }
-
-unsigned big_number::ToString(char* Buffer, unsigned BufferSize, bool RemoveTrailingZeroes) const {
-  char text[MAX_TEXT];
-  unsigned len;
-  if (invalid()) {
-    len = CopyInvalid(text);
-  } else {
-    std::uint64_t m = MagnitudeOf(value_);
-    len = BuildText(text, value_ < 0, m / BASE, m % BASE, MAXIMA_PRECISION, prec_, DecimalSymbol(),
-                    RemoveTrailingZeroes);
-  }
-  return CopyCut(text, len, Buffer, BufferSize);
-}
-
-const char* big_number::ToString(bool RemoveTrailingZeroes, bool /*CompactMode*/) const {
-  char* slot = SmallSlot();
-  ToString(slot, TEXT_SIZE, RemoveTrailingZeroes);
-  return slot;
-}
-
-void big_number::SetDecimalSymbol(char c) { big_number_symbol.store(c, std::memory_order_relaxed); }
-char big_number::DecimalSymbol() { return big_number_symbol.load(std::memory_order_relaxed); }
+template class Decimal64<FixedTag, 9, 9>;
+template class Decimal64<BigNumberTag, 16, 2>;
 
 // ---- huge_number ----
 

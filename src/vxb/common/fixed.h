@@ -26,36 +26,45 @@
 #ifndef VXB_COMMON_FIXED_H_
 #define VXB_COMMON_FIXED_H_
 
+#include <atomic>
 #include <cstdint>
 
 #include "vxb/common/types.h"
 
 namespace VXB::Types {
 
-class fixed {
+// The two types held in a signed 64-bit count of 10^-Decimals units differ
+// only in their limits: both are this template. Tag makes each its own type
+// with its own decimal symbol.
+template <typename Tag, unsigned IntegerDigits, unsigned Decimals>
+class Decimal64 {
  public:
-  static constexpr int64 BASE = 1000000000;
-  static constexpr unsigned MAXIMO_ENTEROS = 9;
-  static constexpr unsigned MAXIMA_PRECISION = 9;
+  static constexpr int64 BASE = [] {
+    int64 base = 1;
+    for (unsigned i = 0; i < Decimals; ++i) base *= 10;
+    return base;
+  }();
+  static constexpr unsigned MAXIMA_PRECISION = Decimals;
   static constexpr unsigned TEXT_SIZE = 23;
 
   // Invalid.
-  fixed() = default;
-  // Units of 10^-9 shown with Precision decimals; invalid when the whole
-  // part needs more than 9 digits or Precision is above 9.
-  fixed(int64 Units, unsigned Precision);
+  Decimal64() = default;
+  // Units of 10^-Decimals shown with Precision decimals; invalid when the
+  // whole part needs more than IntegerDigits digits or Precision is above
+  // Decimals.
+  Decimal64(int64 Units, unsigned Precision);
   // A decimal text: an optional '-' or '+', digits, and optionally the
   // decimal symbol ('.' is always accepted) followed by digits; nothing else.
   // The precision is the number of decimals written. Invalid when the text
   // is malformed or out of range.
-  explicit fixed(const char* Text);
+  explicit Decimal64(const char* Text);
 
   bool valid() const { return valid_value_ != 0; }
   bool invalid() const { return valid_value_ == 0; }
   int64 Units() const { return value_; }
   unsigned Precision() const { return prec_; }
   // Same validity and, when valid, the same value (the precision is ignored).
-  bool operator==(const fixed& o) const;
+  bool operator==(const Decimal64& o) const;
 
   const char* ToString(bool RemoveTrailingZeroes = true, bool CompactMode = false) const;
   // Writes the same text into Buffer, cut to BufferSize - 1 characters and
@@ -63,44 +72,32 @@ class fixed {
   // written.
   unsigned ToString(char* Buffer, unsigned BufferSize, bool RemoveTrailingZeroes = true) const;
 
-  static void SetDecimalSymbol(char c);
-  static char DecimalSymbol();
+  static void SetDecimalSymbol(char c) { symbol_.store(c, std::memory_order_relaxed); }
+  static char DecimalSymbol() { return symbol_.load(std::memory_order_relaxed); }
 
  private:
+  static inline std::atomic<char> symbol_{'.'};
+
   int64 value_ = 0;
   Byte prec_ = 0;
   Byte valid_value_ = 0;
 };
 
-class big_number {
+struct FixedTag;
+struct BigNumberTag;
+
+// Units of 10^-9, up to 9 integer digits, precision 0-9.
+class fixed : public Decimal64<FixedTag, 9, 9> {
  public:
-  static constexpr int64 BASE = 100;
+  static constexpr unsigned MAXIMO_ENTEROS = 9;
+  using Decimal64::Decimal64;
+};
+
+// Units of 10^-2, up to 16 integer digits, precision 0-2.
+class big_number : public Decimal64<BigNumberTag, 16, 2> {
+ public:
   static constexpr unsigned MAXIMO_ENTEROS_BIG = 16;
-  static constexpr unsigned MAXIMA_PRECISION = 2;
-  static constexpr unsigned TEXT_SIZE = 23;
-
-  big_number() = default;
-  // Units of 10^-2; invalid beyond 16 integer digits or above precision 2.
-  big_number(int64 Units, unsigned Precision);
-  // As fixed(const char*), with at most 2 decimals.
-  explicit big_number(const char* Text);
-
-  bool valid() const { return valid_value_ != 0; }
-  bool invalid() const { return valid_value_ == 0; }
-  int64 Units() const { return value_; }
-  unsigned Precision() const { return prec_; }
-  bool operator==(const big_number& o) const;
-
-  const char* ToString(bool RemoveTrailingZeroes = true, bool CompactMode = false) const;
-  unsigned ToString(char* Buffer, unsigned BufferSize, bool RemoveTrailingZeroes = true) const;
-
-  static void SetDecimalSymbol(char c);
-  static char DecimalSymbol();
-
- private:
-  int64 value_ = 0;
-  Byte prec_ = 0;
-  Byte valid_value_ = 0;
+  using Decimal64::Decimal64;
 };
 
 class huge_number {
