@@ -9,6 +9,7 @@
 #define VXB_COMMON_ASCII_H_
 
 #include <cstdint>
+#include <string_view>
 
 #include "vxb/common/types.h"
 
@@ -18,10 +19,38 @@ inline constexpr const char* INVALID_VALUE_REPRESENTATION = "-";
 
 // The 32 ASCII control characters by their codes.
 enum Chars : unsigned char {
-  NUL = 0, SOH = 1, STX = 2, ETX = 3, EOT = 4, ENQ = 5, ACK = 6, BEL = 7,
-  BS = 8, HT = 9, LF = 10, VT = 11, FF = 12, CR = 13, SO = 14, SI = 15,
-  DLE = 16, DC1 = 17, DC2 = 18, DC3 = 19, DC4 = 20, NAK = 21, SYN = 22, ETB = 23,
-  CAN = 24, EM = 25, SUB = 26, ESC = 27, FS = 28, GS = 29, RS = 30, US = 31,
+  NUL = 0,
+  SOH = 1,
+  STX = 2,
+  ETX = 3,
+  EOT = 4,
+  ENQ = 5,
+  ACK = 6,
+  BEL = 7,
+  BS = 8,
+  HT = 9,
+  LF = 10,
+  VT = 11,
+  FF = 12,
+  CR = 13,
+  SO = 14,
+  SI = 15,
+  DLE = 16,
+  DC1 = 17,
+  DC2 = 18,
+  DC3 = 19,
+  DC4 = 20,
+  NAK = 21,
+  SYN = 22,
+  ETB = 23,
+  CAN = 24,
+  EM = 25,
+  SUB = 26,
+  ESC = 27,
+  FS = 28,
+  GS = 29,
+  RS = 30,
+  US = 31,
 };
 inline constexpr unsigned POOL_BUFFER_SIZE = 1024;
 inline constexpr unsigned POOL_BUFFERS = 10;
@@ -54,6 +83,20 @@ std::uint32_t FromDecimalUnsigned(const char* s);
 std::uint32_t FromHex(const char* s);
 bool IsNumeric(const char* s, bool Signed = false);
 bool IsHex(const char* s);
+
+// Whole texts equal when ASCII letters are compared without regard to case;
+// every other byte must match exactly.
+constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
 
 // Codes 32..126 and the internal set's accented letters.
 bool IsPrintable(char c);

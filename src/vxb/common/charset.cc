@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "vxb/common/ascii.h"
 #include "vxb/common/charset_tables.h"
 #include "vxb/common/error.h"
 
@@ -13,17 +14,6 @@ namespace {
 
 constexpr Byte UTF8_LATIN1_LEAD_LOW = 0xC2;
 constexpr Byte UTF8_LATIN1_LEAD_HIGH = 0xC3;
-
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    unsigned char ca = static_cast<unsigned char>(*a);
-    unsigned char cb = static_cast<unsigned char>(*b);
-    if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 'a' + 'A');
-    if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 'a' + 'A');
-    if (ca != cb) return false;
-    if (ca == 0) return true;
-  }
-}
 
 struct NamedCharset {
   const char* Name;

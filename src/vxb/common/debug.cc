@@ -46,17 +46,6 @@ ModuleInfo LookUp(Modules Module) {
   return r.modules[Module];
 }
 
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const unsigned char ca = static_cast<unsigned char>(*a);
-    const unsigned char cb = static_cast<unsigned char>(*b);
-    const unsigned char la = (ca >= 'A' && ca <= 'Z') ? ca - 'A' + 'a' : ca;
-    const unsigned char lb = (cb >= 'A' && cb <= 'Z') ? cb - 'A' + 'a' : cb;
-    if (la != lb) return false;
-    if (la == 0) return true;
-  }
-}
-
 // ---------------------------------------------------------------------------
 // Switches and the current transport.
 
@@ -170,7 +159,7 @@ bool FromString(const char* ID, Modules& Module) {
   Registry& r = GetRegistry();
   std::lock_guard<std::mutex> guard(r.lock);
   for (const auto& [number, info] : r.modules) {
-    if (EqualsIgnoringCase(info.ID, ID)) {
+    if (ASCII::EqualsIgnoringCase(info.ID, ID)) {
       Module = number;
       return true;
     }

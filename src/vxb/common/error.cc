@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "vxb/common/ascii.h"
 #include "vxb/common/error_table.h"
 #include "vxb/common/no_destructor.h"
 #include "vxb/common/thread.h"
@@ -44,17 +45,6 @@ const ErrNoInfo* Lookup(ErrNo Number) {
   const ModuleInfo* info = r.ModuleMap.find(*module);
   if (info == nullptr) return nullptr;
   return info->Errors.find(Number);
-}
-
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    unsigned char ca = static_cast<unsigned char>(*a);
-    unsigned char cb = static_cast<unsigned char>(*b);
-    if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 'a' + 'A');
-    if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 'a' + 'A');
-    if (ca != cb) return false;
-    if (ca == 0) return true;
-  }
 }
 
 void CopyContext(char (&Context)[MAX_CONTEXT + 1], const char* text) {
@@ -117,7 +107,7 @@ bool FromID(const char* ID, ErrNo& Number) {
   if (ID == nullptr) return false;
   for (const auto& [module, info] : GetRegistry().ModuleMap) {
     for (const auto& [number, entry] : info.Errors) {
-      if (EqualsIgnoringCase(entry.ID, ID)) {
+      if (ASCII::EqualsIgnoringCase(entry.ID, ID)) {
         Number = number;
         return true;
       }
@@ -204,8 +194,8 @@ void Pop() {
     --local.Overflow;
     return;
   }
-  local.Current = local.ErrorStack.Empty() ? ErrInfo(NO_CURRENT_ERROR, nullptr)
-                                           : local.ErrorStack.Pop();
+  local.Current =
+      local.ErrorStack.Empty() ? ErrInfo(NO_CURRENT_ERROR, nullptr) : local.ErrorStack.Pop();
 }
 
 void vAbort(const char* Reason, va_list Args) {

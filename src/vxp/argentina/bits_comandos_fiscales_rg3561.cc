@@ -41,7 +41,7 @@ constexpr bool IsSoundWord(unsigned int NumberOfBits, const BitEntry (&Names)[N]
       if (!ok) return false;
     }
     for (std::size_t j = 0; j < i; ++j) {
-      if (EqualsNoCase(Names[j].Name, name)) return false;
+      if (EqualsIgnoringCase(Names[j].Name, name)) return false;
     }
   }
   return N > 0;
@@ -158,7 +158,7 @@ std::span<const BitWordTable* const> AllBitWords() { return kAllWords; }
 
 const BitWordTable* FindBitWord(std::string_view Name) {
   for (const BitWordTable* word : kAllWords) {
-    if (EqualsNoCase(word->ID, Name)) return word;
+    if (EqualsIgnoringCase(word->ID, Name)) return word;
   }
   return nullptr;
 }
@@ -172,7 +172,7 @@ const char* BitWordBitName(const BitWordTable& Word, std::uint64_t Bit) {
 
 unsigned int BitWordFromBitName(const BitWordTable& Word, std::string_view Name) {
   for (const BitEntry& entry : Word.Names) {
-    if (EqualsNoCase(entry.Name, Name)) return entry.Bit;
+    if (EqualsIgnoringCase(entry.Name, Name)) return entry.Bit;
   }
   return 0;
 }

@@ -253,7 +253,7 @@ constexpr std::array<std::uint8_t, 256> kIndex = MakeIndex();
 bool Names(const CodeTable& Table, std::uint32_t Code, std::string_view Text) {
   const CodeEntry* e = FindCodeByValue(Table, Code);
   if (e == nullptr) return false;
-  return EqualsNoCase(Text, e->Text) || EqualsNoCase(Text, e->Name);
+  return EqualsIgnoringCase(Text, e->Text) || EqualsIgnoringCase(Text, e->Name);
 }
 
 }  // namespace

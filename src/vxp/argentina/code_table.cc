@@ -29,7 +29,7 @@ bool ReadDecimal(std::string_view Text, std::uint32_t& Value) {
 
 const CodeTable* FindCodeTable(std::string_view Name) {
   for (const CodeTable* table : AllCodeTables()) {
-    if (EqualsNoCase(table->Name, Name)) return table;
+    if (EqualsIgnoringCase(table->Name, Name)) return table;
   }
   return nullptr;
 }
@@ -50,7 +50,7 @@ const CodeEntry* FindCodeByText(const CodeTable& Table, std::string_view Text) {
 
 const CodeEntry* FindCodeByName(const CodeTable& Table, std::string_view Name) {
   for (const CodeEntry& entry : Table.Codes) {
-    if (EqualsNoCase(entry.Name, Name)) return &entry;
+    if (EqualsIgnoringCase(entry.Name, Name)) return &entry;
   }
   return nullptr;
 }

@@ -30,6 +30,8 @@
 #include <span>
 #include <string_view>
 
+#include "vxb/common/ascii.h"
+
 namespace VXP::Argentina::RG3561 {
 
 enum class CodeFamily : std::uint8_t {
@@ -54,16 +56,7 @@ struct CodeTable {
 
 // ASCII-case-insensitive equality of whole texts: A-Z equal a-z, every other
 // byte must be equal.
-constexpr bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
+using VXB::ASCII::EqualsIgnoringCase;
 
 // All 41 tables, in the order AFIP, ECR, Vardex_Funcs and within each
 // namespace alphabetically (the catalogue listing order).

@@ -22,7 +22,7 @@ const char* ToString(Types t) {
 bool FromString(const char* s, Types& t) {
   if (s == nullptr) return false;
   for (unsigned i = 0; i < std::size(kTypeNames); ++i) {
-    if (Argentina::RG3561::EqualsNoCase(s, kTypeNames[i])) {
+    if (Argentina::RG3561::EqualsIgnoringCase(s, kTypeNames[i])) {
       t = static_cast<Types>(i);
       return true;
     }
@@ -77,7 +77,7 @@ Types TypeOf(const FieldDescription& f, char* TypeName, unsigned int BufferSize)
 bool Lookup(Layout l, const char* FieldName, unsigned int& nField) {
   if (FieldName == nullptr) return false;
   for (unsigned int i = 0; i < l.size(); ++i) {
-    if (EqualsNoCase(FieldName, l[i].Name)) {
+    if (EqualsIgnoringCase(FieldName, l[i].Name)) {
       nField = i;
       return true;
     }
@@ -129,7 +129,7 @@ const char* ToStringOrCode(Comandos Cmd) {
 bool FromString(const char* s, Comandos& Cmd) {
   if (s == nullptr) return false;
   for (const CommandDescription& c : AllCommands()) {
-    if (EqualsNoCase(s, c.Name)) {
+    if (EqualsIgnoringCase(s, c.Name)) {
       Cmd = c.Command;
       return true;
     }
@@ -182,7 +182,7 @@ bool NumeroCampoOut(Comandos Cmd, const VardexDataContainer& CommandData, const 
                     unsigned int& nField) {
   const AnswerDescription* a = AnswerOf(Cmd);
   if (a == nullptr || FieldName == nullptr) return false;
-  if (a->ByContent() && EqualsNoCase(FieldName, a->Field0->Name)) {
+  if (a->ByContent() && EqualsIgnoringCase(FieldName, a->Field0->Name)) {
     nField = 0;
     return true;
   }

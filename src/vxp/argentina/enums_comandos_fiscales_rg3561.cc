@@ -57,7 +57,7 @@ constexpr bool IsSoundTable(CodeFamily Family, const CodeEntry (&Rows)[N]) {
       if (!IsAsciiLetterOrDigit(c)) return false;
     }
     for (std::size_t j = 0; j < i; ++j) {
-      if (EqualsNoCase(Rows[j].Name, name)) return false;
+      if (EqualsIgnoringCase(Rows[j].Name, name)) return false;
     }
   }
   return N > 0;
