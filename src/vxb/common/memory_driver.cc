@@ -85,66 +85,51 @@ void Memory::Clear() {
   input_->cv.Leave();
 }
 
-unsigned Memory::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned Timeout) {
-  Queue& q = Target();
+// Moves bytes with Step (called under the queue's lock; returns how many it
+// moved) until size bytes have moved, the time is up or an abort arrives.
+template <typename StepFn>
+unsigned Memory::Transfer(Queue& q, unsigned size, unsigned Timeout, StepFn Step) {
   const Deadline deadline(Timeout);
   unsigned done = 0;
-  q.cv.Enter();
+  Locker<ConditionVariable> lock(q.cv);
   for (;;) {
-    const unsigned room = q.capacity - static_cast<unsigned>(q.bytes.size());
-    const unsigned now = std::min(room, size - done);
+    const unsigned now = Step(done);
     if (now > 0) {
-      q.bytes.insert(q.bytes.end(), buf + done, buf + done + now);
       done += now;
       q.cv.Signal();
     }
-    if (done == size) break;
+    if (done == size) return done;
     if (TakeAbort()) {
-      q.cv.Leave();
       Error::SetWithContext(Error::IO_ABORTED, "%s: %u/%u bytes", ToString(), done, size);
       return done;
     }
     const unsigned wait = deadline.NextSlice();
     if (wait == 0) {
-      q.cv.Leave();
       Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s: %u/%u bytes", ToString(), done, size);
       return done;
     }
     q.cv.Wait(wait);
   }
-  q.cv.Leave();
-  return done;
+}
+
+unsigned Memory::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned Timeout) {
+  Queue& q = Target();
+  return Transfer(q, size, Timeout, [&](unsigned done) {
+    const unsigned room = q.capacity - static_cast<unsigned>(q.bytes.size());
+    const unsigned now = std::min(room, size - done);
+    q.bytes.insert(q.bytes.end(), buf + done, buf + done + now);
+    return now;
+  });
 }
 
 unsigned Memory::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
   Queue& q = *input_;
-  const Deadline deadline(Timeout);
-  unsigned done = 0;
-  q.cv.Enter();
-  for (;;) {
+  return Transfer(q, size, Timeout, [&](unsigned done) {
     const unsigned now = std::min(size - done, static_cast<unsigned>(q.bytes.size()));
-    if (now > 0) {
-      std::copy_n(q.bytes.begin(), now, buf + done);
-      q.bytes.erase(q.bytes.begin(), q.bytes.begin() + now);
-      done += now;
-      q.cv.Signal();
-    }
-    if (done == size) break;
-    if (TakeAbort()) {
-      q.cv.Leave();
-      Error::SetWithContext(Error::IO_ABORTED, "%s: %u/%u bytes", ToString(), done, size);
-      return done;
-    }
-    const unsigned wait = deadline.NextSlice();
-    if (wait == 0) {
-      q.cv.Leave();
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s: %u/%u bytes", ToString(), done, size);
-      return done;
-    }
-    q.cv.Wait(wait);
-  }
-  q.cv.Leave();
-  return done;
+    std::copy_n(q.bytes.begin(), now, buf + done);
+    q.bytes.erase(q.bytes.begin(), q.bytes.begin() + now);
+    return now;
+  });
 }
 
 unsigned Memory::PeekImplementation() {

@@ -53,6 +53,8 @@ class Memory : public Generic {
   // The queue that this driver's writes fill.
   Queue& Target();
   bool TakeAbort();
+  template <typename StepFn>
+  unsigned Transfer(Queue& q, unsigned size, unsigned Timeout, StepFn Step);
 
   std::unique_ptr<Queue> input_;
   Memory* peer_ = nullptr;

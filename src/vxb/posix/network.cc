@@ -320,6 +320,36 @@ unsigned StateTime(unsigned Timeout) { return Timeout == Constants::WAIT_FOREVER
 
 void SetReady() { ThreadState::SetState(ThreadState::READY, nullptr, 0); }
 
+// Records why a wait before a transfer ended without the socket being ready.
+void FailWait(Ready ready, const char* TimeoutContext) {
+  SetReady();
+  if (ready == Ready::kTimeout) {
+    Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
+  } else {
+    Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+  }
+}
+
+// The checks every transfer starts with; false (error recorded) when there
+// is nothing to do. A transfer of nothing clears the record: a receive of
+// nothing would otherwise look exactly like a closed peer.
+bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Operation,
+                 const char* ClosedContext) {
+  if (!Open) {
+    Error::SetWithContext(Error::IO_NOT_OPEN, "%s", ClosedContext);
+    return false;
+  }
+  if (Size == 0) {
+    Error::SetWithContext(Error::NO_CURRENT_ERROR, "%s", Operation);
+    return false;
+  }
+  if (Buffer == nullptr) {
+    Error::SetWithContext(Error::IO_PARAM_ERROR, "%s", Operation);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -591,18 +621,7 @@ bool StreamSocket::ReadByteImplementation(Byte& b, unsigned Timeout) {
 
 unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Size,
                                                  unsigned Timeout) {
-  if (data_ == nullptr) {
-    Error::SetWithContext(Error::IO_NOT_OPEN, "Write while closed");
-    return 0;
-  }
-  if (Size == 0) {
-    Error::SetWithContext(Error::NO_CURRENT_ERROR, "WriteBuffer");
-    return 0;
-  }
-  if (Buffer == nullptr) {
-    Error::SetWithContext(Error::IO_PARAM_ERROR, "WriteBuffer");
-    return 0;
-  }
+  if (!CanTransfer(data_ != nullptr, Buffer, Size, "WriteBuffer", "Write while closed")) return 0;
   ThreadState::SetState(ThreadState::WRITING, "TCP", StateTime(Timeout));
   const Deadline until(Timeout);
   unsigned sent = 0;
@@ -613,12 +632,7 @@ unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Si
     if (!until.Forever()) {
       const Ready ready = PollOne(data_->sockfd, POLLOUT, until);
       if (ready != Ready::kYes) {
-        SetReady();
-        if (ready == Ready::kTimeout) {
-          Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kWriteContext);
-        } else {
-          Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
-        }
+        FailWait(ready, kWriteContext);
         return sent;
       }
       flags |= MSG_DONTWAIT;  // take what fits now; the wait above bounds the rest
@@ -645,19 +659,7 @@ unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Si
 }
 
 unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, unsigned Timeout) {
-  if (data_ == nullptr) {
-    Error::SetWithContext(Error::IO_NOT_OPEN, "Read while closed");
-    return 0;
-  }
-  // A receive of nothing would look exactly like a closed peer.
-  if (Size == 0) {
-    Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
-    return 0;
-  }
-  if (Buffer == nullptr) {
-    Error::SetWithContext(Error::IO_PARAM_ERROR, "ReadBuffer");
-    return 0;
-  }
+  if (!CanTransfer(data_ != nullptr, Buffer, Size, "ReadBuffer", "Read while closed")) return 0;
   ThreadState::SetState(ThreadState::READING, "TCP", StateTime(Timeout));
   const Deadline until(Timeout);
   ssize_t n = 0;
@@ -665,12 +667,7 @@ unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, uns
     if (!until.Forever()) {
       const Ready ready = PollOne(data_->sockfd, POLLIN, until);
       if (ready != Ready::kYes) {
-        SetReady();
-        if (ready == Ready::kTimeout) {
-          Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
-        } else {
-          Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
-        }
+        FailWait(ready, kReadContext);
         return 0;
       }
     }
