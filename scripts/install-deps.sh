@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zorbel builds with, when any is missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev)
+# The program needs only the compiler and the standard library. The tests,
+# benchmarks and fuzz targets use well-kept parsers as oracles and yardsticks
+# (nlohmann-json, expat, RapidJSON, http-parser) and clang's libFuzzer.
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+          nlohmann-json3-dev libexpat1-dev rapidjson-dev libhttp-parser-dev
+          clang libclang-rt-14-dev curl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
