@@ -92,11 +92,7 @@ namespace {
 
 constexpr const char* RULE = "--------------";
 
-// The thread's last error number, 0 when none is recorded.
-VXB::Error::ErrNo LastErrNo() {
-  const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
-  return e != nullptr ? e->Error : VXB::Error::NO_CURRENT_ERROR;
-}
+using VXB::Error::LastErrNo;
 
 }  // namespace
 

@@ -135,18 +135,18 @@ class CommunicationsProtocol {
   void SetTextProtocol(bool b) { TextProtocol = b; }
   VXB::Debug::Debugger& GetDebugger() { return *Debugger; }
 
-  unsigned Read(VXB::Byte* Buffer, unsigned Size, unsigned Timeout);
+  [[nodiscard]] unsigned Read(VXB::Byte* Buffer, unsigned Size, unsigned Timeout);
   // One byte, or 0 when none came.
-  char ReadChar(unsigned Timeout);
+  [[nodiscard]] char ReadChar(unsigned Timeout);
   // The whole buffer with an unlimited wait; true when all was written.
-  bool Write(const VXB::Byte* Buffer, unsigned Size);
+  [[nodiscard]] bool Write(const VXB::Byte* Buffer, unsigned Size);
   // One control byte.
-  bool Write(VXB::ASCII::Chars c);
-  bool BytesAhead();
+  [[nodiscard]] bool Write(VXB::ASCII::Chars c);
+  [[nodiscard]] bool BytesAhead();
   // Discards whatever can be read without waiting.
   void Flush();
   // Clears an abortion left over from the previous exchange.
-  bool NewTransaction();
+  [[nodiscard]] bool NewTransaction();
 
  protected:
   std::unique_ptr<VXB::Debug::Debugger> Debugger;

@@ -16,10 +16,7 @@ namespace {
 
 using namespace VardexFrame;  // NOLINT(google-build-using-namespace): control bytes
 
-VXB::Error::ErrNo LastErrNo() {
-  const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
-  return e != nullptr ? e->Error : VXB::Error::NO_CURRENT_ERROR;
-}
+using VXB::Error::LastErrNo;
 
 const char* LastDescription() {
   const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
@@ -88,15 +85,41 @@ unsigned VardexPacketProtocol::Frame(const VardexDataContainer& Data, VXB::Byte 
   // A busy-state query never becomes the command being worked on.
   if (!(BusyStateProtocol && Data.GetCommand() == CMD_QUERY_BUSY_STATE))
     CurrentCommand = Data.GetCommand();
+  const VXB::Fields& fields = Data.GetData();
   unsigned size = 0;
-  const VXB::Byte* text = Data.GetData().GetBinary(size);
+  const VXB::Byte* text = fields.GetBinary(size);
   if (text == nullptr) size = 0;
   const VXB::ASCII::Charsets encoding = Data.GetEncoding();
-  if (size > 0 && encoding != VXB::ASCII::CP437 && encoding != VXB::ASCII::NO_CHARSET) {
-    unsigned converted = 0;
-    if (!EncodeForController(text, size, encoding, EncodedBuffer.get(), ENCODED_BUFFER_SIZE,
-                             converted))
-      return 0;
+  const bool convert =
+      size > 0 && encoding != VXB::ASCII::CP437 && encoding != VXB::ASCII::NO_CHARSET;
+
+  // Each field is checked on its own bytes, as the controller will get them:
+  // in the joined text a separator inside a value could not be told from
+  // the one between values. A text never split into fields counts as one.
+  const unsigned count = fields.GetNumberOfFields();
+  unsigned converted = 0;
+  for (unsigned i = 0; i < (count > 0 ? count : 1); ++i) {
+    unsigned field_size = size;
+    const VXB::Byte* field = count > 0 ? fields.GetFieldData(i, field_size) : text;
+    if (convert) {
+      if (i > 0) {
+        if (converted >= ENCODED_BUFFER_SIZE)
+          return VXB::Error::SetWithContext(
+              Error::PROTOCOL_SIZE, "Longitud de paquete %u demasiado grande (m\xA0ximo %u)", size,
+              ENCODED_BUFFER_SIZE);
+        EncodedBuffer[converted++] = FS;
+      }
+      unsigned n = 0;
+      if (!EncodeForController(field, field_size, encoding, EncodedBuffer.get() + converted,
+                               ENCODED_BUFFER_SIZE - converted, n))
+        return 0;
+      field = EncodedBuffer.get() + converted;
+      field_size = n;
+      converted += n;
+    }
+    if (!CheckField(field, field_size, i)) return 0;
+  }
+  if (convert) {
     text = EncodedBuffer.get();
     size = converted;
   }
@@ -160,7 +183,11 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
 
   while (!Stopped.load() && AckRetries > 0) {
     if (DoSendPacket) {
-      Write(BufferOut.get(), BufferOutSize);
+      // A write that fails leaves the controller silent or the port failing:
+      // the wait for ACK below then retries or returns the port's error, so
+      // the failure is only traced here.
+      if (!Write(BufferOut.get(), BufferOutSize))
+        Debugger->Print("Error enviando paquete (%s: %s)", LastDescription(), LastContext());
       if (!NoiseResend) {
         until = WindowEnd();
         NoiseResendSpent = false;
@@ -361,7 +388,10 @@ bool VardexPacketProtocol::WaitAnswer(bool WaitSTX) {
           if (ChecksumOK(BufferIn.get(), BufferInSize, checksum)) return ProcessAnswer();
           --Retry;
           Debugger->Print("Checksum inv\xA0lido, reintento %u/%u", Retries - Retry, Retries);
-          Write(VXB::ASCII::NAK);
+          // A lost NAK only means the controller does not repeat its
+          // answer: the wait runs into its time-out and retries.
+          if (!Write(VXB::ASCII::NAK))
+            Debugger->Print("Error enviando NAK (%s: %s)", LastDescription(), LastContext());
           FireEvent(RETRYING);
           State = WAIT_STX;
         }
@@ -423,7 +453,11 @@ bool VardexPacketProtocol::ProcessAnswer() {
   AnswerData.Reset();
   PrinterStatusWord = static_cast<std::uint16_t>(VXB::ASCII::FromHex(fields.GetTextField(0)));
   FiscalStatusWord = static_cast<std::uint16_t>(VXB::ASCII::FromHex(fields.GetTextField(1)));
-  for (unsigned i = 2; i < count; ++i) AnswerData.AddField("%s", fields.GetTextField(i));
+  for (unsigned i = 2; i < count; ++i) {
+    // Every field fits a container field: a refusal (recorded by the
+    // container) fails the answer rather than losing part of it.
+    if (AnswerData.AddField("%s", fields.GetTextField(i)) != fields.GetFieldSize(i)) return false;
+  }
   Debugger->Print("Respuesta procesada; %u campos, estado impresor %s, estado fiscal %s", count,
                   fields.GetTextField(0), fields.GetTextField(1));
   return true;
@@ -439,7 +473,10 @@ void VardexPacketProtocol::FixAnomaly() {
   Debugger->Print(
       "Intentando arreglar anomal\xA1"
       "a de comunicaciones...");
-  Write(packet, length);
+  // The repair is a best effort: the wait that follows sees whether it
+  // worked.
+  if (!Write(packet, length))
+    Debugger->Print("Error enviando paquete de arreglo (%s: %s)", LastDescription(), LastContext());
 }
 
 }  // namespace VXP

@@ -51,22 +51,22 @@ class VardexPacketProtocol : public VardexProtocol {
   // Ends the running exchange within one read slice; safe from any thread.
   void Abort() override;
 
-  bool SendCommand(const VardexDataContainer& Data) override;
+  [[nodiscard]] bool SendCommand(const VardexDataContainer& Data) override;
   const VardexDataContainer& GetAnswer() const override { return AnswerData; }
   bool IsBusy() const override { return WasBusy; }
-  bool SetNextSequence(unsigned s) override;
+  [[nodiscard]] bool SetNextSequence(unsigned s) override;
   unsigned GetNextSequence() const override { return CommandPacketNumber; }
   unsigned GetReceivedSequence() const override { return AnswerPacketNumber; }
   void IncrementSequence() override;
   void GetSequenceRange(unsigned& Min, unsigned& Max) override;
   // Frames Data with Sequence into Buffer; the packet's length, or 0 with
   // PROTOCOL_SIZE or PROTOCOL_SYNTAX_ERROR recorded.
-  virtual unsigned Frame(const VardexDataContainer& Data, VXB::Byte Sequence, VXB::Byte* Buffer,
-                         unsigned BufferSize);
+  [[nodiscard]] virtual unsigned Frame(const VardexDataContainer& Data, VXB::Byte Sequence,
+                                       VXB::Byte* Buffer, unsigned BufferSize);
 
   // Reads one answer packet (WaitSTX false: its STX was already consumed),
   // acknowledges it and unpacks it.
-  bool WaitAnswer(bool WaitSTX);
+  [[nodiscard]] bool WaitAnswer(bool WaitSTX);
   // Sends the anomaly repair packet (the busy-state query numbered 127).
   void FixAnomaly();
   void CheckCommAnomalyBug(bool Check) { HaveAnomaly = Check; }
@@ -79,7 +79,8 @@ class VardexPacketProtocol : public VardexProtocol {
   static std::uint16_t GetChecksum(const VXB::Byte* Packet, unsigned Size, VXB::Byte* Buffer) {
     return VardexFrame::GetChecksum(Packet, Size, Buffer);
   }
-  static bool ChecksumOK(const VXB::Byte* Packet, unsigned PacketSize, const char* Checksum) {
+  [[nodiscard]] static bool ChecksumOK(const VXB::Byte* Packet, unsigned PacketSize,
+                                       const char* Checksum) {
     return VardexFrame::ChecksumOK(Packet, PacketSize, Checksum);
   }
 
@@ -92,9 +93,9 @@ class VardexPacketProtocol : public VardexProtocol {
   std::uint64_t WindowEnd() const;
   // Reads one byte before the monotonic time Until into c; false on
   // silence (IO_TIMEOUT_ERROR) or failure.
-  bool ReadByte(VXB::Byte& c, std::uint64_t Until);
+  [[nodiscard]] bool ReadByte(VXB::Byte& c, std::uint64_t Until);
   // Checks and unpacks the body in BufferIn after a good checksum.
-  bool ProcessAnswer();
+  [[nodiscard]] bool ProcessAnswer();
   // The failure that ends a loop: PROTOCOL_ABORTED when stopped, else
   // PROTOCOL_MAX_RETRIES with the given context.
   bool FailLoop(const char* Where, const char* Context);

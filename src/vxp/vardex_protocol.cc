@@ -15,13 +15,6 @@ namespace {
 // Room for one converted character.
 constexpr unsigned CONVERSION_ROOM = 10;
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 void WriteHex4(std::uint16_t value, VXB::Byte* Buffer) {
   static constexpr char DIGITS[] = "0123456789abcdef";
   for (unsigned i = 0; i < CHECKSUM_DIGITS; ++i)
@@ -43,7 +36,7 @@ bool ChecksumOK(const VXB::Byte* Packet, unsigned PacketSize, const char* Checks
       static_cast<std::uint16_t>(STX + ETX + GetChecksum(Packet, PacketSize, nullptr));
   std::uint32_t given = 0;
   for (const char* p = Checksum; *p != '\0'; ++p) {
-    const int v = HexValue(*p);
+    const int v = VXB::ASCII::DigitValue(*p, 16);
     if (v < 0) break;
     given = ((given << 4) | static_cast<std::uint32_t>(v)) & 0xFFFFFFFFu;
   }
@@ -129,6 +122,34 @@ bool DecodeFromController(const VXB::Byte* Text, unsigned Size, VXB::ASCII::Char
   return true;
 }
 
+bool IsFramingByte(VXB::Byte b) {
+  switch (b) {
+    case STX:
+    case ETX:
+    case ACK:
+    case DC2:
+    case DC4:
+    case NAK:
+    case ESC:
+    case FS:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CheckField(const VXB::Byte* Field, unsigned Size, unsigned FieldNumber) {
+  for (unsigned i = 0; i < Size; ++i) {
+    if (IsFramingByte(Field[i]))
+      return VXB::Error::SetWithContext(Error::PROTOCOL_SYNTAX_ERROR,
+                                        "Campo %u contiene el car\xA0"
+                                        "cter de control %s",
+                                        FieldNumber,
+                                        VXB::ASCII::ToString(static_cast<char>(Field[i])));
+  }
+  return true;
+}
+
 unsigned Build(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command, const VXB::Byte* Text,
                unsigned TextSize, VXB::Byte* Buffer, unsigned BufferSize) {
   const unsigned header = WithEsc ? 4 : 3;
@@ -139,17 +160,15 @@ unsigned Build(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command, const VXB::B
                                BufferSize);
     return 0;
   }
-  // A field holding STX or ETX would end the frame early at the controller.
+  // The text is the fields joined by FS: every other framing or handshake
+  // byte would be read by the controller as part of the frame.
   unsigned field = 0;
-  for (unsigned i = 0; i < TextSize; ++i) {
-    if (Text[i] == FS) {
+  unsigned from = 0;
+  for (unsigned i = 0; i <= TextSize; ++i) {
+    if (i == TextSize || Text[i] == FS) {
+      if (!CheckField(Text + from, i - from, field)) return 0;
       ++field;
-    } else if (Text[i] == STX || Text[i] == ETX) {
-      VXB::Error::SetWithContext(Error::PROTOCOL_SYNTAX_ERROR,
-                                 "Campo %u contiene el car\xA0"
-                                 "cter de control %s",
-                                 field, VXB::ASCII::ToString(static_cast<char>(Text[i])));
-      return 0;
+      from = i + 1;
     }
   }
   unsigned pos = 0;

@@ -52,28 +52,38 @@ std::uint16_t GetChecksum(const VXB::Byte* Packet, unsigned Size, VXB::Byte* Buf
 // True when the sum of STX, ETX and the PacketSize body bytes equals
 // Checksum read as hexadecimal (either case, up to the first other
 // character).
-bool ChecksumOK(const VXB::Byte* Packet, unsigned PacketSize, const char* Checksum);
+[[nodiscard]] bool ChecksumOK(const VXB::Byte* Packet, unsigned PacketSize, const char* Checksum);
 
 // Converts a command's field text from Encoding to the controller's set into
 // Out. False, with PROTOCOL_SIZE recorded, when the result would not fit in
 // OutSize bytes; nothing is ever written beyond Out + OutSize.
-bool EncodeForController(const VXB::Byte* Text, unsigned Size, VXB::ASCII::Charsets Encoding,
-                         VXB::Byte* Out, unsigned OutSize, unsigned& OutLength);
+[[nodiscard]] bool EncodeForController(const VXB::Byte* Text, unsigned Size,
+                                       VXB::ASCII::Charsets Encoding, VXB::Byte* Out,
+                                       unsigned OutSize, unsigned& OutLength);
 
 // Converts an answer's field text from the controller's set to Encoding into
 // Out, keeping room for a terminating zero (which is written). False, with
 // PROTOCOL_INVALID_PACKET recorded, when the result would not fit.
-bool DecodeFromController(const VXB::Byte* Text, unsigned Size, VXB::ASCII::Charsets Encoding,
-                          VXB::Byte* Out, unsigned OutSize, unsigned& OutLength);
+[[nodiscard]] bool DecodeFromController(const VXB::Byte* Text, unsigned Size,
+                                        VXB::ASCII::Charsets Encoding, VXB::Byte* Out,
+                                        unsigned OutSize, unsigned& OutLength);
 
-// Writes the frame of one packet into Buffer: header, the field text (as
-// given, already in the controller's set), ETX and checksum. Returns its
-// length, or 0 with the reason recorded: PROTOCOL_SIZE when it would not fit
-// BufferSize, PROTOCOL_SYNTAX_ERROR when a field holds STX or ETX (which
-// would end the frame early at the controller). Nothing is written beyond
-// BufferSize.
-unsigned Build(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command, const VXB::Byte* Text,
-               unsigned TextSize, VXB::Byte* Buffer, unsigned BufferSize);
+// True for the bytes the controller reads as frame or handshake: STX, ETX,
+// ACK, DC2, DC4, NAK, ESC and FS. None of them may appear inside a field.
+bool IsFramingByte(VXB::Byte b);
+
+// False, with PROTOCOL_SYNTAX_ERROR recorded (naming FieldNumber and the
+// byte), when the Size bytes of one field hold a framing byte.
+[[nodiscard]] bool CheckField(const VXB::Byte* Field, unsigned Size, unsigned FieldNumber);
+
+// Writes the frame of one packet into Buffer: header, the field text (the
+// fields joined by FS, already in the controller's set), ETX and checksum.
+// Returns its length, or 0 with the reason recorded: PROTOCOL_SIZE when it
+// would not fit BufferSize, PROTOCOL_SYNTAX_ERROR when a field holds any
+// other framing byte. Nothing is written beyond BufferSize.
+[[nodiscard]] unsigned Build(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
+                             const VXB::Byte* Text, unsigned TextSize, VXB::Byte* Buffer,
+                             unsigned BufferSize);
 
 }  // namespace VardexFrame
 
@@ -83,11 +93,11 @@ class VardexProtocol : public CommunicationsProtocol {
   explicit VardexProtocol(const char* ProtocolName) : CommunicationsProtocol(ProtocolName) {}
 
   // One complete exchange; on false the thread's last error says why.
-  virtual bool SendCommand(const VardexDataContainer& Data) = 0;
+  [[nodiscard]] virtual bool SendCommand(const VardexDataContainer& Data) = 0;
   virtual const VardexDataContainer& GetAnswer() const = 0;
   // The last command was answered with the busy-state answer.
   virtual bool IsBusy() const = 0;
-  virtual bool SetNextSequence(unsigned s) = 0;
+  [[nodiscard]] virtual bool SetNextSequence(unsigned s) = 0;
   virtual unsigned GetNextSequence() const = 0;
   virtual unsigned GetReceivedSequence() const = 0;
   virtual void IncrementSequence() = 0;

@@ -43,7 +43,7 @@ class PacketExchangeTest : public ::testing::Test {
   }
   void SetUp() override {
     for (auto& e : g_events) e.store(0);
-    p.SetDriver(&ctl.Port());
+    ASSERT_TRUE(p.SetDriver(&ctl.Port()));
     p.SetEventHandler(&CountEvent);
   }
 
@@ -322,6 +322,24 @@ TEST_F(PacketExchangeTest, LargestBodyIsAccepted) {
   ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
   ASSERT_EQ(p.GetAnswer().GetNumberOfFields(), 2u);
   EXPECT_EQ(std::string(p.GetAnswer().GetField(1)), b);
+}
+
+TEST_F(PacketExchangeTest, AnswerFieldLongerThan2048BytesComesBackWhole) {
+  // Block-download answers carry fields of several kilobytes.
+  const std::string block(3000, 'A');
+  ctl.OnFrame([&](ScriptedController& c, const HostFrame& f) {
+    c.AckAndAnswer(f, {"0600", "0000", "1", block});
+  });
+  for (const VXB::ASCII::Charsets encoding : {VXB::ASCII::CP437, VXB::ASCII::UTF8}) {
+    SCOPED_TRACE(VXB::ASCII::ToString(encoding));
+    VardexDataContainer c(0xA6);
+    c.SetEncoding(encoding);
+    c.AddField("1");
+    ASSERT_TRUE(p.SendCommand(c)) << LastContext();
+    ASSERT_EQ(p.GetAnswer().GetNumberOfFields(), 2u);
+    EXPECT_STREQ(p.GetAnswer().GetField(0), "1");
+    EXPECT_EQ(std::string(p.GetAnswer().GetField(1)), block);
+  }
 }
 
 TEST_F(PacketExchangeTest, LostAnswerIsReadBeforeTheCommand) {

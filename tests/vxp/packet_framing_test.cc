@@ -187,27 +187,40 @@ TEST_F(PacketFramingTest, ExactFitAndOneShort) {
   EXPECT_EQ(FrameOf(p, bare, 0x20, 8).size(), 8u);
 }
 
-TEST_F(PacketFramingTest, FieldHoldingStxOrEtxIsRefusedNamingTheField) {
-  VardexPacketProtocol p(true);
+TEST_F(PacketFramingTest, FieldHoldingAFramingByteIsRefusedNamingTheField) {
   struct Case {
-    const char* second;
-    const char* context;
-  } cases[] = {
-      {"x\x02y",
-       "Campo 1 contiene el car\xA0"
-       "cter de control STX"},
-      {"\x03",
-       "Campo 1 contiene el car\xA0"
-       "cter de control ETX"},
-  };
-  for (const Case& k : cases) {
-    VardexDataContainer c(0x2A);
-    c.AddField("ok");
-    c.AddField("%s", k.second);
-    EXPECT_TRUE(FrameOf(p, c, 0x20).empty());
-    EXPECT_EQ(LastError(), Error::PROTOCOL_SYNTAX_ERROR);
-    EXPECT_EQ(LastContext(), k.context);
+    VXB::Byte byte;
+    const char* name;
+  } cases[] = {{0x02, "STX"}, {0x03, "ETX"}, {0x06, "ACK"}, {0x12, "DC2"},
+               {0x14, "DC4"}, {0x15, "NAK"}, {0x1B, "ESC"}, {0x1C, "FS"}};
+  for (const VXB::ASCII::Charsets encoding : {VXB::ASCII::CP437, VXB::ASCII::LATIN1}) {
+    for (const bool busy : {true, false}) {
+      VardexPacketProtocol p(busy);
+      for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        // The value "desc<byte>" followed by two plain fields: in the joined
+        // text a separator inside the value would read as one more field.
+        VardexDataContainer c(0x2A);
+        c.SetEncoding(encoding);
+        c.AddField("desc%c", static_cast<char>(k.byte));
+        c.AddField("999");
+        c.AddField("1");
+        VXB::Error::SetWithContext(VXB::Error::NO_CURRENT_ERROR, nullptr);
+        EXPECT_TRUE(FrameOf(p, c, 0x20).empty());
+        EXPECT_EQ(LastError(), Error::PROTOCOL_SYNTAX_ERROR);
+        EXPECT_EQ(LastContext(), std::string("Campo 0 contiene el car\xA0"
+                                             "cter de control ") +
+                                     k.name);
+      }
+    }
   }
+  // The same checks guard the joined text given directly to the frame builder.
+  const VXB::Byte text[] = {'a', 0x1C, 'b', 0x15};
+  VXB::Byte out[64];
+  EXPECT_EQ(VardexFrame::Build(0x20, true, 0x2A, text, sizeof text, out, sizeof out), 0u);
+  EXPECT_EQ(LastContext(),
+            "Campo 1 contiene el car\xA0"
+            "cter de control NAK");
 }
 
 TEST_F(PacketFramingTest, Latin1TextIsConvertedToController) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "vxb/common/error.h"
 #include "vxb/common/fields.h"
 
 namespace VXP {
@@ -131,11 +132,17 @@ TEST(VardexDataContainerTest, WrapsFieldsSplitElsewhereWithOwnSeparator) {
             std::string::npos);
 }
 
-TEST(VardexDataContainerTest, LongFieldIsCutToFieldLimit) {
+TEST(VardexDataContainerTest, LongFieldIsStoredWholeOrRefused) {
   VardexDataContainer c(1);
   const std::string big(3000, 'x');
-  EXPECT_EQ(c.AddField("%s", big.c_str()), VXB::Fields::MAX_FIELD);
-  EXPECT_EQ(c.GetData().GetFieldSize(0), VXB::Fields::MAX_FIELD);
+  EXPECT_EQ(c.AddField("%s", big.c_str()), 3000u);
+  EXPECT_EQ(std::string(c.GetField(0)), big);
+  const std::string too_long(VXB::Fields::MAX_FIELD + 1, 'y');
+  EXPECT_EQ(c.AddField("%s", too_long.c_str()), 0u);
+  EXPECT_FALSE(c.SetField(0, "%s", too_long.c_str()));
+  EXPECT_EQ(VXB::Error::GetLastError()->Error, VXB::Error::IO_PARAM_ERROR);
+  EXPECT_EQ(c.GetNumberOfFields(), 1u);
+  EXPECT_EQ(std::string(c.GetField(0)), big);
 }
 
 }  // namespace

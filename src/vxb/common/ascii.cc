@@ -59,20 +59,6 @@ const char* FormatPadded(const char* format, unsigned padding, auto value) {
 
 bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-int DigitValue(unsigned char c, unsigned base) {
-  int v;
-  if (c >= '0' && c <= '9') {
-    v = c - '0';
-  } else if (c >= 'a' && c <= 'z') {
-    v = c - 'a' + 10;
-  } else if (c >= 'A' && c <= 'Z') {
-    v = c - 'A' + 10;
-  } else {
-    return -1;
-  }
-  return v < static_cast<int>(base) ? v : -1;
-}
-
 // The strtoul reading (blanks, optional sign, optional "0x" in base 16,
 // digits up to the first other character) restricted to 32 bits: a value
 // that does not fit, or a negative one, gives the "no value" 0xFFFFFFFF.
@@ -104,7 +90,7 @@ std::uint32_t ParseUnsigned(const char* s, unsigned base) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsHexDigit(char c) { return DigitValue(static_cast<unsigned char>(c), 16) >= 0; }
+bool IsHexDigit(char c) { return DigitValue(c, 16) >= 0; }
 
 // Shared by all threads; each call takes the next buffer in turn.
 constexpr unsigned IDENTIFIER_BUFFERS = 20;
@@ -113,6 +99,20 @@ char identifier_buffers[IDENTIFIER_BUFFERS][IDENTIFIER_SIZE];
 std::atomic<unsigned> identifier_next{0};
 
 }  // namespace
+
+int DigitValue(char c, unsigned Base) {
+  int v;
+  if (c >= '0' && c <= '9') {
+    v = c - '0';
+  } else if (c >= 'a' && c <= 'z') {
+    v = c - 'a' + 10;
+  } else if (c >= 'A' && c <= 'Z') {
+    v = c - 'A' + 10;
+  } else {
+    return -1;
+  }
+  return v < static_cast<int>(Base) ? v : -1;
+}
 
 const char* ToString(Byte i, bool Hex) { return Format(Hex ? "%X" : "%u", unsigned{i}); }
 
@@ -211,7 +211,12 @@ const char* ToIdentifier(const char* s) {
   return out;
 }
 
-char* GetBuffer(unsigned Size) { return ThreadPool().GetBuf(Size); }
+char* GetBuffer(unsigned& Size) {
+  std::size_t size = Size;
+  char* p = ThreadPool().GetBufAtMost(size);
+  Size = static_cast<unsigned>(size);
+  return p;
+}
 
 const char* Bytes::ToString() const {
   constexpr std::uint64_t K = 1024;

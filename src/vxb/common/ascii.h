@@ -8,7 +8,9 @@
 #ifndef VXB_COMMON_ASCII_H_
 #define VXB_COMMON_ASCII_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "vxb/common/types.h"
@@ -82,6 +84,9 @@ std::uint32_t FromDecimalUnsigned(const char* s);
 // Hexadecimal like strtoul in base 16 ("0x" accepted); saturates likewise.
 std::uint32_t FromHex(const char* s);
 bool IsNumeric(const char* s, bool Signed = false);
+// The value of c as a digit of Base (up to 36; letters in either case), or
+// -1 when it is none. The one digit reader of the code base.
+int DigitValue(char c, unsigned Base);
 bool IsHex(const char* s);
 
 // Whole texts equal when ASCII letters are compared without regard to case;
@@ -98,14 +103,30 @@ constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Copies at most Size - 1 bytes of Source into Destination and terminates
+// it; returns the count copied. Nothing is written when Size is 0. For
+// fixed-size text slots whose contract is to keep a prefix (names, labels).
+inline std::size_t CopyCut(char* Destination, std::size_t Size, std::string_view Source) {
+  if (Destination == nullptr || Size == 0) return 0;
+  const std::size_t n = Source.size() < Size - 1 ? Source.size() : Size - 1;
+  if (n > 0) std::memcpy(Destination, Source.data(), n);
+  Destination[n] = '\0';
+  return n;
+}
+// The same for a terminated text; null copies as the empty text.
+inline std::size_t CopyCut(char* Destination, std::size_t Size, const char* Source) {
+  return CopyCut(Destination, Size, std::string_view(Source != nullptr ? Source : ""));
+}
+
 // Codes 32..126 and the internal set's accented letters.
 bool IsPrintable(char c);
 // ASCII letters in upper case, digits kept, anything else '_', cut to 99
 // characters. Uses a process-wide ring of 20 buffers.
 const char* ToIdentifier(const char* s);
-// Size bytes of the calling thread's pool; a request larger than the pool is
-// cut to the pool's size (never null).
-char* GetBuffer(unsigned Size);
+// Size bytes of the calling thread's pool (never null). A request larger
+// than the pool is given the whole pool, and Size is set to what was handed
+// out, so a caller always knows how much it may write.
+char* GetBuffer(unsigned& Size);
 
 // A byte count for people: "5 bytes", "1.5KB", "2MB", "3.25GB".
 class Bytes {

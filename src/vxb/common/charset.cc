@@ -89,17 +89,6 @@ const char* JsonEscape(char c) {
   }
 }
 
-int DigitValue(char c, unsigned base) {
-  int v = -1;
-  if (c >= '0' && c <= '9')
-    v = c - '0';
-  else if (c >= 'a' && c <= 'f')
-    v = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F')
-    v = c - 'A' + 10;
-  return v >= 0 && static_cast<unsigned>(v) < base ? v : -1;
-}
-
 // "#233", "#x41": the Latin-1 code 1..255, or -1. The value stops growing
 // once it passes 255, so no number of digits can wrap it around.
 int NumericReference(const char* s) {
@@ -113,7 +102,7 @@ int NumericReference(const char* s) {
   if (*s == 0) return -1;
   unsigned value = 0;
   for (; *s != 0; ++s) {
-    int d = DigitValue(*s, base);
+    int d = ASCII::DigitValue(*s, base);
     if (d < 0) return -1;
     value = value * base + static_cast<unsigned>(d);
     if (value > 255) return -1;

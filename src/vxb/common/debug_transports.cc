@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "vxb/common/ascii.h"
 #include "vxb/common/debug.h"
 #include "vxb/common/error.h"
 #include "vxb/common/file.h"
@@ -22,11 +23,6 @@ struct SafeID {
   }
   char text[MAX_ID + 1];
 };
-
-// Copies at most Size - 1 characters of s, terminated.
-void CopyCut(char* Out, unsigned Size, const char* s) {
-  std::snprintf(Out, Size, "%s", s != nullptr ? s : "");
-}
 
 // The file's name with its next-to-last character replaced by '_'
 // ("debug.txt" -> "debug.t_t"); a one-character name gets '_' appended.
@@ -82,18 +78,20 @@ void TransportPrintF::Send(const Packet& d, const char* Line) {
 // ---------------------------------------------------------------------------
 // TransportFile.
 
-TransportFile::TransportFile(const char* fname) { CopyCut(filename_, sizeof(filename_), fname); }
+TransportFile::TransportFile(const char* fname) {
+  ASCII::CopyCut(filename_, sizeof(filename_), fname);
+}
 
 TransportFile::TransportFile(const char* envvariable, const char* defvalue) {
-  CopyCut(filename_, sizeof(filename_), defvalue);
-  CopyCut(variable_, sizeof(variable_), envvariable);
+  ASCII::CopyCut(filename_, sizeof(filename_), defvalue);
+  ASCII::CopyCut(variable_, sizeof(variable_), envvariable);
 }
 
 void TransportFile::ChangeFilename(const char* NewFilename) {
   // Lines are sent under the transport lock; taking it here keeps a line
   // from reading a half-changed name.
   Control::TransportMutexEnter();
-  CopyCut(filename_, sizeof(filename_), NewFilename);
+  ASCII::CopyCut(filename_, sizeof(filename_), NewFilename);
   variable_[0] = '\0';
   ok_.store(true);
   Control::TransportMutexLeave();

@@ -134,6 +134,8 @@ ErrInfo& GetCurrent() { return Local().Current; }
 
 const ErrInfo* GetLastError() { return &Local().Current; }
 
+ErrNo LastErrNo() { return Local().Current.Error; }
+
 bool vSet(ErrNo Number, const char* ContextFormat, va_list Args) {
   ErrInfo& current = Local().Current;
   current.Error = Number;

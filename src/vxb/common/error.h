@@ -70,6 +70,8 @@ const Map<ErrNo, Modules>& GetAllErrors();
 // Last-error records of the calling thread.
 ErrInfo& GetCurrent();
 const ErrInfo* GetLastError();
+// The number in the calling thread's current record (0 when none).
+ErrNo LastErrNo();
 // printf-style context; a null format gives "No context given.".
 bool SetWithContext(ErrNo Number, const char* ContextFormat, ...) VXB_PRINTF_FORMAT(2, 3);
 bool vSet(ErrNo Number, const char* ContextFormat, va_list Args);

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "vxb/common/circular.h"
+#include "vxb/common/error.h"
 
 namespace VXB {
 
@@ -19,13 +20,21 @@ FieldPool& ThreadPool() {
   return pool;
 }
 
-// Takes a pool piece for Size bytes plus a terminator (cut to what the pool
-// can hold), copies the bytes and terminates them. Size returns the count
-// copied.
+// Refuses a value of Size bytes that a field cannot hold.
+bool FieldTooLong(std::size_t Size, std::size_t Limit) {
+  return Error::SetWithContext(Error::IO_PARAM_ERROR,
+                               "Campo de %zu bytes demasiado grande (m\xA0ximo %zu)", Size, Limit);
+}
+
+// Takes a pool piece for Size bytes plus a terminator, copies the bytes and
+// terminates them. A field the pool cannot hold whole is not cut: the text
+// is empty, Size 0, and the error is recorded.
 char* CopyToPool(const Byte* Data, unsigned& Size) {
-  std::size_t want = std::size_t{Size} + 1;
-  char* p = ThreadPool().GetBufAtMost(want);
-  Size = static_cast<unsigned>(want - 1);
+  if (std::size_t{Size} + 1 > FieldPool::POOL_SIZE) {
+    FieldTooLong(Size, FieldPool::POOL_SIZE - 1);
+    Size = 0;
+  }
+  char* p = ThreadPool().GetBuf(std::size_t{Size} + 1);
   if (Size > 0) std::memcpy(p, Data, Size);
   p[Size] = '\0';
   return p;
@@ -124,7 +133,10 @@ void Fields::Reserve(std::uint64_t Extra) {
 
 unsigned Fields::AppendField(const Byte* Data, unsigned Size, const char* Separator) {
   if (Data == nullptr) Size = 0;
-  if (Size > MAX_FIELD) Size = MAX_FIELD;
+  if (Size > MAX_FIELD) {
+    FieldTooLong(Size, MAX_FIELD);
+    return 0;
+  }
   const unsigned separator = (Separator != nullptr && !field_boundaries_.empty()) ? 1 : 0;
   const std::uint64_t extra = std::uint64_t{separator} + Size;
   // Offsets are 32-bit: a text that would outgrow them takes no more fields.
@@ -149,15 +161,20 @@ unsigned Fields::AppendField(const Byte* Data, unsigned Size, const char* Separa
   return Size;
 }
 
-unsigned Fields::FormatField(char* Scratch, const char* Format, va_list Args) {
+bool Fields::FormatField(char* Scratch, unsigned& Length, const char* Format, va_list Args) {
   Scratch[0] = '\0';
-  if (Format == nullptr) return 0;
+  Length = 0;
+  if (Format == nullptr) return true;
   const int n = std::vsnprintf(Scratch, MAX_FIELD + 1, Format, Args);
   if (n < 0) {
     Scratch[0] = '\0';
-    return 0;
+    return Error::SetWithContext(Error::IO_FORMAT_ERROR, "Formato de campo \xA1nvalido: %s",
+                                 Format);
   }
-  return static_cast<unsigned>(n) > MAX_FIELD ? MAX_FIELD : static_cast<unsigned>(n);
+  if (static_cast<unsigned>(n) > MAX_FIELD)
+    return FieldTooLong(static_cast<unsigned>(n), MAX_FIELD);
+  Length = static_cast<unsigned>(n);
+  return true;
 }
 
 unsigned Fields::NewTextField(const char* Format, ...) {
@@ -170,7 +187,8 @@ unsigned Fields::NewTextField(const char* Format, ...) {
 
 unsigned Fields::vNewTextField(const char* Format, va_list Args) {
   char scratch[MAX_FIELD + 1];
-  const unsigned len = FormatField(scratch, Format, Args);
+  unsigned len = 0;
+  if (!FormatField(scratch, len, Format, Args)) return 0;
   EnsureBuilt();
   return AppendField(reinterpret_cast<const Byte*>(scratch), len, nullptr);
 }
@@ -190,16 +208,26 @@ bool Fields::SetTextField(unsigned n, const char* Format, ...) {
 
 bool Fields::vSetTextField(unsigned n, const char* Format, va_list Args) {
   char scratch[MAX_FIELD + 1];
-  const unsigned len = FormatField(scratch, Format, Args);
+  unsigned len = 0;
+  if (!FormatField(scratch, len, Format, Args)) return false;
   return ReplaceField(n, reinterpret_cast<const Byte*>(scratch), len);
 }
 
 bool Fields::SetBinaryField(unsigned n, const Byte* Data, unsigned Size) {
   if (Data == nullptr) Size = 0;
-  return ReplaceField(n, Data, Size > MAX_FIELD ? MAX_FIELD : Size);
+  return ReplaceField(n, Data, Size);
 }
 
 bool Fields::ReplaceField(unsigned n, const Byte* Data, unsigned Size) {
+  if (Size > MAX_FIELD) return FieldTooLong(Size, MAX_FIELD);
+  // A value taken from this object's own built text would be freed by the
+  // growth or rebuild below: take a copy of it first.
+  std::vector<Byte> own_copy;
+  const Byte* base = custom_source_.get();
+  if (base != nullptr && Size > 0 && Data >= base && Data < base + source_size_) {
+    own_copy.assign(Data, Data + Size);
+    Data = own_copy.data();
+  }
   if (n >= field_boundaries_.size()) {
     while (field_boundaries_.size() < n) {
       const std::size_t before = field_boundaries_.size();
@@ -216,12 +244,6 @@ bool Fields::ReplaceField(unsigned n, const Byte* Data, unsigned Size) {
   }
 
   const Fields old(*this);
-  // The new value may lie in the built text that NewString() frees: read it
-  // from the copy instead.
-  const Byte* base = custom_source_.get();
-  if (base != nullptr && Size > 0 && Data >= base && Data < base + source_size_) {
-    Data = old.custom_source_.get() + (Data - base);
-  }
   NewString();
   const Byte* text = old.CurrentText();
   bool ok = true;
@@ -239,6 +261,12 @@ bool Fields::ReplaceField(unsigned n, const Byte* Data, unsigned Size) {
 unsigned Fields::GetFieldSize(unsigned n) const {
   if (n >= field_boundaries_.size()) return 0;
   return field_boundaries_[n].To - field_boundaries_[n].From;
+}
+
+const Byte* Fields::GetFieldData(unsigned n, unsigned& Size) const {
+  Size = GetFieldSize(n);
+  if (n >= field_boundaries_.size()) return nullptr;
+  return CurrentText() + field_boundaries_[n].From;
 }
 
 const char* Fields::GetTextField(unsigned n) const {
@@ -314,7 +342,8 @@ unsigned FieldsBySeparators::Split() {
 
 unsigned FieldsBySeparators::vNewTextField(const char* Format, va_list Args) {
   char scratch[MAX_FIELD + 1];
-  const unsigned len = FormatField(scratch, Format, Args);
+  unsigned len = 0;
+  if (!FormatField(scratch, len, Format, Args)) return 0;
   EnsureBuilt();
   if (separators_.empty()) return 0;
   return AppendField(reinterpret_cast<const Byte*>(scratch), len, &separators_[0]);

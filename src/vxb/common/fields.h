@@ -12,11 +12,14 @@
 //
 // A built text is always followed by a zero byte, grows in steps of
 // CUSTOM_SOURCE_BLOCK bytes to whatever size it needs, and takes fields of at
-// most MAX_FIELD bytes (longer ones are cut). Field texts handed out by
+// most MAX_FIELD bytes, enough for any field of a fiscal packet. A longer
+// value is never cut: it is refused, nothing is added, and IO_PARAM_ERROR is
+// recorded in the thread's error record. Field texts handed out by
 // GetTextField/GetBinaryField live in the calling thread's rotating pool of
 // 10 x 2048 bytes and are valid until that thread has asked for enough
-// further field texts to wrap the pool; a field longer than the pool can hold
-// is cut to it. Copies into caller buffers are cut to the buffer.
+// further field texts to wrap the pool; a field longer than the whole pool
+// is refused the same way (empty text, error recorded). Copies into caller
+// buffers are cut to the buffer and return the count copied.
 //
 // Thread safety: an object is used by one thread at a time. Objects are
 // values: copies own their own built text.
@@ -35,7 +38,9 @@ namespace VXB {
 class Fields {
  public:
   static constexpr unsigned CUSTOM_SOURCE_BLOCK = 2048;
-  static constexpr unsigned MAX_FIELD = 2048;
+  // A packet of the fiscal protocol holds at most 4096 bytes, so no field
+  // of one is longer.
+  static constexpr unsigned MAX_FIELD = 4096;
   static constexpr unsigned RING_BUFFER_SIZE = 2048;
   static constexpr unsigned RING_BUFFERS = 10;
 
@@ -60,16 +65,19 @@ class Fields {
   virtual void NewString();
   // Fields itself has no rule to split by: returns 0.
   virtual unsigned Split();
-  // Appends one field formatted printf-style (cut to MAX_FIELD bytes);
-  // returns its length (0 also for an empty field).
+  // Appends one field formatted printf-style; returns its length (0 also
+  // for an empty field). A text longer than MAX_FIELD bytes, or a format
+  // that fails, adds nothing: 0 with the error recorded.
   virtual unsigned NewTextField(const char* Format, ...) VXB_PRINTF_FORMAT(2, 3);
   virtual unsigned vNewTextField(const char* Format, va_list Args);
   // Replaces field n; when n is beyond the end, empty fields are appended
   // first and the new value last. False when the new, non-empty value could
-  // not be stored, and, for n beyond the end, when no byte was added.
+  // not be stored (too long: error recorded), and, for n beyond the end,
+  // when no byte was added. The value may point into this object's text.
   virtual bool SetTextField(unsigned n, const char* Format, ...) VXB_PRINTF_FORMAT(3, 4);
   virtual bool vSetTextField(unsigned n, const char* Format, va_list Args);
-  // Appends Size bytes of Data (cut to MAX_FIELD); returns the count stored.
+  // Appends Size bytes of Data; returns the count stored. More than
+  // MAX_FIELD bytes adds nothing: 0 with IO_PARAM_ERROR recorded.
   virtual unsigned NewBinaryField(const Byte* Data, unsigned Size);
   virtual bool SetBinaryField(unsigned n, const Byte* Data, unsigned Size);
   // The current text becomes s / b (not copied); fields cleared, any built
@@ -80,14 +88,19 @@ class Fields {
   unsigned GetNumberOfFields() const { return static_cast<unsigned>(field_boundaries_.size()); }
   // Length of field n; 0 beyond the end.
   unsigned GetFieldSize(unsigned n) const;
-  // Field n as a zero-terminated pool text; "" beyond the end.
+  // Field n as a zero-terminated pool text; "" beyond the end, and "" with
+  // IO_PARAM_ERROR recorded for a field longer than the pool.
   const char* GetTextField(unsigned n) const;
+  // Field n's bytes where they lie in the current text (no copy, no
+  // terminator), valid until the object changes; null and 0 beyond the end.
+  const Byte* GetFieldData(unsigned n, unsigned& Size) const;
   // Copies field n into Buffer, cut to MaxBuffer - 1 bytes, and terminates
   // it; returns the count copied (0 beyond the end; nothing is written when
   // MaxBuffer is 0).
   unsigned CopyTextField(unsigned n, char* Buffer, unsigned MaxBuffer) const;
   // Field n's bytes in the pool, followed by a zero byte; Size is their
-  // count. Never null.
+  // count. Never null; a field longer than the pool gives Size 0 and
+  // IO_PARAM_ERROR recorded.
   const Byte* GetBinaryField(unsigned n, unsigned& Size) const;
   // Copies at most MaxBuffer bytes of field n, adding a zero byte when room
   // remains; returns the count of field bytes copied.
@@ -104,12 +117,13 @@ class Fields {
   bool HasBuiltText() const { return custom_source_ != nullptr; }
   // Turns a borrowed text into a built one holding the same fields.
   void EnsureBuilt();
-  // Appends Size bytes (already cut to MAX_FIELD) as a new field, written
-  // after Separator when Separator is non-null and fields exist. Data may
-  // point into the built text itself.
+  // Appends Size bytes as a new field, written after Separator when
+  // Separator is non-null and fields exist. Data may point into the built
+  // text itself. More than MAX_FIELD bytes adds nothing (error recorded).
   unsigned AppendField(const Byte* Data, unsigned Size, const char* Separator);
-  // Formats into Scratch (MAX_FIELD + 1 bytes); returns the length kept.
-  static unsigned FormatField(char* Scratch, const char* Format, va_list Args);
+  // Formats into Scratch (MAX_FIELD + 1 bytes) and sets Length; false, with
+  // the error recorded, when the text does not fit or the format fails.
+  static bool FormatField(char* Scratch, unsigned& Length, const char* Format, va_list Args);
 
  private:
   void CopyFrom(const Fields& o);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "vxb/common/ascii.h"
 #include "vxb/common/circular.h"
 
 namespace VXB::Types {
@@ -72,14 +73,6 @@ unsigned BuildText(char (&out)[MAX_TEXT], bool Negative, std::uint64_t Whole,
     for (unsigned i = 0; i < nfrac; ++i) out[len++] = frac[i];
   }
   out[len] = '\0';
-  return len;
-}
-
-unsigned CopyCut(const char* text, unsigned len, char* Buffer, unsigned BufferSize) {
-  if (Buffer == nullptr || BufferSize == 0) return 0;
-  if (len > BufferSize - 1) len = BufferSize - 1;
-  std::memcpy(Buffer, text, len);
-  Buffer[len] = '\0';
   return len;
 }
 
@@ -224,7 +217,7 @@ unsigned Decimal64<Tag, IntegerDigits, Decimals>::ToString(char* Buffer, unsigne
     len = BuildText(text, value_ < 0, m / BASE, m % BASE, MAXIMA_PRECISION, prec_, DecimalSymbol(),
                     RemoveTrailingZeroes);
   }
-  return CopyCut(text, len, Buffer, BufferSize);
+  return static_cast<unsigned>(ASCII::CopyCut(Buffer, BufferSize, std::string_view(text, len)));
 }
 
 template <typename Tag, unsigned IntegerDigits, unsigned Decimals>
@@ -276,7 +269,7 @@ unsigned huge_number::ToString(char* Buffer, unsigned BufferSize, bool RemoveTra
     len = BuildText(text, state_ < 0, whole, fraction, MAXIMA_PRECISION, prec_, DecimalSymbol(),
                     RemoveTrailingZeroes);
   }
-  return CopyCut(text, len, Buffer, BufferSize);
+  return static_cast<unsigned>(ASCII::CopyCut(Buffer, BufferSize, std::string_view(text, len)));
 }
 
 const char* huge_number::ToString(bool RemoveTrailingZeroes, bool /*CompactMode*/) const {

@@ -2,11 +2,11 @@
 //
 // Rows are handed out under the table's lock, which also guards every
 // change of a row's ThreadID (taking and freeing a row); all other fields of
-// a row are written by its own thread only. ThreadID is read and written
-// atomically so that the unlocked readers (DebugState, the iteration) see
-// either a free row or a taken one. Each thread's row is kept in a
-// thread-local slot whose clean-up frees the row when the thread ends, so
-// rows of threads that never ran a Thread body are freed as well.
+// a row are written by its own thread only, under the row's lock, and other
+// threads copy them under that lock. ThreadID is read and written
+// atomically, so a reader tells a free row from a taken one without locks. Each thread's row is
+// kept in a thread-local slot whose clean-up frees the row when the thread ends, so rows of threads
+// that never ran a Thread body are freed as well.
 #include "vxb/common/thread_state.h"
 
 #include <atomic>
@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "vxb/common/ascii.h"
 #include "vxb/common/debug.h"
 #include "vxb/common/no_destructor.h"
 #include "vxb/common/thread.h"
@@ -22,10 +23,12 @@ namespace VXB::ThreadState {
 namespace {
 
 void FreeRowAtThreadEnd(void* p);
+ThreadInfo* MakeRow(unsigned Index);
 
 struct Table {
   RawMutex Lock;
   ThreadInfo Threads[MAX_THREADS];
+  RawMutex RowLocks[MAX_THREADS];
   // Rows ever handed out (a high-water mark); rows at and above it are
   // unused.
   std::atomic<unsigned> nThreads{0};
@@ -38,11 +41,36 @@ Table& GetTable() {
   return *table;
 }
 
-// Each thread iterates with a cursor of its own.
+// Each thread iterates with a cursor and a row copy of its own.
 thread_local unsigned iteration_cursor = 0;
+thread_local ThreadInfo iteration_row;
 
 std::atomic_ref<THREAD_ID> IdOf(ThreadInfo& row) {
   return std::atomic_ref<THREAD_ID>(row.ThreadID);
+}
+
+RawMutex& LockOf(const ThreadInfo& row) {
+  Table& table = GetTable();
+  return table.RowLocks[&row - table.Threads];
+}
+
+// Copies a row whose thread may be writing it. ThreadID, which changes under
+// the table's lock instead, is read atomically.
+void CopyRow(ThreadInfo& row, ThreadInfo& copy) {
+  {
+    Locker<RawMutex> lock(LockOf(row));
+    copy.Index = row.Index;
+    std::memcpy(copy.Name, row.Name, sizeof(copy.Name));
+    copy.Priority = row.Priority;
+    copy.State = row.State;
+    copy.MemoryUsed = row.MemoryUsed;
+    copy.StackBase = row.StackBase;
+    std::memcpy(copy.Resource, row.Resource, sizeof(copy.Resource));
+    copy.Time = row.Time;
+  }
+  copy.Name[MAX_NAME] = '\0';
+  copy.Resource[MAX_RESOURCE] = '\0';
+  copy.ThreadID = IdOf(row).load();
 }
 
 void FreeRowAtThreadEnd(void* p) {
@@ -59,16 +87,11 @@ ThreadInfo* FindRow(bool create) {
   ThreadInfo* row = static_cast<ThreadInfo*>(GetTable().ThreadStorage.GetPointer());
   if (row != nullptr && IdOf(*row).load() == Thread::GetCurrentThreadID()) return row;
   if (!create) return nullptr;
-  return NewThread(row != nullptr ? row->Index : MAX_THREADS);
+  // A row's place in the table never changes: no need to read it.
+  return MakeRow(row != nullptr ? static_cast<unsigned>(row - GetTable().Threads) : MAX_THREADS);
 }
 
-void CopyCut(char* Destination, std::size_t Size, const char* Source) {
-  std::snprintf(Destination, Size, "%s", Source != nullptr ? Source : "");
-}
-
-}  // namespace
-
-ThreadInfo* NewThread(unsigned Index) {
+ThreadInfo* MakeRow(unsigned Index) {
   if (Index > MAX_THREADS) return nullptr;
   Table& table = GetTable();
   const THREAD_ID me = Thread::GetCurrentThreadID();
@@ -94,50 +117,66 @@ ThreadInfo* NewThread(unsigned Index) {
     if (previous != nullptr && previous != row && IdOf(*previous).load() == me) {
       IdOf(*previous).store(FREE_ROW);
     }
-    row->Index = static_cast<std::uint32_t>(row - table.Threads);
-    row->Priority = Thread::GetCurrentThreadPriority();
-    CopyCut(row->Name, sizeof(row->Name), "Unknown");
-    row->State = READY;
-    row->Resource[0] = '\0';
-    row->Time = 0;
-    row->MemoryUsed = 0;
-    row->StackBase = nullptr;
+    {
+      Locker<RawMutex> row_lock(LockOf(*row));
+      row->Index = static_cast<std::uint32_t>(row - table.Threads);
+      row->Priority = Thread::GetCurrentThreadPriority();
+      ASCII::CopyCut(row->Name, sizeof(row->Name), "Unknown");
+      row->State = READY;
+      row->Resource[0] = '\0';
+      row->Time = 0;
+      row->MemoryUsed = 0;
+      row->StackBase = nullptr;
+    }
     IdOf(*row).store(me);
   }
   table.ThreadStorage.SetPointer(row);
   return row;
 }
 
+}  // namespace
+
+const ThreadInfo* NewThread(unsigned Index) { return MakeRow(Index); }
+
 void SetName(const char* Name) {
-  if (ThreadInfo* row = FindRow(true))
-    CopyCut(row->Name, sizeof(row->Name), Name != nullptr ? Name : "Unknown");
+  if (ThreadInfo* row = FindRow(true)) {
+    Locker<RawMutex> lock(LockOf(*row));
+    ASCII::CopyCut(row->Name, sizeof(row->Name), Name != nullptr ? Name : "Unknown");
+  }
 }
 
-ThreadInfo* SetState(States State, const char* Resource, unsigned long Time) {
+const ThreadInfo* SetState(States State, const char* Resource, unsigned long Time) {
   ThreadInfo* row = FindRow(true);
   if (row == nullptr) return nullptr;
-  CopyCut(row->Resource, sizeof(row->Resource), Resource);
+  Locker<RawMutex> lock(LockOf(*row));
+  ASCII::CopyCut(row->Resource, sizeof(row->Resource), Resource);
   row->Time = Time > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(Time);
-  // Written last, so that a reader who sees the new state mostly sees what
-  // it is about.
-  std::atomic_ref<States>(row->State).store(State, std::memory_order_release);
+  row->State = State;
   return row;
 }
 
 void SetStackBase(const Byte* p) {
-  if (ThreadInfo* row = FindRow(true)) row->StackBase = p;
+  if (ThreadInfo* row = FindRow(true)) {
+    Locker<RawMutex> lock(LockOf(*row));
+    row->StackBase = p;
+  }
 }
 
-ThreadInfo* GetThreadInfo() { return FindRow(false); }
+const ThreadInfo* GetThreadInfo() { return FindRow(false); }
 
 void AddMemoryUsage(unsigned Bytes) {
-  if (ThreadInfo* row = FindRow(false)) row->MemoryUsed += Bytes;
+  if (ThreadInfo* row = FindRow(false)) {
+    Locker<RawMutex> lock(LockOf(*row));
+    row->MemoryUsed += Bytes;
+  }
 }
 
 void RemMemoryUsage(unsigned Bytes) {
   // Never below zero: a wrapped count would read as an enormous charge.
-  if (ThreadInfo* row = FindRow(false))
+  if (ThreadInfo* row = FindRow(false)) {
+    Locker<RawMutex> lock(LockOf(*row));
     row->MemoryUsed -= Bytes < row->MemoryUsed ? Bytes : row->MemoryUsed;
+  }
 }
 
 void Remove() {
@@ -161,17 +200,20 @@ const char* GetName() {
   return row != nullptr ? row->Name : "?";
 }
 
-ThreadInfo* GetThreadInfoFirst() {
+const ThreadInfo* GetThreadInfoFirst() {
   iteration_cursor = 0;
   return GetThreadInfoNext();
 }
 
-ThreadInfo* GetThreadInfoNext() {
+const ThreadInfo* GetThreadInfoNext() {
   Table& table = GetTable();
   const unsigned used = table.nThreads.load();
   while (iteration_cursor < used) {
     ThreadInfo& row = table.Threads[iteration_cursor++];
-    if (IdOf(row).load() != FREE_ROW) return &row;
+    if (IdOf(row).load() == FREE_ROW) continue;
+    CopyRow(row, iteration_row);
+    // Freed while it was being copied: skip it like any free row.
+    if (iteration_row.ThreadID != FREE_ROW) return &iteration_row;
   }
   return nullptr;
 }
@@ -181,18 +223,13 @@ void DebugState() {
   Table& table = GetTable();
   const unsigned used = table.nThreads.load();
   for (unsigned i = 0; i < used; ++i) {
-    ThreadInfo& row = table.Threads[i];
-    const THREAD_ID id = IdOf(row).load();
-    if (id == FREE_ROW) continue;
-    // The row's thread may be changing it: print terminated copies.
-    char name[MAX_NAME + 1];
-    char resource[MAX_RESOURCE + 1];
-    std::memcpy(name, row.Name, sizeof(name));
-    name[MAX_NAME] = '\0';
-    std::memcpy(resource, row.Resource, sizeof(resource));
-    resource[MAX_RESOURCE] = '\0';
-    debugger->Print("%x|%u|%s|%u|%s|%u", id, row.Priority, name, static_cast<unsigned>(row.State),
-                    resource, row.Time);
+    if (IdOf(table.Threads[i]).load() == FREE_ROW) continue;
+    // The row's thread may be changing it: print a copy.
+    ThreadInfo row;
+    CopyRow(table.Threads[i], row);
+    if (row.ThreadID == FREE_ROW) continue;
+    debugger->Print("%x|%u|%s|%u|%s|%u", row.ThreadID, row.Priority, row.Name,
+                    static_cast<unsigned>(row.State), row.Resource, row.Time);
   }
   debugger->Print("%s", "");
 }

@@ -3,9 +3,12 @@
 // waiting primitives, the sleep call and the network layer report into it so
 // that a dump (DebugState) shows what every thread is doing.
 //
-// Thread safety: each row is written only by its own thread; a RawMutex
-// guards only the choice of a row. DebugState and the iteration read rows
-// without a lock, so a printed row may be mid-update.
+// Thread safety: each row is written only by its own thread, under the
+// row's own lock; the table's lock guards the choice of a row. Other threads
+// see rows only as copies taken under the row's lock (the iteration and
+// DebugState), so a row read from elsewhere is always whole. The row
+// pointers handed to a thread by NewThread, SetState and GetThreadInfo are
+// its own row: it may read them freely and changes them through the setters.
 #ifndef VXB_COMMON_THREAD_STATE_H_
 #define VXB_COMMON_THREAD_STATE_H_
 
@@ -46,21 +49,24 @@ struct ThreadInfo {
 
 // Makes (or remakes) the calling thread's row; Index == MAX_THREADS asks for
 // any free row. Null when the table is full.
-ThreadInfo* NewThread(unsigned Index);
+const ThreadInfo* NewThread(unsigned Index);
 // These create the calling thread's row when it has none.
 void SetName(const char* Name);
-ThreadInfo* SetState(States State, const char* Resource, unsigned long Time);
+const ThreadInfo* SetState(States State, const char* Resource, unsigned long Time);
 void SetStackBase(const Byte* p);
 // These never create a row.
-ThreadInfo* GetThreadInfo();
+const ThreadInfo* GetThreadInfo();
 void AddMemoryUsage(unsigned Bytes);
 void RemMemoryUsage(unsigned Bytes);
 void Remove();
 std::int64_t GetCurrentThreadStackUse();
 const char* GetName();  // "?" when the thread has no row
 
-ThreadInfo* GetThreadInfoFirst();
-ThreadInfo* GetThreadInfoNext();
+// Iteration over the rows in use. Each call returns a copy of the next row,
+// kept in a slot of the calling thread that the next call overwrites; null
+// after the last row.
+const ThreadInfo* GetThreadInfoFirst();
+const ThreadInfo* GetThreadInfoNext();
 
 // Prints every row in use through the table's debug channel (module STATE,
 // ID "ThreadState"), one "%x|%u|%s|%u|%s|%u" line each, then an empty line.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "vxb/common/ascii.h"
 #include "vxb/common/circular.h"
 #include "vxp/argentina/code_table.h"
 
@@ -109,16 +110,6 @@ std::uint64_t Mask(const BitWordTable& Word) {
   return Word.NumberOfBits >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << Word.NumberOfBits) - 1;
 }
 
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-unsigned int HexValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<unsigned int>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<unsigned int>(c - 'A' + 10);
-  return static_cast<unsigned int>(c - 'a' + 10);
-}
-
 }  // namespace
 
 namespace Estado {
@@ -217,10 +208,11 @@ bool BitWordFromString(const BitWordTable& Word, const char* Text, std::uint64_t
   const std::uint64_t mask = Mask(Word);
 
   bool hex = text.size() <= Word.NumberOfBits / 4;
-  for (std::size_t i = 0; hex && i < text.size(); ++i) hex = IsHexDigit(text[i]);
+  for (std::size_t i = 0; hex && i < text.size(); ++i)
+    hex = VXB::ASCII::DigitValue(text[i], 16) >= 0;
   if (hex) {
     std::uint64_t v = 0;
-    for (char c : text) v = (v << 4) | HexValue(c);
+    for (char c : text) v = (v << 4) | static_cast<unsigned>(VXB::ASCII::DigitValue(c, 16));
     Value = v & mask;
     return true;
   }

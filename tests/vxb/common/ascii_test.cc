@@ -176,10 +176,13 @@ TEST(AsciiToIdentifier, TwentyFirstCallReusesTheFirstBuffer) {
 TEST(AsciiPool, EleventhKilobyteTextOverwritesTheFirst) {
   // Start from the beginning of the pool: a request for the whole pool
   // always wraps the cursor to the start and leaves it at the end.
-  GetBuffer(POOL_BUFFER_SIZE * POOL_BUFFERS);
+  unsigned whole = POOL_BUFFER_SIZE * POOL_BUFFERS;
+  GetBuffer(whole);
   char* texts[11];
   for (int i = 0; i < 11; ++i) {
-    texts[i] = GetBuffer(1000);
+    unsigned size = 1000;
+    texts[i] = GetBuffer(size);
+    ASSERT_EQ(size, 1000u);
     std::memset(texts[i], 'a' + i, 999);
     texts[i][999] = '\0';
   }
@@ -188,11 +191,15 @@ TEST(AsciiPool, EleventhKilobyteTextOverwritesTheFirst) {
   EXPECT_EQ(texts[0][0], 'a' + 10);
 }
 
-TEST(AsciiPool, OversizedRequestIsNeverNull) {
-  char* p = GetBuffer(1u << 30);
+TEST(AsciiPool, OversizedRequestReportsTheSizeHandedOut) {
+  unsigned size = 1u << 30;
+  char* p = GetBuffer(size);
   ASSERT_NE(p, nullptr);
-  p[POOL_BUFFER_SIZE * POOL_BUFFERS - 1] = 'z';  // the whole pool is usable
-  EXPECT_NE(GetBuffer(10), nullptr);
+  ASSERT_EQ(size, POOL_BUFFER_SIZE * POOL_BUFFERS);
+  p[size - 1] = 'z';  // the whole pool is usable
+  unsigned small = 10;
+  EXPECT_NE(GetBuffer(small), nullptr);
+  EXPECT_EQ(small, 10u);
 }
 
 TEST(AsciiPool, ThreadsNeverSeeEachOthersTexts) {

@@ -1,8 +1,11 @@
 #include "vxb/common/fields.h"
 
+#include "vxb/common/error.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -150,17 +153,21 @@ TEST(FieldsGet, CopyBinaryFieldIsCut) {
   EXPECT_EQ(std::memcmp(buf, "hello", 6), 0);
 }
 
-TEST(FieldsGet, FieldLargerThanThePoolIsCut) {
+TEST(FieldsGet, FieldLargerThanThePoolIsRefusedNotCut) {
   const std::string big(30000, 'z');
   FieldsBySeparators f(big.c_str());
   ASSERT_EQ(f.Split(), 1u);
   EXPECT_EQ(f.GetFieldSize(0), 30000u);
-  const char* t = f.GetTextField(0);
-  const std::size_t pool = std::size_t{Fields::RING_BUFFER_SIZE} * Fields::RING_BUFFERS;
-  EXPECT_EQ(std::strlen(t), pool - 1);
-  unsigned size = 0;
+  Error::SetWithContext(Error::NO_CURRENT_ERROR, nullptr);
+  EXPECT_STREQ(f.GetTextField(0), "");
+  EXPECT_EQ(Error::GetLastError()->Error, Error::IO_PARAM_ERROR);
+  unsigned size = 1;
   f.GetBinaryField(0, size);
-  EXPECT_EQ(size, pool - 1);
+  EXPECT_EQ(size, 0u);
+  // Its bytes stay reachable where they lie.
+  const Byte* data = f.GetFieldData(0, size);
+  EXPECT_EQ(size, 30000u);
+  EXPECT_EQ(data, reinterpret_cast<const Byte*>(big.c_str()));
 }
 
 TEST(FieldsBuild, ProtocolFieldText) {
@@ -183,13 +190,51 @@ TEST(FieldsBuild, ProtocolFieldText) {
   EXPECT_EQ(AllFields(g), (std::vector<std::string>{"20", "A", ""}));
 }
 
-TEST(FieldsBuild, LongTextFieldIsCutTo2048) {
-  FieldsBySeparators f = ProtocolFields();
-  const std::string big(3000, 'x');
-  EXPECT_EQ(f.NewTextField("%s", big.c_str()), 2048u);
-  EXPECT_EQ(f.GetFieldSize(0), 2048u);
-  EXPECT_EQ(std::strlen(f.ToString()), 2048u);
-  EXPECT_EQ(f.NewBinaryField(reinterpret_cast<const Byte*>(big.data()), 3000), 2048u);
+TEST(FieldsBuild, LongFieldsAreStoredWholeOrRefused) {
+  const std::string fits(3000, 'x');
+  const std::string too_long(Fields::MAX_FIELD + 1, 'y');
+  const Byte* const fits_bytes = reinterpret_cast<const Byte*>(fits.data());
+  const Byte* const long_bytes = reinterpret_cast<const Byte*>(too_long.data());
+  // Each way of storing a value: whole when it fits, else nothing stored,
+  // the failure reported and the error recorded.
+  struct Case {
+    const char* name;
+    std::function<unsigned(FieldsBySeparators&, bool)> store;  // bool: the long value
+  };
+  const Case cases[] = {
+      {"NewTextField", [&](FieldsBySeparators& f,
+                           bool l) { return f.NewTextField("%s", (l ? too_long : fits).c_str()); }},
+      {"NewBinaryField",
+       [&](FieldsBySeparators& f, bool l) {
+         return f.NewBinaryField(l ? long_bytes : fits_bytes, l ? too_long.size() : fits.size());
+       }},
+      {"SetTextField",
+       [&](FieldsBySeparators& f, bool l) {
+         return f.SetTextField(0, "%s", (l ? too_long : fits).c_str()) ? f.GetFieldSize(0) : 0u;
+       }},
+      {"SetBinaryField beyond the end",
+       [&](FieldsBySeparators& f, bool l) {
+         return f.SetBinaryField(3, l ? long_bytes : fits_bytes, l ? too_long.size() : fits.size())
+                    ? f.GetFieldSize(3)
+                    : 0u;
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FieldsBySeparators f = ProtocolFields();
+    f.NewTextField("a");
+    EXPECT_EQ(c.store(f, false), 3000u);
+    EXPECT_EQ(std::string(f.GetTextField(f.GetNumberOfFields() - 1)), fits);
+
+    FieldsBySeparators g = ProtocolFields();
+    g.NewTextField("a");
+    const std::string before = Text(g);
+    Error::SetWithContext(Error::NO_CURRENT_ERROR, nullptr);
+    EXPECT_EQ(c.store(g, true), 0u);
+    EXPECT_EQ(Error::GetLastError()->Error, Error::IO_PARAM_ERROR);
+    EXPECT_EQ(Text(g), before);
+    EXPECT_EQ(g.GetNumberOfFields(), 1u);
+  }
 }
 
 TEST(FieldsBuild, GrowthKeepsTheTextIntactAndTerminated) {
@@ -313,6 +358,21 @@ TEST(FieldsSet, ValueTakenFromTheObjectItself) {
   const Byte* own = f.GetBinary(size);
   EXPECT_TRUE(f.SetBinaryField(0, own + 4, 5));  // "defgh", read from the text being rebuilt
   EXPECT_EQ(AllFields(f), (std::vector<std::string>{"defgh", "defgh"}));
+}
+
+TEST(FieldsSet, ValueFromItsOwnTextSurvivesGrowthBeyondTheEnd) {
+  // The empty fields appended first grow the text past its first block
+  // while the value still points into the old one.
+  for (const unsigned n : {1u, 21u, 600u}) {
+    SCOPED_TRACE(n);
+    FieldsBySeparators f = ProtocolFields();
+    f.NewTextField("%s", std::string(2040, 'c').c_str());
+    unsigned size = 0;
+    const Byte* own = f.GetBinary(size);
+    EXPECT_TRUE(f.SetBinaryField(n, own, 5));
+    EXPECT_EQ(f.GetNumberOfFields(), n + 1);
+    EXPECT_STREQ(f.GetTextField(n), "ccccc");
+  }
 }
 
 TEST(FieldsSet, OnBorrowedText) {

@@ -33,7 +33,7 @@ bool Eventually(const std::function<bool()>& condition) {
 
 // Copies the row of thread id, when it is in use.
 bool RowOf(THREAD_ID id, ThreadInfo& out) {
-  for (ThreadInfo* row = GetThreadInfoFirst(); row != nullptr; row = GetThreadInfoNext()) {
+  for (const ThreadInfo* row = GetThreadInfoFirst(); row != nullptr; row = GetThreadInfoNext()) {
     if (row->ThreadID == id) {
       out = *row;
       return true;
@@ -59,7 +59,7 @@ TEST(ThreadStateTest, ReadersNeverCreateARow) {
 
 TEST(ThreadStateTest, NewRowStartsClean) {
   OnNewThread([] {
-    ThreadInfo* row = NewThread(MAX_THREADS);
+    const ThreadInfo* row = NewThread(MAX_THREADS);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(GetThreadInfo(), row);
     EXPECT_LT(row->Index, MAX_THREADS);
@@ -77,7 +77,7 @@ TEST(ThreadStateTest, NewRowStartsClean) {
 TEST(ThreadStateTest, SettersCreateTheRowAndCutTexts) {
   OnNewThread([] {
     const std::string long_text(40, 'x');
-    ThreadInfo* row = SetState(WAITING, long_text.c_str(), 1234);
+    const ThreadInfo* row = SetState(WAITING, long_text.c_str(), 1234);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(std::string(row->Resource), std::string(MAX_RESOURCE, 'x'));
     EXPECT_EQ(row->State, WAITING);
@@ -93,7 +93,7 @@ TEST(ThreadStateTest, SettersCreateTheRowAndCutTexts) {
 
 TEST(ThreadStateTest, MemoryUsageAddsAndNeverGoesBelowZero) {
   OnNewThread([] {
-    ThreadInfo* row = NewThread(MAX_THREADS);
+    const ThreadInfo* row = NewThread(MAX_THREADS);
     ASSERT_NE(row, nullptr);
     AddMemoryUsage(4000000000u);
     AddMemoryUsage(4000000000u);
@@ -122,7 +122,7 @@ TEST(ThreadStateTest, StackUseIsMeasuredFromTheRecordedBase) {
 
 TEST(ThreadStateTest, RemovedRowIsGoneForReadersAndRemadeBySetters) {
   OnNewThread([] {
-    ThreadInfo* row = SetState(READY, nullptr, 0);
+    const ThreadInfo* row = SetState(READY, nullptr, 0);
     ASSERT_NE(row, nullptr);
     SetName("before");
     const unsigned index = row->Index;
@@ -133,7 +133,7 @@ TEST(ThreadStateTest, RemovedRowIsGoneForReadersAndRemadeBySetters) {
     ThreadInfo row_copy;
     EXPECT_FALSE(RowOf(Thread::GetCurrentThreadID(), row_copy));
     // Remade as a fresh row, in the same place while nobody took it.
-    ThreadInfo* again = SetState(SLEEPING, nullptr, 5);
+    const ThreadInfo* again = SetState(SLEEPING, nullptr, 5);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->Index, index);
     EXPECT_STREQ(again->Name, "Unknown");
@@ -145,15 +145,15 @@ TEST(ThreadStateTest, RemadeRowNeverTakesARowAnotherThreadHolds) {
   // Steps are handed over with a plain atomic: a semaphore wait would report
   // into the table and remake rows on its own.
   std::atomic<int> step{0};
-  ThreadInfo* first_row = nullptr;
-  ThreadInfo* second_row = nullptr;
+  const ThreadInfo* first_row = nullptr;
+  const ThreadInfo* second_row = nullptr;
   std::thread first([&] {
     first_row = SetState(READY, nullptr, 0);
     Remove();
     step = 1;
     ASSERT_TRUE(Eventually([&] { return step == 2; }));
     // The stored row now belongs to the other thread.
-    ThreadInfo* again = SetState(READY, "mine", 0);
+    const ThreadInfo* again = SetState(READY, "mine", 0);
     ASSERT_NE(again, nullptr);
     EXPECT_NE(again, first_row);
     EXPECT_EQ(again->ThreadID, Thread::GetCurrentThreadID());
@@ -182,9 +182,39 @@ TEST(ThreadStateTest, RowsOfEndedThreadsAreFreedAndIterationSkipsThem) {
   });
   ThreadInfo row;
   EXPECT_FALSE(RowOf(id, row));
-  for (ThreadInfo* r = GetThreadInfoFirst(); r != nullptr; r = GetThreadInfoNext()) {
+  for (const ThreadInfo* r = GetThreadInfoFirst(); r != nullptr; r = GetThreadInfoNext()) {
     EXPECT_NE(r->ThreadID, FREE_ROW);
   }
+}
+
+TEST(ThreadStateTest, RowsReadWhileTheirThreadWritesThemAreWhole) {
+  // The writer keeps its resource text and time in step; a copy taken by
+  // another thread must never mix two updates.
+  std::atomic<bool> stop{false};
+  std::atomic<THREAD_ID> id{0};
+  std::thread writer([&] {
+    char resource[MAX_RESOURCE + 1];
+    for (unsigned n = 0; !stop.load(); n = (n + 1) % 100000) {
+      std::snprintf(resource, sizeof resource, "r%u-%s", n, n % 2 != 0 ? "odd-padding" : "e");
+      SetState(WAITING, resource, n);
+      SetName(n % 2 != 0 ? "writer-with-a-long-name" : "w");
+      id = Thread::GetCurrentThreadID();
+    }
+  });
+  unsigned checked = 0;
+  while (checked < 2000) {
+    ThreadInfo row;
+    if (id == 0 || !RowOf(id, row) || row.State != WAITING) continue;
+    char want[MAX_RESOURCE + 1];
+    std::snprintf(want, sizeof want, "r%u-%s", row.Time, row.Time % 2 != 0 ? "odd-padding" : "e");
+    if (std::strcmp(row.Resource, want) != 0) {
+      ADD_FAILURE() << "torn row: resource " << row.Resource << ", time " << row.Time;
+      break;
+    }
+    ++checked;
+  }
+  stop = true;
+  writer.join();
 }
 
 TEST(ThreadStateTest, UnnamedSemaphoreShowsUnknownWhileWaitedOn) {
@@ -245,7 +275,7 @@ TEST(ThreadStateTest, FullTableRefusesNewRowsAndReusesAFreedOne) {
     auto holder = std::make_unique<Holder>();
     Holder* h = holder.get();
     h->Worker = std::thread([h, &reported] {
-      ThreadInfo* row = SetState(READY, nullptr, 0);
+      const ThreadInfo* row = SetState(READY, nullptr, 0);
       h->GotRow = row != nullptr;
       if (row != nullptr) h->Index = row->Index;
       reported.Signal();
@@ -260,7 +290,7 @@ TEST(ThreadStateTest, FullTableRefusesNewRowsAndReusesAFreedOne) {
   }
   ASSERT_TRUE(refused) << "the table never filled";
   unsigned in_use = 0;
-  for (ThreadInfo* r = GetThreadInfoFirst(); r != nullptr; r = GetThreadInfoNext()) ++in_use;
+  for (const ThreadInfo* r = GetThreadInfoFirst(); r != nullptr; r = GetThreadInfoNext()) ++in_use;
   EXPECT_EQ(in_use, MAX_THREADS);
 
   // One holder ends; the next new thread gets its row.
@@ -270,7 +300,7 @@ TEST(ThreadStateTest, FullTableRefusesNewRowsAndReusesAFreedOne) {
   ending.Worker.join();
   unsigned new_index = MAX_THREADS;
   OnNewThread([&] {
-    ThreadInfo* row = SetState(READY, nullptr, 0);
+    const ThreadInfo* row = SetState(READY, nullptr, 0);
     if (row != nullptr) new_index = row->Index;
   });
   EXPECT_EQ(new_index, ending.Index);
@@ -312,7 +342,7 @@ TEST(ThreadStateTest, DebugStatePrintsEveryRowInUseThenAnEmptyLine) {
   ASSERT_TRUE(
       Eventually([&] { return RowOf(id, row) && std::strcmp(row.Resource, "release") == 0; }));
   unsigned in_use = 0;
-  for (ThreadInfo* r = GetThreadInfoFirst(); r != nullptr; r = GetThreadInfoNext()) ++in_use;
+  for (const ThreadInfo* r = GetThreadInfoFirst(); r != nullptr; r = GetThreadInfoNext()) ++in_use;
 
   {
     std::lock_guard<std::mutex> guard(g_lines_lock);

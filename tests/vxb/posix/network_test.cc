@@ -217,7 +217,7 @@ TEST_F(StreamSocketTest, BlockedAcceptShowsInTheThreadStateTable) {
   char expected[ThreadState::MAX_RESOURCE + 1];
   std::snprintf(expected, sizeof(expected), "Accept :%u", listener_.GetLocalPort());
   const bool seen = Eventually([&] {
-    for (ThreadState::ThreadInfo* row = ThreadState::GetThreadInfoFirst(); row != nullptr;
+    for (const ThreadState::ThreadInfo* row = ThreadState::GetThreadInfoFirst(); row != nullptr;
          row = ThreadState::GetThreadInfoNext()) {
       if (row->ThreadID == id.load() && row->State == ThreadState::WAITING &&
           std::strcmp(row->Resource, expected) == 0) {

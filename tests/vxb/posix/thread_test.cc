@@ -45,7 +45,7 @@ bool Eventually(const std::function<bool()>& condition) {
 }
 
 bool RowOf(THREAD_ID id, ThreadState::ThreadInfo& out) {
-  for (ThreadState::ThreadInfo* row = ThreadState::GetThreadInfoFirst(); row != nullptr;
+  for (const ThreadState::ThreadInfo* row = ThreadState::GetThreadInfoFirst(); row != nullptr;
        row = ThreadState::GetThreadInfoNext()) {
     if (row->ThreadID == id) {
       out = *row;
