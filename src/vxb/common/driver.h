@@ -35,9 +35,10 @@
 // pseudo-terminal) and the in-memory driver; PROTOCOL_ABORTED for the
 // protocol's event-reporting wrapper, whose abort mark stays until the
 // protocol starts its next exchange. Wrapping drivers (the read-ahead
-// buffer, the encoded drivers) pass Abort() to the driver they wrap. A
-// driver that cannot end a wait early (the stream socket, whose waits are
-// bounded by their time-outs) keeps the base Abort(): IO_NOT_IMPLEMENTED.
+// buffer, the encoded drivers over a driver) pass Abort() to the driver
+// they wrap. A driver that cannot end a wait early (the stream socket,
+// whose waits are bounded by their time-outs) keeps the base Abort():
+// IO_NOT_IMPLEMENTED.
 // Disabled. A disabled driver swallows writes and reports them complete;
 // its reads fail with IO_DISABLED.
 //

@@ -236,7 +236,7 @@ class PseudoTerminal : public Driver::Generic {
   // hang up. Nothing happens when already closed.
   void Close();
   bool OK() const override;
-  // The slave device path ("/dev/pts/N"), "" while closed.
+  // The device path of the slave side, "" while closed.
   const char* SlavePath() const;
   // The line settings the slave side has now (as a party set them with
   // SerialPort::SetSerialParams); same rules as SerialPort::GetSerialParams.
