@@ -29,16 +29,16 @@ class Line {
   explicit Line(unsigned Baud) {
     VXB::Error::Init();
     VXP::Error::Init();
-    pty_.Open();
+    if (!pty_.Open()) VXB::Error::Abort("Can't create the pseudo-terminal");
     ZorbelEmulator::Options o;
     o.Baud = Baud;
     emu_ = std::make_unique<ZorbelEmulator::Emulator>(pty_, o);
     server_ = std::thread([this] { emu_->Serve(); });
-    port_.Open(pty_.SlavePath());
     VXB::SerialParams p;
     VXB::SerialPort::GetBaudRate(9600.0, p.BaudRate);
     p.WordLength = VXB::SerialPort::WORD_LENGTH_8;
-    port_.SetSerialParams(p);
+    if (!port_.Open(pty_.SlavePath()) || !port_.SetSerialParams(p))
+      VXB::Error::Abort("Can't open %s", pty_.SlavePath());
     protocol_.SetDriver(&port_);
     request_.Command = VXP::Argentina::RG3561::CMD_CONSULTAR_ESTADO;
   }

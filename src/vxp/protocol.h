@@ -6,9 +6,8 @@
 // sits in front of the real driver: it cuts long waits into slices of
 // TIME_SLICE milliseconds, traces every byte written and read, reports idle
 // periods as IDLE events and gives up a read when an abortion has been
-// requested. BufferedReader is a read-ahead buffer that the packet protocol
-// puts between the wrapper and the port, so that byte-by-byte packet reading
-// does not call the port for every byte.
+// requested. The packet protocol puts a read-ahead buffer (BufferedReader,
+// buffered_reader.h) between the wrapper and the port.
 //
 // Thread safety: a protocol object and its drivers are used by one thread at
 // a time. Abort() (on the protocol and on DriverWithEvents) may be called
@@ -21,50 +20,10 @@
 #include <memory>
 
 #include "vxb/common/ascii.h"
+#include "vxb/common/buffered_reader.h"
 #include "vxb/common/debug.h"
 #include "vxb/common/driver.h"
 #include "vxb/common/types.h"
-
-namespace VXB::Driver {
-
-// Read-ahead buffer over another driver (not owned). Reads fetch up to
-// BUFFER_SIZE bytes from the source at once; writes pass straight through.
-class BufferedReader : public Generic {
- public:
-  static constexpr unsigned BUFFER_SIZE = 512;
-
-  explicit BufferedReader(Generic& src);
-  ~BufferedReader() override;
-
-  bool OK() const override { return source_.OK(); }
-  bool Abort() override { return source_.Abort(); }
-  // Drops the buffered bytes.
-  void Reset() { buf_ptr_ = buf_size_ = 0; }
-  Generic& GetSource() const { return source_; }
-
- protected:
-  bool ReadByteImplementation(Byte& c, unsigned Timeout) override;
-  unsigned ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) override;
-  // Reads what is already available (zero wait) up to size - 1 bytes or a
-  // line feed; terminates the text.
-  bool ReadStringImplementation(char* buf, unsigned size) override;
-  // Unread buffered bytes when there are any, else the source's count.
-  unsigned PeekImplementation() override;
-  bool WriteByteImplementation(Byte b, unsigned Timeout) override;
-  unsigned WriteBufferImplementation(const Byte* buf, unsigned size, unsigned Timeout) override;
-
- private:
-  // Makes sure an unread byte is buffered, refilling from the source with
-  // Timeout when all were consumed; false (buffer emptied) when none came.
-  bool CheckBuffer(unsigned Timeout);
-
-  Generic& source_;
-  std::unique_ptr<Byte[]> buffer_;
-  unsigned buf_ptr_ = 0;
-  unsigned buf_size_ = 0;
-};
-
-}  // namespace VXB::Driver
 
 namespace VXP {
 

@@ -1,6 +1,7 @@
 // zorbel-cli send-raw against the controller emulator over a
 // pseudo-terminal: ordinary answers, slow work, every injected fault, and
 // the output and failure formats.
+#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "vxb/common/error.h"
 #include "vxb/common/serial_port.h"
+#include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_cli/send_raw.h"
@@ -17,6 +19,8 @@
 
 namespace ZorbelCli {
 namespace {
+
+using Printer = VXP::Argentina::RG3561::Estado::Impresora;
 
 class SendRawOverPty : public ::testing::Test {
  protected:
@@ -135,7 +139,10 @@ TEST_F(SendRawOverPty, OutOfPaperSendsDc4UntilReplaced) {
   o.Dc2IntervalMs = 100;
   Start(o);
   ASSERT_EQ(Run(Request(0x40, {"83"})), 0) << err_.str();
-  EXPECT_EQ(Line("printer"), "0000");
+  char word[8];
+  std::snprintf(word, sizeof word, "%04X",
+                static_cast<unsigned>(Printer::Bit(Printer::BIT_FALTA_PAPEL_RECEIPT)));
+  EXPECT_EQ(Line("printer"), word);
   EXPECT_EQ(Stats().Executed.load(), 1u);
 }
 
@@ -230,10 +237,18 @@ TEST_F(SendRawOverPty, FailuresPrintOneLine) {
       {"ack only", &ZorbelEmulator::Faults::AckOnly,
        "PROTOCOL_MAX_RETRIES: M\xC3\xA1xima cantidad de reintentos agotada: "
        "Se intent\xC3\xB3 esperar la respuesta 3 veces\n"},
+      // Three spoiled transmissions of the answer in a row.
+      {"bad checksum", &ZorbelEmulator::Faults::BadChecksum,
+       "PROTOCOL_MAX_RETRIES: M\xC3\xA1xima cantidad de reintentos agotada: "
+       "Se intent\xC3\xB3 esperar la respuesta 3 veces\n"},
+      {"dropped byte", &ZorbelEmulator::Faults::DropByte,
+       "PROTOCOL_MAX_RETRIES: M\xC3\xA1xima cantidad de reintentos agotada: "
+       "Se intent\xC3\xB3 esperar la respuesta 3 veces\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     ZorbelEmulator::Options o;
+    o.AnswerAckTimeoutMs = 100;
     o.Inject.*c.Fault = 3;
     Start(o);
     EXPECT_EQ(Run(Request(0x2A)), 1);
@@ -261,6 +276,73 @@ TEST_F(SendRawOverPty, OutOfRangeSequenceAndMissingPort) {
   EXPECT_EQ(err_.str().find('\n'), err_.str().size() - 1);
 }
 
+// Fields are sent whole or not at all: nothing reaches the line.
+TEST_F(SendRawOverPty, FieldsThatCannotGoOutWholeAreRefused) {
+  Start();
+  const std::vector<std::vector<std::string>> cases = {
+      {std::string(5000, 'A')},
+      {std::string(MaxFieldSize() + 1, 'A')},
+      {std::string(2000, 'A'), std::string(2000, 'B'), std::string(100, 'C')},
+  };
+  for (const auto& fields : cases) {
+    EXPECT_EQ(Run(Request(0x2A, fields)), 1);
+    EXPECT_EQ(err_.str().rfind("PROTOCOL_SIZE: ", 0), 0u) << err_.str();
+    EXPECT_EQ(err_.str().find('\n'), err_.str().size() - 1);
+    EXPECT_EQ(out_.str(), "");
+  }
+  EXPECT_EQ(Stats().BytesReceived.load(), 0u);
+  // The largest field that fits goes out whole.
+  EXPECT_EQ(Run(Request(0x2A, {std::string(MaxFieldSize(), 'A')})), 0) << err_.str();
+}
+
+TEST_F(SendRawOverPty, TraceShowsTheBytesExchanged) {
+  Start();
+  SendRawRequest r = Request(0x2A);
+  r.Trace = true;
+  ASSERT_EQ(Run(r), 0) << err_.str();
+  const std::string trace = err_.str();
+  EXPECT_NE(trace.find("> [STX] [ESC]*[ETX]"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("< [ACK][STX] [ESC]*[FS]0000[FS]"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("> [ACK]\n"), std::string::npos) << trace;
+}
+
+// An interrupted exchange ends at once and leaves the port free.
+TEST_F(SendRawOverPty, InterruptionEndsTheExchangeAndClosesThePort) {
+  ZorbelEmulator::Options o;
+  o.Inject.Silence = 3;
+  Start(o);
+  Interruption stop;
+  std::thread interrupter([&] {
+    while (Stats().BytesReceived.load() == 0) std::this_thread::yield();
+    stop.Fire();
+  });
+  // Without the interruption this would try for 3 x 6 seconds.
+  EXPECT_EQ(SendRaw(Request(0x2A, {}, 6000), out_, err_, &stop), 1);
+  interrupter.join();
+  EXPECT_NE(err_.str().find("ABORTED"), std::string::npos) << err_.str();
+  VXB::SerialPort again;
+  EXPECT_TRUE(again.Open(pty_.SlavePath()));
+  // Fired before the exchange: nothing is sent.
+  const unsigned received = Stats().BytesReceived.load();
+  EXPECT_EQ(SendRaw(Request(0x2A), out_, err_, &stop), 1);
+  EXPECT_EQ(Stats().BytesReceived.load(), received);
+}
+
+TEST(SendRawArguments, UsageErrorsAreOneLine) {
+  const std::vector<std::vector<const char*>> cases = {
+      {"--port"}, {"2A"}, {"--port", "/dev/x", "--bogus", "2A"}, {"--port", "/dev/x", "zz"}};
+  for (const auto& args : cases) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunSendRaw(static_cast<int>(args.size()), args.data()), 2);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.rfind("zorbel-cli send-raw: ", 0), 0u) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    EXPECT_NE(err.find("(try --help)"), std::string::npos) << err;
+  }
+  EXPECT_NE(std::string(kSendRawHelp).find("COM3"), std::string::npos);
+  EXPECT_NE(std::string(kSendRawHelp).find("Exit status"), std::string::npos);
+}
+
 TEST(SendRawArguments, Parsing) {
   struct Case {
     std::vector<const char*> Args;
@@ -272,7 +354,9 @@ TEST(SendRawArguments, Parsing) {
       {{"--port", "/dev/x", "2A"}, true, 0x2A, 0},
       {{"--port", "/dev/x", "--baud", "19200", "0x40", "83"}, true, 0x40, 1},
       {{"--port", "/dev/x", "--sequence", "40", "a1", "", "x"}, true, 0xA1, 2},
-      {{"--port", "/dev/x", "42", "--not-an-option"}, true, 0x42, 1},
+      {{"--port", "/dev/x", "42", "--", "--not-an-option"}, true, 0x42, 1},
+      {{"2A", "uno", "--port", "/dev/x", "--trace", "dos"}, true, 0x2A, 2},
+      {{"--port", "/dev/x", "42", "--not-an-option"}, false, 0, 0},
       {{"2A"}, false, 0, 0},                        // no port
       {{"--port", "/dev/x"}, false, 0, 0},          // no command
       {{"--port", "/dev/x", "2AB"}, false, 0, 0},   // not a byte

@@ -1,7 +1,11 @@
 // The controller emulator without a line: the fiscal state machine, and the
 // packet side fed byte by byte with its output read from an in-memory
 // driver.
+#include <chrono>
+#include <cstdio>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -281,6 +285,73 @@ TEST_F(EmulatorFeed, InjectedFaultsAreCountedDown) {
   const std::string out = Written();
   EXPECT_EQ(out.substr(0, 2), "\x06\x02");
   EXPECT_EQ(emu_->GetStats().Executed.load(), 1u);
+}
+
+// Each transmission of an answer is an occasion: with three spoiled
+// transmissions the original and two resends go out bad, the third resend
+// good.
+TEST_F(EmulatorFeed, AnswerFaultsCountResends) {
+  // A frame whose checksum matches its body.
+  auto intact = [](const std::string& frame) {
+    const std::size_t etx = frame.find('\x03');
+    if (frame.empty() || frame[0] != '\x02' || etx == std::string::npos ||
+        frame.size() != etx + 1 + Wire::CHECKSUM_DIGITS)
+      return false;
+    return Wire::ChecksumOK(reinterpret_cast<const VXB::Byte*>(frame.data() + 1),
+                            static_cast<unsigned>(etx - 1), frame.c_str() + etx + 1);
+  };
+  for (unsigned Faults::*fault : {&Faults::BadChecksum, &Faults::DropByte}) {
+    Options o;
+    o.Inject.*fault = 3;
+    Start(o);
+    Feed(Packet(0x20, RG3561::CMD_CONSULTAR_ESTADO));
+    const std::string first = Written();
+    ASSERT_EQ(first.substr(0, 1), "\x06");
+    EXPECT_FALSE(intact(first.substr(1)));
+    for (int resend = 0; resend < 2; ++resend) {
+      Feed({Wire::NAK});
+      EXPECT_FALSE(intact(Written())) << resend;
+    }
+    Feed({Wire::NAK});
+    EXPECT_TRUE(intact(Written()));
+    EXPECT_EQ(emu_->GetStats().Executed.load(), 1u);
+  }
+}
+
+// Paper out during a printing command shows in that command's answer; a
+// stop during the paper-out phase ends serving at once.
+TEST_F(EmulatorFeed, PaperOutShowsInTheAnswerAndStopCutsThePhaseShort) {
+  Options o;
+  o.PaperOutMs = 200;
+  o.Dc2IntervalMs = 1000;
+  Start(o);
+  Feed(Packet(0x20, RG3561::CMD_ABRIR_DOCUMENTO, "83"));
+  char words[16];
+  std::snprintf(words, sizeof words,
+                "%04X\x1C"
+                "3200",
+                RG3561::Estado::Impresora::Bit(RG3561::Estado::Impresora::BIT_FALTA_PAPEL_RECEIPT));
+  EXPECT_EQ(Written(), "\x06" + Answer(0x20, 0x40,
+                                       std::string(words) + "\x1C"
+                                                            "1"));
+  Feed({Wire::ACK});
+
+  // A phase far longer than any test: only Stop() can end it.
+  Options slow;
+  slow.SlowMs = 3600 * 1000;
+  Start(slow);
+  std::thread serving([this] { emu_->Serve(); });
+  const auto packet = Packet(0x21, RG3561::CMD_ABRIR_DOCUMENTO, "83");
+  ASSERT_EQ(host_.WriteBuffer(packet.data(), static_cast<unsigned>(packet.size()), 1000),
+            packet.size());
+  VXB::Byte ack = 0;
+  ASSERT_TRUE(host_.ReadByte(ack, 5000));
+  EXPECT_EQ(ack, Wire::ACK);
+  auto stopped = std::async(std::launch::async, [&] {
+    emu_->Stop();
+    serving.join();
+  });
+  EXPECT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
 
 TEST(EmulatorOptions, CommandLine) {

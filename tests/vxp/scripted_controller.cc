@@ -223,7 +223,7 @@ unsigned ScriptedController::HostRead(VXB::Byte* buf, unsigned size, unsigned Ti
   for (;;) {
     if (abort_) {
       abort_ = false;
-      VXB::Error::SetWithContext(VXB::Error::IO_ABORTED, "ScriptedController");
+      VXB::Error::SetWithContext(VXB::Error::SYSTEM_ABORTED_PROCESS, "ScriptedController");
       return 0;
     }
     if (fail_reads_) {

@@ -1,22 +1,29 @@
 #include "zorbel_cli/send_raw.h"
 
-#include <charconv>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string_view>
+#include <thread>
 
+#include "common/tool_support.h"
 #include "vxb/common/charset.h"
 #include "vxb/common/error.h"
+#include "vxb/common/fields.h"
 #include "vxb/common/serial_port.h"
 #include "vxp/vardex_data_container.h"
+#include "vxp/vxp_errno.h"
+#include "zorbel_cli/trace_driver.h"
 
 namespace ZorbelCli {
 
 const char* const kSendRawHelp =
-    "usage: zorbel-cli send-raw --port DEVICE [--baud N] [--sequence S] COMMAND_HEX [FIELD ...]\n"
+    "usage: zorbel-cli send-raw --port PORT [--baud N] [--sequence S] [--trace]\n"
+    "                           COMMAND_HEX [FIELD ...]\n"
     "\n"
-    "Sends one command to the fiscal controller on DEVICE (8 data bits, no\n"
+    "Sends one command to the fiscal controller on PORT (8 data bits, no\n"
     "parity, one stop bit, N bits per second, default 9600) with the packet\n"
     "protocol (busy-state variant, 3 retries, 2000 ms) and prints the answer\n"
     "as tab-separated UTF-8 lines:\n"
@@ -26,22 +33,29 @@ const char* const kSendRawHelp =
     "  fiscal    0200        fiscal status word\n"
     "  busy      yes|no      answered with the busy-state answer\n"
     "  field     n  text     answer fields after the status words, from 0\n"
+    "\n"
+    "PORT is a port number in any of the forms COM3, com3, \\\\.\\COM3 or 3\n"
+    "(port n is /dev/ttyS<n-1>), or a device path: /dev/ttyUSB0,\n"
+    "/dev/ttyACM0, /dev/serial/by-id/..., the path zorbel-emulator prints.\n"
     "COMMAND_HEX is the command byte in hexadecimal (2A or 0x2A); the words\n"
     "after it are the command's fields, in order (an empty word is an empty\n"
-    "field). --sequence gives the packet's sequence number (32 to 126); without\n"
-    "it the first packet is numbered 32. A controller that has just answered a\n"
+    "field). Options may come anywhere; after \"--\" every word is an operand\n"
+    "(for a field that begins with \"--\"). A field longer than a packet field\n"
+    "holds, or a packet longer than the protocol sends, is refused, never cut.\n"
+    "--sequence gives the packet's sequence number (32 to 126); without it\n"
+    "the first packet is numbered 32. A controller that has just answered a\n"
     "packet with the same number and content repeats that answer without\n"
-    "executing the command again.\n"
-    "On failure the exit status is 1 and standard error has one line\n"
-    "SYMBOL: description: context.\n";
+    "executing the command again. --trace shows every byte sent (\"> \") and\n"
+    "received (\"< \") on standard error.\n"
+    "\n"
+    "Exit status: 0 the answer was printed; 1 the command failed, was\n"
+    "refused before sending, or was interrupted (Ctrl-C, SIGTERM: the port is\n"
+    "closed at once), with one line SYMBOL: description: context on standard\n"
+    "error; 2 the command line cannot be used.\n";
 
 namespace {
 
-bool ParseUnsigned(std::string_view s, unsigned& value, int base = 10) {
-  if (s.empty()) return false;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
-  return ec == std::errc() && ptr == s.data() + s.size();
-}
+using ZorbelTools::ParseUnsigned;
 
 // A command byte: one or two hexadecimal digits, optionally after 0x. The
 // control bytes below 0x20 would break the frame.
@@ -55,36 +69,98 @@ bool ParseCommand(std::string_view s, VXB::Byte& command) {
 
 // Converts a UTF-8 text to the internal set and appends it; false when it
 // cannot be converted.
-bool AppendConverted(std::string& out, const char* text,
-                     unsigned (*convert)(const char*, char*, unsigned, VXB::ASCII::Entities)) {
+bool AppendConverted(std::string& out, const char* text) {
   const std::size_t size = std::strlen(text) * 2 + 1;
   std::string buf(size, '\0');
   const unsigned n =
-      convert(text, buf.data(), static_cast<unsigned>(size), VXB::ASCII::NO_ENTITIES);
+      VXB::ASCII::FromUTF8(text, buf.data(), static_cast<unsigned>(size), VXB::ASCII::NO_ENTITIES);
   if (n == VXB::ASCII::CONVERSION_FAILED) return false;
   out.append(buf.data(), n);
   return true;
 }
 
-std::string ToTerminal(const char* text) {
-  std::string out;
-  if (!AppendConverted(out, text, VXB::ASCII::ToUTF8)) out = text;
-  return out;
+bool TakesValue(std::string_view word) {
+  return word == "--port" || word == "--baud" || word == "--sequence";
 }
 
 }  // namespace
 
+unsigned MaxFieldSize() { return VXB::Fields::MAX_FIELD; }
+
+unsigned MaxPacketSize() { return VXP::CommunicationsProtocol::MAX_BUFFER; }
+
+unsigned FramedSize(const SendRawRequest& Request) {
+  // STX, sequence, ESC, command, ETX and the checksum digits.
+  std::size_t size = 5 + VXP::VardexFrame::CHECKSUM_DIGITS;
+  for (const std::string& f : Request.Fields) size += 1 + f.size();
+  return size > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<unsigned>(size);
+}
+
+bool CheckFits(const SendRawRequest& Request) {
+  for (std::size_t n = 0; n < Request.Fields.size(); ++n) {
+    if (Request.Fields[n].size() > MaxFieldSize()) {
+      return VXB::Error::SetWithContext(
+          VXP::Error::PROTOCOL_SIZE, "field %u has %zu bytes; at most %u can be sent",
+          static_cast<unsigned>(n), Request.Fields[n].size(), MaxFieldSize());
+    }
+  }
+  const unsigned framed = FramedSize(Request);
+  if (framed > MaxPacketSize()) {
+    return VXB::Error::SetWithContext(VXP::Error::PROTOCOL_SIZE,
+                                      "packet of %u bytes; at most %u can be sent", framed,
+                                      MaxPacketSize());
+  }
+  return true;
+}
+
+void Interruption::Attach(VXP::VardexPacketProtocol* Protocol, VXB::Driver::Generic* Port) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  protocol_ = Protocol;
+  port_ = Port;
+  if (fired_.load()) {
+    if (protocol_ != nullptr) protocol_->Abort();
+    if (port_ != nullptr) port_->Abort();
+  }
+}
+
+void Interruption::Fire() {
+  fired_.store(true);
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (protocol_ != nullptr) protocol_->Abort();
+  if (port_ != nullptr) port_->Abort();
+}
+
 bool ParseSendRaw(int argc, const char* const* argv, SendRawRequest& Out, bool& Help,
                   std::string& Error) {
   Help = false;
-  int i = 0;
-  for (; i < argc; ++i) {
+  std::vector<const char*> operands;
+  bool options_ended = false;
+  for (int i = 0; i < argc; ++i) {
     const std::string_view word(argv[i]);
-    if (word == "--help" || word == "-h") {
+    if (options_ended || word.size() < 2 || word.substr(0, 2) != "--") {
+      if (word == "-h" && !options_ended) {
+        Help = true;
+        return true;
+      }
+      operands.push_back(argv[i]);
+      continue;
+    }
+    if (word == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (word == "--help") {
       Help = true;
       return true;
     }
-    if (word.size() < 2 || word.substr(0, 2) != "--") break;
+    if (word == "--trace") {
+      Out.Trace = true;
+      continue;
+    }
+    if (!TakesValue(word)) {
+      Error = std::string("unknown option: ") + argv[i];
+      return false;
+    }
     if (i + 1 >= argc) {
       Error = std::string("missing value for ") + argv[i];
       return false;
@@ -99,34 +175,31 @@ bool ParseSendRaw(int argc, const char* const* argv, SendRawRequest& Out, bool& 
         Error = std::string("unsupported speed: ") + value;
         return false;
       }
-    } else if (word == "--sequence") {
+    } else {
       if (!ParseUnsigned(value, Out.Sequence)) {
         Error = std::string("not a sequence number: ") + value;
         return false;
       }
       Out.HasSequence = true;
-    } else {
-      Error = std::string("unknown option: ") + argv[i - 1];
-      return false;
     }
   }
   if (Out.Port.empty()) {
     Error = "--port is missing";
     return false;
   }
-  if (i >= argc) {
+  if (operands.empty()) {
     Error = "COMMAND_HEX is missing";
     return false;
   }
-  if (!ParseCommand(argv[i], Out.Command)) {
-    Error = std::string("not a command byte (20 to FF, hexadecimal): ") + argv[i];
+  if (!ParseCommand(operands[0], Out.Command)) {
+    Error = std::string("not a command byte (20 to FF, hexadecimal): ") + operands[0];
     return false;
   }
   Out.Fields.clear();
-  for (++i; i < argc; ++i) {
+  for (std::size_t n = 1; n < operands.size(); ++n) {
     std::string field;
-    if (!AppendConverted(field, argv[i], VXB::ASCII::FromUTF8)) {
-      Error = std::string("field cannot be converted: ") + argv[i];
+    if (!AppendConverted(field, operands[n])) {
+      Error = std::string("field cannot be converted: ") + operands[n];
       return false;
     }
     for (char c : field) {
@@ -141,6 +214,7 @@ bool ParseSendRaw(int argc, const char* const* argv, SendRawRequest& Out, bool& 
 }
 
 bool ExchangeRaw(VXP::VardexPacketProtocol& Protocol, const SendRawRequest& Request) {
+  if (!CheckFits(Request)) return false;
   if (Request.HasSequence && !Protocol.SetNextSequence(Request.Sequence)) return false;
   VXP::VardexDataContainer data(Request.Command);
   data.SetEncoding(VXB::ASCII::CP437);
@@ -159,7 +233,8 @@ bool WriteAnswer(std::ostream& Out, const VXP::VardexPacketProtocol& Protocol) {
   std::string text = head;
   const unsigned count = answer.GetNumberOfFields();
   for (unsigned n = 0; n < count; ++n) {
-    text += "field\t" + std::to_string(n) + "\t" + ToTerminal(answer.GetField(n)) + "\n";
+    text +=
+        "field\t" + std::to_string(n) + "\t" + ZorbelTools::ToTerminal(answer.GetField(n)) + "\n";
   }
   Out << text;
   Out.flush();
@@ -167,20 +242,12 @@ bool WriteAnswer(std::ostream& Out, const VXP::VardexPacketProtocol& Protocol) {
 }
 
 void WriteFailure(std::ostream& Err) {
-  const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
-  std::string line;
-  if (e == nullptr || e->Error == VXB::Error::NO_CURRENT_ERROR) {
-    line = "unknown: error";
-  } else {
-    line =
-        std::string(VXB::Error::ToID(e->Error)) + ": " + ToTerminal(VXB::Error::ToString(e->Error));
-    if (e->Context[0] != '\0') line += ": " + ToTerminal(e->Context);
-  }
-  Err << line << "\n";
+  Err << ZorbelTools::FailureLine() << "\n";
   Err.flush();
 }
 
-int SendRaw(const SendRawRequest& Request, std::ostream& Out, std::ostream& Err) {
+int SendRaw(const SendRawRequest& Request, std::ostream& Out, std::ostream& Err,
+            Interruption* Stop) {
   VXB::SerialPort port;
   VXB::SerialParams params;
   params.WordLength = VXB::SerialPort::WORD_LENGTH_8;
@@ -193,36 +260,90 @@ int SendRaw(const SendRawRequest& Request, std::ostream& Out, std::ostream& Err)
     WriteFailure(Err);
     return 1;
   }
+  // Refused before the port is touched: nothing may go out cut.
+  if (!CheckFits(Request)) {
+    WriteFailure(Err);
+    return 1;
+  }
   if (!port.Open(Request.Port.c_str()) || !port.SetSerialParams(params)) {
     WriteFailure(Err);
     return 1;
   }
+  TraceDriver trace(port, Err);
+  VXB::Driver::Generic& line = Request.Trace ? static_cast<VXB::Driver::Generic&>(trace) : port;
   VXP::VardexPacketProtocol protocol(true);
   protocol.Configure(Request.Retries, Request.Timeout);
-  protocol.SetDriver(&port);
-  const bool ok = ExchangeRaw(protocol, Request);
+  protocol.SetDriver(&line);
+  if (Stop != nullptr) Stop->Attach(&protocol, &port);
+  bool ok = false;
+  if (Stop != nullptr && Stop->Fired()) {
+    VXB::Error::SetWithContext(VXP::Error::PROTOCOL_ABORTED, "SendCommand");
+  } else {
+    ok = ExchangeRaw(protocol, Request);
+  }
+  if (Stop != nullptr) Stop->Detach();
+  trace.Flush();
+  protocol.RemoveDriver();
   if (!ok) {
     WriteFailure(Err);
-  } else if (!WriteAnswer(Out, protocol)) {
     return 1;
   }
-  protocol.RemoveDriver();
-  return ok ? 0 : 1;
+  return WriteAnswer(Out, protocol) ? 0 : 1;
 }
+
+namespace {
+
+volatile std::sig_atomic_t g_signalled = 0;
+
+extern "C" void OnStopSignal(int) { g_signalled = 1; }
+
+// Turns SIGINT and SIGTERM into Interruption::Fire() on a thread of its own
+// (a signal handler may do next to nothing), repeated until the exchange is
+// over so that an abort cannot slip between two of its steps.
+class SignalWatcher {
+ public:
+  explicit SignalWatcher(Interruption& Stop) : stop_(Stop) {
+    std::signal(SIGINT, OnStopSignal);
+    std::signal(SIGTERM, OnStopSignal);
+    thread_ = std::thread([this] { Watch(); });
+  }
+  ~SignalWatcher() {
+    done_.store(true);
+    thread_.join();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+  }
+
+ private:
+  void Watch() {
+    while (!done_.load()) {
+      if (g_signalled != 0) stop_.Fire();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+
+  Interruption& stop_;
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+}  // namespace
 
 int RunSendRaw(int argc, const char* const* argv) {
   SendRawRequest request;
   bool help = false;
   std::string error;
   if (!ParseSendRaw(argc, argv, request, help, error)) {
-    std::cerr << "zorbel-cli send-raw: " << error << "\n" << kSendRawHelp;
+    std::cerr << "zorbel-cli send-raw: " << error << " (try --help)\n";
     return 2;
   }
   if (help) {
     std::cout << kSendRawHelp;
     return 0;
   }
-  return SendRaw(request, std::cout, std::cerr);
+  Interruption stop;
+  SignalWatcher watcher(stop);
+  return SendRaw(request, std::cout, std::cerr, &stop);
 }
 
 }  // namespace ZorbelCli

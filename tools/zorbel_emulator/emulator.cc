@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "common/tool_support.h"
 #include "vxb/common/error.h"
 #include "vxb/common/error_numbers.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
@@ -45,8 +46,23 @@ Emulator::Clock::duration Emulator::ByteTime() const {
 }
 
 void Emulator::Stop() {
-  stop_.store(true);
+  {
+    std::lock_guard<std::mutex> lock(stop_mutex_);
+    stop_.store(true);
+  }
+  stop_cv_.notify_all();
   line_.Abort();
+}
+
+bool Emulator::SleepUntil(Clock::time_point When) {
+  std::unique_lock<std::mutex> lock(stop_mutex_);
+  return !stop_cv_.wait_until(lock, When, [this] { return stop_.load(); });
+}
+
+void Emulator::LogBytes(const char* Label, const std::vector<VXB::Byte>& Bytes) {
+  if (!opts_.Trace) return;
+  opts_.Trace(std::string(Label) + ": " +
+              ZorbelTools::EscapeBytes(Bytes.data(), static_cast<unsigned>(Bytes.size())));
 }
 
 bool Emulator::WaitAcknowledged(unsigned Count, unsigned TimeoutMs) {
@@ -144,6 +160,13 @@ void Emulator::FeedByte(VXB::Byte b) {
 
 void Emulator::OnPacket() {
   const unsigned size = static_cast<unsigned>(body_.size());
+  if (opts_.Trace) {
+    std::vector<VXB::Byte> packet{Wire::STX};
+    packet.insert(packet.end(), body_.begin(), body_.end());
+    packet.push_back(Wire::ETX);
+    packet.insert(packet.end(), digits_, digits_ + Wire::CHECKSUM_DIGITS);
+    LogBytes("Recibido", packet);
+  }
   bool ok = true;
   for (unsigned i = 0; i < Wire::CHECKSUM_DIGITS; ++i) {
     const char c = digits_[i];
@@ -234,6 +257,11 @@ void Emulator::Execute(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
     busy_pending_ = false;
     reply = controller_.Execute(Command, Fields);
     stats_.Executed.fetch_add(1);
+    if (opts_.PaperOutMs > 0 && FiscalController::Prints(Command)) {
+      // The paper runs out while this command prints: its answer says so.
+      reply.PrinterStatus |=
+          RG3561::Estado::Impresora::Bit(RG3561::Estado::Impresora::BIT_FALTA_PAPEL_RECEIPT);
+    }
     Log("Comando %02Xh (secuencia %u) ejecutado: %04X %04X, %u campos", Command, Sequence,
         reply.PrinterStatus, reply.FiscalStatus, static_cast<unsigned>(reply.Fields.size()));
     if (FiscalController::Prints(Command)) Work();
@@ -282,20 +310,21 @@ void Emulator::Execute(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
 
 void Emulator::Work() {
   const auto interval = std::chrono::milliseconds(std::max(1u, opts_.Dc2IntervalMs));
+  // False when Stop() came meanwhile.
   auto phase = [&](unsigned total_ms, VXB::Byte keepalive) {
     const Clock::time_point end = Clock::now() + std::chrono::milliseconds(total_ms);
-    for (Clock::time_point next = Clock::now() + interval; next < end && !stop_.load();
-         next += interval) {
-      std::this_thread::sleep_until(next);
+    for (Clock::time_point next = Clock::now() + interval; next < end; next += interval) {
+      if (!SleepUntil(next)) return false;
       SendByte(keepalive);
     }
-    std::this_thread::sleep_until(end);
+    return SleepUntil(end);
   };
   if (opts_.PaperOutMs > 0) {
     controller_.SetPaperOut(true);
     Log("Sin papel");
-    phase(opts_.PaperOutMs, Wire::DC4);
+    const bool go_on = phase(opts_.PaperOutMs, Wire::DC4);
     controller_.SetPaperOut(false);
+    if (!go_on) return;
   }
   if (opts_.SlowMs > 0) phase(opts_.SlowMs, Wire::DC2);
 }
@@ -321,6 +350,14 @@ std::vector<VXB::Byte> Emulator::BuildAnswer(VXB::Byte Sequence, bool WithEsc, V
 void Emulator::SendAnswer(const std::vector<VXB::Byte>& Answer) {
   pending_answer_ = Answer;
   resends_left_ = opts_.AnswerRetries;
+  Transmit(Answer);
+  awaiting_ack_ = true;
+  ack_deadline_ = Clock::now() + std::chrono::milliseconds(opts_.AnswerAckTimeoutMs);
+}
+
+void Emulator::Transmit(const std::vector<VXB::Byte>& Answer) {
+  // Every transmission is an occasion for the answer faults, resends
+  // included, so that a run of spoiled answers can be driven.
   std::vector<VXB::Byte> wire = Answer;
   Faults& f = opts_.Inject;
   if (f.BadChecksum > 0 && wire.size() > 1) {
@@ -333,9 +370,8 @@ void Emulator::SendAnswer(const std::vector<VXB::Byte>& Answer) {
     wire.erase(wire.begin() + static_cast<long>(wire.size() / 2 - 2));
     Log("Respuesta con un byte perdido");
   }
+  LogBytes("Enviado", wire);
   Send(wire.data(), static_cast<unsigned>(wire.size()));
-  awaiting_ack_ = true;
-  ack_deadline_ = Clock::now() + std::chrono::milliseconds(opts_.AnswerAckTimeoutMs);
 }
 
 void Emulator::OnAnswerTimeout() {
@@ -347,7 +383,7 @@ void Emulator::OnAnswerTimeout() {
   --resends_left_;
   Log("Se env\xA1"
       "a la respuesta otra vez");
-  Send(pending_answer_.data(), static_cast<unsigned>(pending_answer_.size()));
+  Transmit(pending_answer_);
   ack_deadline_ = Clock::now() + std::chrono::milliseconds(opts_.AnswerAckTimeoutMs);
 }
 
@@ -363,8 +399,11 @@ void Emulator::SendLostAnswer() {
 
 void Emulator::Send(const VXB::Byte* Bytes, unsigned Size) {
   stats_.BytesSent.fetch_add(Size);
+  // A line that fails loses the bytes, as a real line would; the host sees
+  // a fault and tries again, and the next read reports the line's state.
   if (opts_.Baud == 0) {
-    line_.WriteBuffer(Bytes, Size, VXB::Constants::WAIT_FOREVER);
+    if (line_.WriteBuffer(Bytes, Size, VXB::Constants::WAIT_FOREVER) < Size)
+      Log("Fallo de l\xA1nea al enviar");
     return;
   }
   // Each byte leaves when it has passed the simulated line. The times are
@@ -373,7 +412,10 @@ void Emulator::Send(const VXB::Byte* Bytes, unsigned Size) {
   const Clock::time_point start = std::max(Clock::now(), tx_free_);
   for (unsigned i = 0; i < Size; ++i) {
     std::this_thread::sleep_until(start + ByteTime() * (i + 1));
-    line_.WriteBuffer(Bytes + i, 1, VXB::Constants::WAIT_FOREVER);
+    if (line_.WriteBuffer(Bytes + i, 1, VXB::Constants::WAIT_FOREVER) < 1) {
+      Log("Fallo de l\xA1nea al enviar");
+      break;
+    }
   }
   tx_free_ = start + ByteTime() * Size;
 }

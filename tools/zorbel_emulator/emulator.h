@@ -24,8 +24,9 @@
 //
 // Printing commands may take time (SlowMs: DC2 every Dc2IntervalMs while
 // printing) and may find the paper out (PaperOutMs: DC4 at the same interval
-// until it is replaced). Faults are injected into the first N packets or
-// answers as counted in Faults. With Baud set, every byte takes its time on
+// until it is replaced; the command's answer carries FaltaPapelReceipt).
+// Faults are injected into the first N packets or answer transmissions
+// (resends included) as counted in Faults. With Baud set, every byte takes its time on
 // a simulated line of 10 bits per byte in each direction: received bytes are
 // acted upon only when they would have arrived, and sent bytes leave at line
 // speed.
@@ -55,8 +56,8 @@ namespace ZorbelEmulator {
 // Counts of faults still to inject; each applies to the first N occasions.
 struct Faults {
   unsigned Nak = 0;          // good command packets answered with NAK
-  unsigned BadChecksum = 0;  // answers sent with a wrong checksum
-  unsigned DropByte = 0;     // answers sent with one body byte missing
+  unsigned BadChecksum = 0;  // answer transmissions with a wrong checksum
+  unsigned DropByte = 0;     // answer transmissions with one byte missing
   unsigned Stale = 0;        // commands answered with the previous answer
   unsigned Busy = 0;         // commands answered with the busy-state answer
   unsigned BusyPolls = 0;    // busy-state queries answered busy before release
@@ -128,8 +129,14 @@ class Emulator {
   // Frames an answer; empty when it cannot be framed.
   std::vector<VXB::Byte> BuildAnswer(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
                                      const Reply& R) const;
-  // Sends an answer (with the answer faults) and waits for its acknowledge.
+  // Sends an answer and waits for its acknowledge.
   void SendAnswer(const std::vector<VXB::Byte>& Answer);
+  // Puts one transmission of an answer on the line, spoiled when an answer
+  // fault is still due.
+  void Transmit(const std::vector<VXB::Byte>& Answer);
+  // Sleeps until When; false (at once) when Stop() came.
+  bool SleepUntil(Clock::time_point When);
+  void LogBytes(const char* Label, const std::vector<VXB::Byte>& Bytes);
   void SendLostAnswer();
   void Send(const VXB::Byte* Bytes, unsigned Size);
   void SendByte(VXB::Byte b) { Send(&b, 1); }
@@ -175,6 +182,8 @@ class Emulator {
 
   std::mutex ack_mutex_;
   std::condition_variable ack_cv_;
+  std::mutex stop_mutex_;
+  std::condition_variable stop_cv_;
 };
 
 }  // namespace ZorbelEmulator

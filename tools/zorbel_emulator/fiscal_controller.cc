@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/tool_support.h"
 #include "vxb/common/datetime.h"
 #include "vxb/common/system.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
@@ -33,12 +34,6 @@ bool ParseReal(std::string_view text, double& value) {
   const char* end = copy.data() + copy.size();
   const auto [ptr, ec] = std::from_chars(begin, end, value);
   return ec == std::errc() && ptr == end && std::isfinite(value) && std::fabs(value) < 1e12;
-}
-
-bool ParseUnsigned(std::string_view text, unsigned& value) {
-  if (text.empty()) return false;
-  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && ptr == text.data() + text.size();
 }
 
 std::int64_t ToCents(double amount) { return std::llround(amount * 100.0); }
@@ -400,7 +395,7 @@ Reply FiscalController::CancelItem(const FieldList& Fields) {
     return Refuse(Fiscal::Bit(Fiscal::BIT_ERROR_ESTADO), "ERROR_ESTADO",
                   "No hay documento fiscal abierto");
   unsigned index = 0;
-  if (!ParseUnsigned(Field(Fields, 0), index) || index == 0 || index > items_.size() ||
+  if (!ZorbelTools::ParseUnsigned(Field(Fields, 0), index) || index == 0 || index > items_.size() ||
       items_[index - 1] == 0)
     return Refuse(Fiscal::Bit(Fiscal::BIT_ERROR_PARAMETRO), "ERROR_PARAMETRO",
                   "\xD6ndice de auditor\xA1"

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "vxb/common/charset.h"
+#include "common/tool_support.h"
 #include "vxb/common/error.h"
 #include "vxb/common/serial_port.h"
 #include "vxp/vxp_errno.h"
@@ -21,25 +21,10 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 extern "C" void OnSignal(int) { g_interrupted = 1; }
 
-// Prints the thread's last error as "SYMBOL: description: context".
-void PrintLastError() {
-  const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
-  if (e == nullptr) {
-    std::cerr << "zorbel-emulator: error\n";
-    return;
-  }
-  std::string line =
-      std::string(VXB::Error::ToID(e->Error)) + ": " + VXB::Error::ToString(e->Error);
-  if (e->Context[0] != '\0') line += std::string(": ") + e->Context;
-  std::string utf8(line.size() * 2 + 1, '\0');
-  const unsigned n = VXB::ASCII::ToUTF8(line.c_str(), utf8.data(), utf8.size());
-  std::cerr << (n == VXB::ASCII::CONVERSION_FAILED ? line : utf8.substr(0, n)) << "\n";
-}
+void PrintLastError() { std::cerr << ZorbelTools::FailureLine() << "\n"; }
 
 void PrintTrace(const std::string& text) {
-  std::string utf8(text.size() * 2 + 1, '\0');
-  const unsigned n = VXB::ASCII::ToUTF8(text.c_str(), utf8.data(), utf8.size());
-  std::cout << (n == VXB::ASCII::CONVERSION_FAILED ? text : utf8.substr(0, n)) << std::endl;
+  std::cout << ZorbelTools::ToTerminal(text) << std::endl;
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #include "zorbel_emulator/options.h"
 
-#include <charconv>
 #include <cstring>
 #include <string_view>
+
+#include "common/tool_support.h"
 
 namespace ZorbelEmulator {
 
@@ -43,8 +44,9 @@ const char* const kHelp =
     "\n"
     "Faults (each applies to the first N occasions):\n"
     "  --nak N              answer good command packets with NAK\n"
-    "  --bad-checksum N     send answers with a wrong checksum\n"
-    "  --drop-byte N        send answers with one byte missing\n"
+    "  --bad-checksum N     send answers with a wrong checksum (every\n"
+    "                       transmission counts, resends included)\n"
+    "  --drop-byte N        send answers with one byte missing (idem)\n"
     "  --stale N            answer commands with the previous answer (the host\n"
     "                       sends again and gets the right one)\n"
     "  --busy N             answer commands with the busy-state answer; the\n"
@@ -53,17 +55,11 @@ const char* const kHelp =
     "  --silence N          give command packets no reply at all\n"
     "  --ack-only N         acknowledge command packets but never answer\n"
     "\n"
-    "  --verbose            print a line for every packet and fault\n"
+    "  --verbose            print a line for every packet and fault, with the\n"
+    "                       bytes received and sent\n"
     "  --help               this text\n";
 
 namespace {
-
-bool ParseNumber(const char* text, unsigned& value) {
-  const std::string_view s(text);
-  if (s.empty()) return false;
-  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  return ec == std::errc() && ptr == s.data() + s.size();
-}
 
 struct NumberOption {
   const char* Name;
@@ -133,7 +129,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& Out, std::
       Error = std::string("unknown option: ") + word;
       return false;
     }
-    if (!ParseNumber(value, *target)) {
+    if (!ZorbelTools::ParseUnsigned(value, *target)) {
       Error = std::string("not a number for ") + word + ": " + value;
       return false;
     }

@@ -86,9 +86,10 @@ void Memory::Clear() {
 }
 
 // Moves bytes with Step (called under the queue's lock; returns how many it
-// moved) until size bytes have moved, the time is up or an abort arrives.
+// moved) until size bytes have moved (a read: any), the time is up or an
+// abort arrives.
 template <typename StepFn>
-unsigned Memory::Transfer(Queue& q, unsigned size, unsigned Timeout, StepFn Step) {
+unsigned Memory::Transfer(Queue& q, unsigned size, unsigned Timeout, bool Reading, StepFn Step) {
   const Deadline deadline(Timeout);
   unsigned done = 0;
   Locker<ConditionVariable> lock(q.cv);
@@ -98,9 +99,12 @@ unsigned Memory::Transfer(Queue& q, unsigned size, unsigned Timeout, StepFn Step
       done += now;
       q.cv.Signal();
     }
-    if (done == size) return done;
+    // A read returns as soon as it has something, as a port does; a write
+    // waits until all is stored.
+    if (done == size || (Reading && done > 0)) return done;
     if (TakeAbort()) {
-      Error::SetWithContext(Error::IO_ABORTED, "%s: %u/%u bytes", ToString(), done, size);
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "%s: %u/%u bytes", ToString(), done,
+                            size);
       return done;
     }
     const unsigned wait = deadline.NextSlice();
@@ -114,7 +118,7 @@ unsigned Memory::Transfer(Queue& q, unsigned size, unsigned Timeout, StepFn Step
 
 unsigned Memory::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned Timeout) {
   Queue& q = Target();
-  return Transfer(q, size, Timeout, [&](unsigned done) {
+  return Transfer(q, size, Timeout, false, [&](unsigned done) {
     const unsigned room = q.capacity - static_cast<unsigned>(q.bytes.size());
     const unsigned now = std::min(room, size - done);
     q.bytes.insert(q.bytes.end(), buf + done, buf + done + now);
@@ -124,7 +128,7 @@ unsigned Memory::WriteBufferImplementation(const Byte* buf, unsigned size, unsig
 
 unsigned Memory::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
   Queue& q = *input_;
-  return Transfer(q, size, Timeout, [&](unsigned done) {
+  return Transfer(q, size, Timeout, true, [&](unsigned done) {
     const unsigned now = std::min(size - done, static_cast<unsigned>(q.bytes.size()));
     std::copy_n(q.bytes.begin(), now, buf + done);
     q.bytes.erase(q.bytes.begin(), q.bytes.begin() + now);

@@ -3,12 +3,12 @@
 // written to the other one. Protocol code can thus be run against a
 // simulated device on another thread, without hardware.
 //
-// Reads wait up to their time-out for all the bytes asked for; a read that
-// gets fewer records IO_TIMEOUT_ERROR. Writes wait up to their time-out for
+// Reads return as soon as at least one byte is there, or after their
+// time-out with 0 and IO_TIMEOUT_ERROR. Writes wait up to their time-out for
 // room when the receiving queue (Capacity bytes) is full; a write that
-// stores fewer records IO_TIMEOUT_ERROR. Abort(), from any thread, ends the
-// read or write of this driver that is waiting, or else the next one that
-// has to wait, with IO_ABORTED.
+// stores fewer records IO_TIMEOUT_ERROR. Abort() keeps the driver contract
+// of driver.h, with SYSTEM_ABORTED_PROCESS. There is no closed peer: a
+// disconnected driver falls back to loopback.
 //
 // Thread safety: one thread reads and writes a driver at a time (another may
 // use its peer, and any thread may call Abort). Connect, Disconnect and
@@ -54,7 +54,7 @@ class Memory : public Generic {
   Queue& Target();
   bool TakeAbort();
   template <typename StepFn>
-  unsigned Transfer(Queue& q, unsigned size, unsigned Timeout, StepFn Step);
+  unsigned Transfer(Queue& q, unsigned size, unsigned Timeout, bool Reading, StepFn Step);
 
   std::unique_ptr<Queue> input_;
   Memory* peer_ = nullptr;

@@ -1,4 +1,5 @@
-// IPv4 TCP stream sockets as byte-stream drivers.
+// IPv4 TCP stream sockets as byte-stream drivers. Implemented per platform
+// (src/vxb/<platform>/network.cc).
 //
 // A StreamSocket is either closed or holds one platform socket: a listener
 // (Open, Listen, then Accept or MultipleAccept into a second StreamSocket) or
@@ -16,6 +17,10 @@
 // already in use", "Conection reset by peer", ...), whatever the host's own
 // error numbers are; an unknown one reads "Error desconocido". Writing to a
 // connection whose peer has gone reports an error, never a signal.
+//
+// Reads keep the driver contract of driver.h: a closed peer is
+// SOCK_CONNECTION_CLOSED. A socket has no Abort(): its waits end by their
+// time-outs (the base Abort() reports IO_NOT_IMPLEMENTED).
 //
 // Thread safety: one thread per socket object, except that one thread may
 // read while another writes the same open connection. Opening, accepting

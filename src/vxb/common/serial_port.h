@@ -1,36 +1,34 @@
-// Serial ports and pseudo-terminals as byte-stream drivers.
+// Serial ports and pseudo-terminals as byte-stream drivers. Implemented per
+// platform (src/vxb/<platform>/serial_port.cc, pseudo_terminal.cc).
 //
 // SerialPort is the driver of a serial line to a device (the fiscal
 // controller). It is opened by port number or by name:
-//   - "COM3", "com3", "\\.\COM3" and "3" all name port 3. Port n is the
-//     device /dev/ttyS<n-1> (COM1 is /dev/ttyS0, the usual convention for the
-//     on-board ports); GetPortNumber() then gives n.
-//   - Any other name is a device path and is opened as given: "/dev/ttyUSB0",
-//     "/dev/ttyACM0", "/dev/serial/by-id/usb-...", the slave path of a
-//     pseudo-terminal. GetPortNumber() then gives 0. Names are not limited in
-//     length beyond MAX_DEVICE_NAME.
+//   - "COM3", "com3", "\\.\COM3" and "3" all name port 3, the platform's
+//     third serial port (DevicePathForPort tells which device that is);
+//     GetPortNumber() then gives 3.
+//   - Any other name is the platform's name of a device and is opened as
+//     given. GetPortNumber() then gives 0. Names are not limited in length
+//     beyond MAX_DEVICE_NAME.
 // The port is opened exclusively: a second opener, in this process or
-// another, is refused while it is open.
+// another, is refused while it is open; a holder that dies, however it dies,
+// leaves the device free for the next opener.
 //
 // On opening, the line is set to 115200 bits per second, 8 data bits, no
 // parity, one stop bit and XON/XOFF flow control in both directions;
 // callers set their own parameters with SetSerialParams afterwards.
+// Close() puts back the settings the device had when Open() found it.
 //
-// Reads return as soon as at least one byte is there, or after their
-// time-out in milliseconds (0: only what is already waiting; WAIT_FOREVER:
-// no limit) with 0 and IO_TIMEOUT_ERROR in the thread's error record. A read
-// or write that fails on the device (the device went away, an I/O error)
-// resets the port: it is closed, a USB serial gadget is restarted, the
-// device is opened again and the line settings last applied are applied
-// again; the failing call still reports IO_READ_ERROR or IO_WRITE_ERROR.
-// Writes wait as long as it takes (their time-out is not used). Abort() ends
-// the read or write that is waiting at that moment with
-// SYSTEM_ABORTED_PROCESS; an Abort() while nothing waits has no effect on
-// later operations.
+// Reads, writes and Abort() keep the driver contract of driver.h, with
+// SYSTEM_ABORTED_PROCESS for an abort. A read or write that fails on the
+// device (the device went away, an I/O error, the far end hung up) resets
+// the port: it is closed, a USB serial gadget is restarted, the device is
+// opened again and the line settings last applied are applied again; the
+// failing call still reports IO_READ_ERROR or IO_WRITE_ERROR. Writes wait as
+// long as it takes (their time-out is not used).
 //
 // A USB serial gadget (USB vendor 0x0525, product 0xA4A7) is recognised when
 // the port is opened; when it cannot be opened, the USB device is restarted
-// once and the opening tried again (see gadget_tools.h).
+// once and the opening tried again.
 //
 // Thread safety: one thread at a time reads, writes, opens, closes and sets
 // parameters; Abort() may be called from any thread at any time.
@@ -81,9 +79,8 @@ class SerialPort : public Driver::Generic {
     BAUDRATE_INVALID = 23,
   };
 
-  // One and a half stop bits exist on the line only with 5-bit words; with
-  // longer words the device sends two. Reading back gives STOP_1_5 for
-  // 5-bit words and STOP_2 otherwise.
+  // A platform may not tell one and a half stop bits from two; reading back
+  // then gives STOP_1_5 for 5-bit words and STOP_2 otherwise.
   enum StopBitsValues { STOP_1 = 1, STOP_1_5 = 2, STOP_2 = 3 };
 
   enum ParityModes {
@@ -102,9 +99,8 @@ class SerialPort : public Driver::Generic {
     WORD_LENGTH_8 = 8,
   };
 
-  // RTS/CTS is one switch on this platform: either RTSCTS flag turns on
-  // hardware flow control in both directions. DSR/DTR flow control is not
-  // available and is ignored.
+  // A platform that has no separate switch for a flag applies the nearest
+  // one it has, or ignores the flag (the platform layer says which).
   enum FlowControlFlags {
     FLOW_NONE = 0,
     FLOW_XONXOFF_RX = 1,
@@ -155,31 +151,33 @@ class SerialPort : public Driver::Generic {
   SerialPort();
   ~SerialPort() override;
 
-  // Opens port PortNumber (1 and up): the device /dev/ttyS<PortNumber-1>.
-  bool Open(unsigned PortNumber);
+  // Opens port PortNumber (1 and up): the device DevicePathForPort names.
+  [[nodiscard]] bool Open(unsigned PortNumber);
   // Opens a port by name (see the top of this file). An empty name gives
   // IO_OPEN_ERROR "No hay puerto especificado"; a device that cannot be
-  // opened, or is open elsewhere, IO_OPEN_ERROR "Can't open %s". An open
-  // port is closed first.
-  bool Open(const char* Device);
+  // opened, or is open elsewhere, IO_OPEN_ERROR "Can't open %s: reason"
+  // (the system's reason: no such device, in use, no permission, not a
+  // terminal...). An open port is closed first.
+  [[nodiscard]] bool Open(const char* Device);
   // The port number while open (0 when opened by device path), else
   // 0xFFFFFFFF.
   unsigned GetPortNumber() const;
   // The device path in use (or last used); "" before the first Open.
   const char* GetDeviceName() const;
   bool OK() const override;
-  // Closes the device; nothing happens when already closed. Reads and
-  // writes on a closed port fail with IO_NOT_OPEN.
+  // Puts back the line settings found at Open() and closes the device;
+  // nothing happens when already closed. Reads and writes on a closed port
+  // fail with IO_NOT_OPEN.
   void Close();
 
   // Applies S to the line. An unsupported speed, word length, parity or
   // stop-bits value gives IO_PARAM_ERROR and changes nothing; a device that
   // refuses the settings is closed. The settings applied are remembered and
   // applied again whenever the port is reset.
-  bool SetSerialParams(SerialParams& S);
+  [[nodiscard]] bool SetSerialParams(SerialParams& S);
   // Reads the line's settings back. FlowControl is always reported empty;
   // a speed without a row in the table gives BAUDRATE_INVALID.
-  bool GetSerialParams(SerialParams* S);
+  [[nodiscard]] bool GetSerialParams(SerialParams* S);
 
   // The speed table, both ways. Supported: 110, 300, 600, 1200, 2400, 4800,
   // 9600, 14400, 19200, 38400, 57600, 115200, 230400 bits per second.
@@ -190,15 +188,16 @@ class SerialPort : public Driver::Generic {
   bool CreateVirtualPort(unsigned PortNumber, const char* Name);
   bool CreateFromUSBPort(unsigned PortNumber);
 
-  // Ends the read or write that is waiting now (from any thread).
+  // Ends the read or write that is waiting now, or else the next one that
+  // has to wait (from any thread; see driver.h).
   bool Abort() override;
 
   // Name forms: true with Port set when Name is "COMn", "comn", "\\.\COMn"
   // or "n" with n from 1 to MAX_PORT_NUMBER.
   static constexpr unsigned MAX_PORT_NUMBER = 4096;
   static bool PortNumberFromName(const char* Name, unsigned& Port);
-  // The device path that Open(const char*) uses for Name: /dev/ttyS<n-1>
-  // for port n, else Name itself.
+  // The device path that Open(const char*) uses for Name: the platform's
+  // device of port n for the port-number forms, else Name itself.
   static SimpleString DevicePathForName(const char* Name);
   static SimpleString DevicePathForPort(unsigned Port);
 
@@ -232,16 +231,16 @@ class PseudoTerminal : public Driver::Generic {
 
   // Creates a new pseudo-terminal (an open one is closed first). Failure:
   // IO_OPEN_ERROR.
-  bool Open();
+  [[nodiscard]] bool Open();
   // Closes the master side: a party that has the slave open sees the line
   // hang up. Nothing happens when already closed.
   void Close();
   bool OK() const override;
-  // The slave device path ("/dev/pts/N"), "" while closed.
+  // The device path of the slave side, "" while closed.
   const char* SlavePath() const;
   // The line settings the slave side has now (as a party set them with
   // SerialPort::SetSerialParams); same rules as SerialPort::GetSerialParams.
-  bool GetPeerSerialParams(SerialParams* S) const;
+  [[nodiscard]] bool GetPeerSerialParams(SerialParams* S) const;
   // Ends the read or write that is waiting now (from any thread).
   bool Abort() override;
 

@@ -41,7 +41,7 @@ bool IsSignalled(const pollfd& p) { return (p.revents & POLLIN) != 0; }
 
 }  // namespace
 
-IoResult ReadWithin(int Fd, const AbortEvent& Abort, Byte* Buf, unsigned Size, unsigned TimeoutMs) {
+IoResult ReadWithin(int Fd, AbortEvent& Abort, Byte* Buf, unsigned Size, unsigned TimeoutMs) {
   const bool forever = TimeoutMs == Constants::WAIT_FOREVER;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
   IoResult r;
@@ -59,7 +59,10 @@ IoResult ReadWithin(int Fd, const AbortEvent& Abort, Byte* Buf, unsigned Size, u
       r.Errno = errno;
       return r;
     }
-    if (IsSignalled(p[1])) {
+    // Bytes that are there are taken first: an abort ends waiting, not the
+    // delivery of what has already come.
+    if (p[0].revents == 0 && IsSignalled(p[1])) {
+      Abort.Clear();
       r.Outcome = IoOutcome::ABORTED;
       return r;
     }
@@ -96,7 +99,7 @@ IoResult ReadWithin(int Fd, const AbortEvent& Abort, Byte* Buf, unsigned Size, u
   }
 }
 
-IoResult WriteAll(int Fd, const AbortEvent& Abort, const Byte* Buf, unsigned Size) {
+IoResult WriteAll(int Fd, AbortEvent& Abort, const Byte* Buf, unsigned Size) {
   IoResult r;
   while (r.Count < Size) {
     ssize_t put = write(Fd, Buf + r.Count, Size - r.Count);
@@ -121,6 +124,7 @@ IoResult WriteAll(int Fd, const AbortEvent& Abort, const Byte* Buf, unsigned Siz
         return r;
       }
       if (IsSignalled(p[1])) {
+        Abort.Clear();
         r.Outcome = IoOutcome::ABORTED;
         return r;
       }

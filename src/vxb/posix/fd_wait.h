@@ -9,8 +9,8 @@
 namespace VXB::Posix {
 
 // A wake-up descriptor (an eventfd) that Signal() makes readable until
-// Clear(). Signal may be called from any thread; the descriptor lives as
-// long as the object.
+// Clear(). Signal may be called from any thread, and from a signal handler
+// (it is one write()); the descriptor lives as long as the object.
 class AbortEvent {
  public:
   AbortEvent();
@@ -37,11 +37,15 @@ struct IoResult {
 
 // Reads up to Size bytes from Fd, returning as soon as some are there, or
 // after TimeoutMs (0: only what is waiting; WAIT_FOREVER: no limit), or
-// when Abort is signalled. End of file (the far end hung up) is HUNG_UP.
-IoResult ReadWithin(int Fd, const AbortEvent& Abort, Byte* Buf, unsigned Size, unsigned TimeoutMs);
+// when Abort is signalled. Bytes already waiting are read even when Abort
+// is signalled; a signal is consumed (cleared) only by the call it ends, so
+// one that came before the call started is not lost. End of file (the far
+// end hung up) is HUNG_UP.
+IoResult ReadWithin(int Fd, AbortEvent& Abort, Byte* Buf, unsigned Size, unsigned TimeoutMs);
 // Writes all Size bytes, waiting for room without limit, until done, failed
-// or aborted; Count is what was written.
-IoResult WriteAll(int Fd, const AbortEvent& Abort, const Byte* Buf, unsigned Size);
+// or aborted (consuming the signal as ReadWithin does); Count is what was
+// written.
+IoResult WriteAll(int Fd, AbortEvent& Abort, const Byte* Buf, unsigned Size);
 // Bytes waiting to be read from Fd (0 on failure).
 unsigned BytesWaiting(int Fd);
 

@@ -2,7 +2,7 @@
 // the USB interface (or, for usb-serial drivers, the port below it); the USB
 // device directory above it carries idVendor, idProduct, busnum, devnum and
 // the "authorized" switch.
-#include "vxb/common/gadget_tools.h"
+#include "vxb/posix/gadget_tools.h"
 
 #include <errno.h>
 #include <fcntl.h>

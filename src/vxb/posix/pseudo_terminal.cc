@@ -91,7 +91,6 @@ unsigned PseudoTerminal::ReadBufferImplementation(Byte* buf, unsigned size, unsi
   if (size == 0) return 0;
   if (buf == nullptr)
     return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
-  data_->AbortSignal.Clear();
   if (!OK()) return Error::SetWithContext(Error::IO_NOT_OPEN, "Read: pseudo-terminal not open");
   Posix::IoResult r = Posix::ReadWithin(data_->Master, data_->AbortSignal, buf, size, Timeout);
   switch (r.Outcome) {
@@ -113,7 +112,6 @@ unsigned PseudoTerminal::WriteBufferImplementation(const Byte* buf, unsigned siz
   if (size == 0) return 0;
   if (buf == nullptr)
     return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
-  data_->AbortSignal.Clear();
   if (!OK()) return Error::SetWithContext(Error::IO_NOT_OPEN, "Write: pseudo-terminal not open");
   Posix::IoResult r = Posix::WriteAll(data_->Master, data_->AbortSignal, buf, size);
   switch (r.Outcome) {

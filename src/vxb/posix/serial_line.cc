@@ -7,6 +7,8 @@
 #include <errno.h>
 #include <sys/ioctl.h>
 
+#include <cstring>
+
 #include "vxb/common/error.h"
 
 namespace VXB::Posix::SerialLine {
@@ -217,6 +219,22 @@ bool MakeRaw(int Fd, int& Errno) {
   termios2 t;
   if (!Get(Fd, t, Errno)) return false;
   Raw(t);
+  return Put(Fd, t, Errno);
+}
+
+static_assert(sizeof(termios2) <= sizeof(Snapshot::Record), "the snapshot holds a termios2");
+
+bool Save(int Fd, Snapshot& S, int& Errno) {
+  termios2 t;
+  S.Valid = Get(Fd, t, Errno);
+  if (S.Valid) std::memcpy(S.Record, &t, sizeof t);
+  return S.Valid;
+}
+
+bool Restore(int Fd, const Snapshot& S, int& Errno) {
+  if (!S.Valid) return true;
+  termios2 t;
+  std::memcpy(&t, S.Record, sizeof t);
   return Put(Fd, t, Errno);
 }
 

@@ -2,6 +2,11 @@
 // control) in terms of SerialPort's parameters. Private to the platform
 // layer. Speeds go through the termios2 interface, which takes any speed in
 // bits per second (14400 has no classic constant).
+//
+// Termios has one switch for RTS/CTS: either RTSCTS flag turns on hardware
+// flow control in both directions. DSR/DTR flow control is not available
+// and is ignored. One and a half stop bits exist on the line only with
+// 5-bit words (CSTOPB); with longer words the device sends two.
 #ifndef VXB_POSIX_SERIAL_LINE_H_
 #define VXB_POSIX_SERIAL_LINE_H_
 
@@ -40,6 +45,17 @@ bool Apply(int Fd, const SerialPort::SerialParams& S, int& Errno);
 bool Read(int Fd, SerialPort::SerialParams& S, int& Errno);
 // Raw binary line, the speed and word left as they are.
 bool MakeRaw(int Fd, int& Errno);
+
+// Every setting of a device as it was at one moment, so that it can be put
+// back when the port is closed (the kernel's record, kept opaque here).
+struct Snapshot {
+  alignas(8) unsigned char Record[64];
+  bool Valid = false;
+};
+// Takes S from the device (S.Valid false when it is no terminal).
+bool Save(int Fd, Snapshot& S, int& Errno);
+// Puts S back; nothing happens when S is not valid.
+bool Restore(int Fd, const Snapshot& S, int& Errno);
 
 }  // namespace VXB::Posix::SerialLine
 

@@ -1,16 +1,33 @@
-// The serial port over a terminal device. The descriptor is non-blocking;
+// The serial port over a terminal device. Port n is the device
+// /dev/ttyS<n-1> (COM1 is /dev/ttyS0, the usual convention for the on-board
+// ports); other names are device paths: /dev/ttyUSB0, /dev/ttyACM0,
+// /dev/serial/by-id/usb-..., the slave path of a pseudo-terminal. A USB
+// serial gadget is found and restarted through sysfs (gadget_tools.h). Line
+// settings go through termios (serial_line.h). The descriptor is non-blocking;
 // reads and writes wait with poll() on it and on an abort eventfd (see
 // fd_wait.h), so a read returns the moment bytes arrive and Abort() from
-// another thread ends a wait at once. Exclusive use is TIOCEXCL (other
-// openers of the device) plus an flock() (other SerialPorts, root
-// included). The line settings last applied are kept so that a reset (close
-// and reopen after a failure) brings the line back as the caller left it.
+// another thread ends a wait at once.
+//
+// Exclusive use is an flock() on the device: it keeps out every other
+// SerialPort, root included, and the kernel drops it when the holder dies,
+// however it dies. Real devices also get TIOCEXCL, which keeps out programs
+// that do not take the lock. Pseudo-terminal slaves do not: their exclusive
+// flag lives as long as the master side is open, so a client killed before
+// it could lift the flag would lock every later client out until the master
+// (an emulator) restarts.
+//
+// The line settings found at opening are put back at Close(), so that a
+// terminal behind a wrong path is not left raw at another speed. The
+// settings last applied are kept so that a reset (close and reopen after a
+// failure) brings the line back as the caller left it.
 #include "vxb/common/serial_port.h"
 
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -18,8 +35,8 @@
 
 #include "vxb/common/debug.h"
 #include "vxb/common/error.h"
-#include "vxb/common/gadget_tools.h"
 #include "vxb/posix/fd_wait.h"
+#include "vxb/posix/gadget_tools.h"
 #include "vxb/posix/serial_line.h"
 
 namespace VXB {
@@ -36,6 +53,8 @@ struct SerialPortData {
   bool WantOpen = false;
   bool HasApplied = false;
   SerialPort::SerialParams Applied;
+  // The device's settings when Open() found it.
+  Posix::SerialLine::Snapshot Found;
 };
 
 namespace {
@@ -53,23 +72,52 @@ SerialPort::SerialParams DefaultParams() {
   return p;
 }
 
-// Opens Path for exclusive use; -1 when it cannot be opened, is no terminal
-// or is in use.
-int OpenExclusive(const char* Path) {
+// Unix 98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143.
+bool IsPseudoTerminalSlave(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  const unsigned m = major(st.st_rdev);
+  return m >= 136 && m <= 143;
+}
+
+// Why an opening failed, for the error's context.
+const char* Reason(int err, char* buf, std::size_t size) {
+  switch (err) {
+    case EWOULDBLOCK:
+      return "in use by another program";
+    case ENOTTY:
+      return "not a terminal";
+    default:
+      break;
+  }
+  // GNU strerror_r may return a static text instead of filling buf.
+  const char* text = strerror_r(err, buf, size);
+  return text != nullptr ? text : "unknown error";
+}
+
+// Opens Path for exclusive use; -1 with Err set when it cannot be opened,
+// is no terminal or is in use.
+int OpenExclusive(const char* Path, int& Err) {
   int fd = open(Path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
-  int err = 0;
-  if (!Posix::SerialLine::Probe(fd, err) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (fd < 0) {
+    Err = errno;
+    return -1;
+  }
+  if (!Posix::SerialLine::Probe(fd, Err)) {
     close(fd);
     return -1;
   }
-  ioctl(fd, TIOCEXCL);
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    Err = errno;
+    close(fd);
+    return -1;
+  }
+  if (!IsPseudoTerminalSlave(fd)) ioctl(fd, TIOCEXCL);
   return fd;
 }
 
 void CloseExclusive(int fd) {
-  // Lifts the exclusive mode for the next opener (it outlives this
-  // descriptor when others hold the device, as with pseudo-terminals).
+  // Lifts the exclusive mode for the next opener.
   ioctl(fd, TIOCNXCL);
   close(fd);
 }
@@ -129,7 +177,8 @@ bool SerialPort::Open(const char* Device) {
   }
   std::size_t len = std::strlen(Device);
   if (len > MAX_DEVICE_NAME) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...", Device);
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...: name too long",
+                                 Device);
   }
   unsigned n = 0;
   if (PortNumberFromName(Device, n)) {
@@ -143,6 +192,8 @@ bool SerialPort::Open(const char* Device) {
   data->IsGadgetUSB = GadgetTools::IsGadgetSerialDevice(data->ComName.c_str());
   data->Debugger.Print("IsGadgetUSB %s", data->IsGadgetUSB ? "true" : "false");
   if (!OpenComm()) return false;
+  int err = 0;
+  Posix::SerialLine::Save(data->Fd, data->Found, err);
   data->WantOpen = true;
   ApplyParams(DefaultParams(), true);
   if (!OK()) return false;  // the device refused even the defaults
@@ -158,6 +209,9 @@ bool SerialPort::OK() const { return data->Fd >= 0; }
 void SerialPort::Close() {
   data->WantOpen = false;
   if (data->Fd >= 0) {
+    int err = 0;
+    // Best effort: a device that went away has nothing to restore.
+    (void)Posix::SerialLine::Restore(data->Fd, data->Found, err);
     CloseExclusive(data->Fd);
     data->Fd = -1;
   }
@@ -166,16 +220,19 @@ void SerialPort::Close() {
 bool SerialPort::OpenComm() {
   const char* name = data->ComName.c_str();
   if (*name == '\0') return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  int fd = OpenExclusive(name);
+  int err = 0;
+  int fd = OpenExclusive(name, err);
   if (fd < 0 && data->IsGadgetUSB) {
     data->Debugger.Print("Resteando USB Gadget");
     GadgetTools::ResetGadgetSerialDevice(name);
     data->Debugger.Print("Intentando reapertura");
-    fd = OpenExclusive(name);
+    fd = OpenExclusive(name, err);
   }
   if (fd < 0) {
+    char text[128];
+    const char* why = Reason(err, text, sizeof text);
     data->Debugger.Print("Error opening %s", name);
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s", name);
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s: %s", name, why);
   }
   data->Fd = fd;
   return true;
@@ -262,8 +319,6 @@ unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned
   if (size == 0) return 0;
   if (buf == nullptr)
     return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
-  // An Abort() that came while no read or write was waiting is forgotten.
-  data->AbortSignal.Clear();
   if (!EnsureOpen("Read")) return 0;
   Posix::IoResult r = Posix::ReadWithin(data->Fd, data->AbortSignal, buf, size, Timeout);
   switch (r.Outcome) {
@@ -293,7 +348,6 @@ unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, u
   if (size == 0) return 0;
   if (buf == nullptr)
     return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
-  data->AbortSignal.Clear();
   if (!EnsureOpen("Write")) return 0;
   Posix::IoResult r = Posix::WriteAll(data->Fd, data->AbortSignal, buf, size);
   switch (r.Outcome) {

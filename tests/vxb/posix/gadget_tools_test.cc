@@ -1,4 +1,4 @@
-#include "vxb/common/gadget_tools.h"
+#include "vxb/posix/gadget_tools.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -13,9 +13,10 @@
 // device's "authorized" attribute; then waits for the device to settle.
 //
 // Every function takes the roots of the trees, so that tests can use a made
-// up tree. All functions are safe to call from any thread.
-#ifndef VXB_COMMON_GADGET_TOOLS_H_
-#define VXB_COMMON_GADGET_TOOLS_H_
+// up tree. All functions are safe to call from any thread. Private to the
+// platform layer.
+#ifndef VXB_POSIX_GADGET_TOOLS_H_
+#define VXB_POSIX_GADGET_TOOLS_H_
 
 #include "vxb/common/simple_string.h"
 
@@ -57,4 +58,4 @@ bool ResetGadgetSerialPort(unsigned nPort);
 
 }  // namespace VXB::GadgetTools
 
-#endif  // VXB_COMMON_GADGET_TOOLS_H_
+#endif  // VXB_POSIX_GADGET_TOOLS_H_
