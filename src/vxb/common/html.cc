@@ -10,35 +10,62 @@ namespace VXB::HTML {
 namespace {
 
 constexpr const char* ELEMENT_NAMES[] = {
-    "a",     "body",  "br",     "div",    "em",     "fieldset", "form",  "head",  "hr",
-    "h1",    "h2",    "h3",     "h4",     "html",   "iframe",   "img",   "input", "li",
-    "link",  "meta",  "ol",     "option", "p",      "pre",      "script", "select", "span",
-    "strong", "style", "table", "tbody",  "td",     "textarea", "title", "tr",    "ul",
+    "a",      "body",  "br",    "div",    "em",   "fieldset", "form",   "head",   "hr",
+    "h1",     "h2",    "h3",    "h4",     "html", "iframe",   "img",    "input",  "li",
+    "link",   "meta",  "ol",    "option", "p",    "pre",      "script", "select", "span",
+    "strong", "style", "table", "tbody",  "td",   "textarea", "title",  "tr",     "ul",
 };
 
 constexpr const char* ATTRIBUTE_NAMES[] = {
-    "action",   "alt",      "border",  "cellpadding", "cellspacing", "checked", "class",
-    "cols",     "colspan",  "content", "enctype",     "href",        "http-equiv", "id",
-    "language", "method",   "name",    "onclick",     "onload",      "onsubmit", "rel",
-    "rows",     "rowspan",  "src",     "selected",    "size",        "style",   "title",
-    "type",     "value",
+    "action",   "alt",     "border",  "cellpadding", "cellspacing", "checked", "class",    "cols",
+    "colspan",  "content", "enctype", "href",        "http-equiv",  "id",      "language", "method",
+    "name",     "onclick", "onload",  "onsubmit",    "rel",         "rows",    "rowspan",  "src",
+    "selected", "size",    "style",   "title",       "type",        "value",
 };
 
 constexpr const char* PROPERTY_NAMES[] = {
-    "background",        "background-color",       "background-image",
-    "background-position", "background-repeat",    "border",
-    "border-color",      "border-top",             "border-top-left-radius",
-    "border-top-right-radius", "border-radius",    "border-spacing",
-    "border-style",      "border-width",           "clear",
-    "color",             "content",                "display",
-    "float",             "font",                   "font-family",
-    "font-size",         "font-style",             "font-weight",
-    "height",            "line-height",            "list-style",
-    "margin",            "margin-left",            "margin-top",
-    "margin-right",      "overflow",               "padding",
-    "page-break-after",  "page-break-inside",      "position",
-    "text-align",        "text-decoration",        "vertical-align",
-    "visibility",        "white-space",            "width",
+    "background",
+    "background-color",
+    "background-image",
+    "background-position",
+    "background-repeat",
+    "border",
+    "border-color",
+    "border-top",
+    "border-top-left-radius",
+    "border-top-right-radius",
+    "border-radius",
+    "border-spacing",
+    "border-style",
+    "border-width",
+    "clear",
+    "color",
+    "content",
+    "display",
+    "float",
+    "font",
+    "font-family",
+    "font-size",
+    "font-style",
+    "font-weight",
+    "height",
+    "line-height",
+    "list-style",
+    "margin",
+    "margin-left",
+    "margin-top",
+    "margin-right",
+    "overflow",
+    "padding",
+    "page-break-after",
+    "page-break-inside",
+    "position",
+    "text-align",
+    "text-decoration",
+    "vertical-align",
+    "visibility",
+    "white-space",
+    "width",
 };
 
 template <std::size_t N>
@@ -82,9 +109,7 @@ bool Writer::Encoded(const char* s) {
   return ok;
 }
 
-bool Writer::AddElementBegin(Element e) {
-  return Markup("<") && Markup(e.ToString());
-}
+bool Writer::AddElementBegin(Element e) { return Markup("<") && Markup(e.ToString()); }
 
 bool Writer::AddAttribute(Attribute a, const char* Format_, ...) {
   if (!Markup(" ") || !Markup(a.ToString())) return false;
@@ -122,9 +147,7 @@ bool Writer::AddElement(const char* Format_, ...) {
   return Markup("<") && Markup(text.c_str()) && Markup(">");
 }
 
-bool Writer::CloseElement(Element e) {
-  return Markup("</") && Markup(e.ToString()) && Markup(">");
-}
+bool Writer::CloseElement(Element e) { return Markup("</") && Markup(e.ToString()) && Markup(">"); }
 
 bool Writer::Unicode(unsigned n) {
   char buffer[24];
@@ -178,8 +201,7 @@ bool Writer::Begin(const char* TitleFormat, ...) {
   }
   if (!AddElement("!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" "
                   "\"http://www.w3.org/TR/html4/strict.dtd\"") ||
-      !AddElement(Element::HTML) || !AddElement(Element::HEAD) ||
-      !AddElementBegin(Element::META) ||
+      !AddElement(Element::HTML) || !AddElement(Element::HEAD) || !AddElementBegin(Element::META) ||
       !AddAttribute(Attribute::CONTENT, "text/html; charset=%s", charset) ||
       !AddAttribute(Attribute::HTTP_EQUIV, "Content-Type") || !AddElementEnd() ||
       !AddElement(Element::TITLE)) {
@@ -242,7 +264,9 @@ bool Writer::BeginWithClass(Element e, const char* Class) {
   return AddElementEnd();
 }
 
-bool Writer::BeginPreformattedText(const char* Class) { return BeginWithClass(Element::PRE, Class); }
+bool Writer::BeginPreformattedText(const char* Class) {
+  return BeginWithClass(Element::PRE, Class);
+}
 bool Writer::EndPreformattedText() { return CloseElement(Element::PRE); }
 
 bool Writer::Header(unsigned Level, const char* Format_, ...) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
 #include <cstring>
+#include <string>
 
 #include "vxb/common/ascii.h"
 #include "vxb/common/error.h"
@@ -151,6 +151,11 @@ bool Server::AddFile(const char* Filename, const char* FileSource) {
 bool Server::AddDirectory(const char* Dir, const char* Source) {
   if (Instance == nullptr || Dir == nullptr || Source == nullptr) return false;
   return httpdAddWildcardContent(Instance, Dir, nullptr, Source) == 0;
+}
+
+bool Server::AddStaticPage(const char* Name, const char* Data) {
+  if (Instance == nullptr || Name == nullptr || Data == nullptr) return false;
+  return httpdAddStaticContent(Instance, "/", Name, false, nullptr, Data) == 0;
 }
 
 bool Server::AddCodedFile(const char* Filename) {
@@ -349,11 +354,20 @@ void Server::SetDownloadFilename(const char* Filename) {
 void Server::SetContent(MIME::Types Type, ASCII::Charsets Charset) {
   httpdSetContentType(Instance, MIME::ToString(Type));
   switch (Charset) {
-    case ASCII::NO_CHARSET: httpdSetCharset(Instance, ""); break;
-    case ASCII::CP437: httpdSetCharset(Instance, "cp437"); break;
-    case ASCII::UTF8: httpdSetCharset(Instance, "UTF-8"); break;
-    case ASCII::LATIN1: httpdSetCharset(Instance, "ISO-8859-1"); break;
-    default: break;
+    case ASCII::NO_CHARSET:
+      httpdSetCharset(Instance, "");
+      break;
+    case ASCII::CP437:
+      httpdSetCharset(Instance, "cp437");
+      break;
+    case ASCII::UTF8:
+      httpdSetCharset(Instance, "UTF-8");
+      break;
+    case ASCII::LATIN1:
+      httpdSetCharset(Instance, "ISO-8859-1");
+      break;
+    default:
+      break;
   }
 }
 

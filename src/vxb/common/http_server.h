@@ -76,6 +76,9 @@ class Server : public Thread {
   bool AddFile(const char* Filename, const char* FileSource = nullptr);
   // Serves every regular file of the directory Source under Dir.
   bool AddDirectory(const char* Dir, const char* Source);
+  // Serves the text Data (not copied: it must outlive the server) as Name,
+  // with its length.
+  bool AddStaticPage(const char* Name, const char* Data);
   // Serves a file compiled into the program (none in this program: 404).
   bool AddCodedFile(const char* Filename);
   // HTTPS needs a TLS library that this program does not carry: false.
@@ -118,6 +121,10 @@ class Server : public Thread {
   Driver::EncodedStringWriter& GetStringWriter() { return *StringWriterHTTP; }
   Driver::EncodedCharReader& GetCharReader() { return *CharReader; }
 
+  // The engine, for handlers that need the request's details; null when
+  // the server is not OK.
+  httpd* Engine() { return Instance; }
+
   virtual void Stop();
   // When the server can be stopped, waits until the serving loop has ended.
   void WaitStopped();
@@ -128,8 +135,7 @@ class Server : public Thread {
   virtual void Index() = 0;
   virtual void IndexHTTPS() { Index(); }
   // Deny by default: a protected page needs a server that checks.
-  virtual bool CheckUsernameAndPassword(const char* Page, const char* User,
-                                        const char* Password);
+  virtual bool CheckUsernameAndPassword(const char* Page, const char* User, const char* Password);
   virtual void BeginProcess() {}
   virtual void EndProcess() {}
 

@@ -404,7 +404,8 @@ bool httpdSetCookie(httpd* s, const char* name, const char* value) {
 
 int httpdResponseCode(const httpd* s) {
   int code = 0;
-  for (const char* p = s->response.response; *p >= '0' && *p <= '9'; ++p) code = code * 10 + *p - '0';
+  for (const char* p = s->response.response; *p >= '0' && *p <= '9'; ++p)
+    code = code * 10 + *p - '0';
   return code;
 }
 
@@ -482,12 +483,23 @@ bool _httpd_sendValue(httpd* s, const char* value) {
   std::string out;
   for (const char* p = value; *p != 0; ++p) {
     switch (*p) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += *p;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += *p;
     }
   }
   return _httpd_sendText(s, out.c_str());
@@ -508,8 +520,8 @@ bool httpdOutput(httpd* s, const char* text) {
     while (end - name < 80 && (std::isalnum(static_cast<unsigned char>(*end)) || *end == '_')) {
       ++end;
     }
-    const httpVar* v = end > name ? httpdGetVariableByName(s, std::string(name, end).c_str())
-                                  : nullptr;
+    const httpVar* v =
+        end > name ? httpdGetVariableByName(s, std::string(name, end).c_str()) : nullptr;
     if (v != nullptr) {
       if (!_httpd_sendValue(s, v->value.c_str())) return false;
     } else if (!_httpd_sendBinary(s, reinterpret_cast<const Byte*>(dollar),
@@ -615,10 +627,18 @@ void httpdProcessRequest(httpd* s) {
     } else {
       switch (entry->type) {
         case HTTP_C_FUNCT:
-        case HTTP_C_WILDCARD: entry->function(s); break;
-        case HTTP_FILE: _httpd_sendFile(s, entry->path.c_str()); break;
-        case HTTP_STATIC: _httpd_sendStatic(s, entry->data); break;
-        case HTTP_WILDCARD: _httpd_sendDirectoryEntry(s, entry, name); break;
+        case HTTP_C_WILDCARD:
+          entry->function(s);
+          break;
+        case HTTP_FILE:
+          _httpd_sendFile(s, entry->path.c_str());
+          break;
+        case HTTP_STATIC:
+          _httpd_sendStatic(s, entry->data);
+          break;
+        case HTTP_WILDCARD:
+          _httpd_sendDirectoryEntry(s, entry, name);
+          break;
       }
     }
   }
@@ -638,11 +658,15 @@ void httpdProcessRequest(httpd* s) {
 
 const char* httpdRequestMethodName(httpd* s) {
   switch (s->request.method) {
-    case HTTP_GET: return "GET";
-    case HTTP_POST: return "POST";
-    default: break;
+    case HTTP_GET:
+      return "GET";
+    case HTTP_POST:
+      return "POST";
+    default:
+      break;
   }
-  std::snprintf(s->outBuf, HTTP_MAX_LEN, "Invalid method '%d'", static_cast<int>(s->request.method));
+  std::snprintf(s->outBuf, HTTP_MAX_LEN, "Invalid method '%d'",
+                static_cast<int>(s->request.method));
   return s->outBuf;
 }
 

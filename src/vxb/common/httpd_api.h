@@ -214,8 +214,7 @@ int httpdAddCWildcardContent(httpd* server, const char* dir, httpdPreload preloa
                              httpdFunction function);
 int httpdAddFileContent(httpd* server, const char* dir, const char* name, bool indexFlag,
                         httpdPreload preload, const char* path);
-int httpdAddWildcardContent(httpd* server, const char* dir, httpdPreload preload,
-                            const char* path);
+int httpdAddWildcardContent(httpd* server, const char* dir, httpdPreload preload, const char* path);
 int httpdAddStaticContent(httpd* server, const char* dir, const char* name, bool indexFlag,
                           httpdPreload preload, const char* data);
 void httpdSetFileBase(httpd* server, const char* path);

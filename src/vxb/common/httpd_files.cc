@@ -68,8 +68,8 @@ bool _httpd_sendExpandedText(httpd* s, const char* text, unsigned length, unsign
   unsigned i = 0;
   unsigned plain = 0;  // start of the text not yet written
   auto flush = [&](unsigned end) {
-    const bool ok = end <= plain || _httpd_sendBinary(s, reinterpret_cast<const Byte*>(text + plain),
-                                                       end - plain);
+    const bool ok = end <= plain ||
+                    _httpd_sendBinary(s, reinterpret_cast<const Byte*>(text + plain), end - plain);
     plain = end;
     return ok;
   };

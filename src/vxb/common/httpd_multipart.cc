@@ -42,9 +42,8 @@ void ForEachParameter(std::string_view value, Fn fn) {
   std::size_t pos = value.find(';');
   while (pos != std::string_view::npos) {
     const std::size_t next = value.find(';', pos + 1);
-    const std::string_view item =
-        value.substr(pos + 1, next == std::string_view::npos ? std::string_view::npos
-                                                             : next - pos - 1);
+    const std::string_view item = value.substr(
+        pos + 1, next == std::string_view::npos ? std::string_view::npos : next - pos - 1);
     const std::size_t eq = item.find('=');
     if (eq != std::string_view::npos) fn(TrimView(item.substr(0, eq)), item.substr(eq + 1));
     pos = next;

@@ -198,7 +198,8 @@ void ParseHeader(httpd* s, HeadState& head, const char* line, unsigned length) {
       const unsigned n = DecodeBase64(encoded.c_str(), decoded, sizeof(decoded));
       s->request.authLength = n;
       const char* sep = std::find(decoded, decoded + n, ':');
-      _httpd_copy(s->request.authUser, HTTP_MAX_AUTH, decoded, static_cast<unsigned>(sep - decoded));
+      _httpd_copy(s->request.authUser, HTTP_MAX_AUTH, decoded,
+                  static_cast<unsigned>(sep - decoded));
       if (sep != decoded + n) {
         _httpd_copy(s->request.authPassword, HTTP_MAX_AUTH, sep + 1,
                     static_cast<unsigned>(decoded + n - sep - 1));
@@ -539,8 +540,7 @@ int httpdReadRequest(httpd* s) {
     if (head.boundaryLength == 0 || head.boundaryLength > HTTP_MAX_BOUNDARY) {
       return Refuse(s, STATUS_400, "multipart boundary missing or too long");
     }
-    ProtocolDebugger().Print("Es multipart; length %u, boundary: %s", length,
-                             s->request.boundary);
+    ProtocolDebugger().Print("Es multipart; length %u, boundary: %s", length, s->request.boundary);
     if (length > HTTP_MAX_MULTIPART_BODY) return Refuse(s, STATUS_413, "multipart body too large");
     if (_httpd_readMultipart(s) != 0) return -1;
   }

@@ -46,8 +46,7 @@ void _httpd_sendDirectoryEntry(httpd* server, httpContent* entry, const char* na
 void _httpd_sendStatic(httpd* server, const char* data);
 // Writes text with "${name}" replaced by the variable's value (encoded as
 // for httpdOutput); the count of bytes written goes to written.
-bool _httpd_sendExpandedText(httpd* server, const char* text, unsigned length,
-                             unsigned& written);
+bool _httpd_sendExpandedText(httpd* server, const char* text, unsigned length, unsigned& written);
 // Writes a variable value into the answer, entity-encoded when the answer
 // is HTML or XML.
 bool _httpd_sendValue(httpd* server, const char* value);

@@ -12,9 +12,9 @@ struct Extension {
 };
 
 constexpr Extension EXTENSIONS[] = {
-    {"jpeg", JPG}, {"jpg", JPG},  {"gif", GIF},  {"bmp", BMP},         {"xml", XML},
-    {"json", JSON}, {"ico", ICO}, {"zip", ZIP},  {"txt", ASCII},       {"html", HTML},
-    {"htm", HTML}, {"js", JAVASCRIPT}, {"pem", PEM}, {"css", CSS},
+    {"jpeg", JPG},  {"jpg", JPG},       {"gif", GIF}, {"bmp", BMP},   {"xml", XML},
+    {"json", JSON}, {"ico", ICO},       {"zip", ZIP}, {"txt", ASCII}, {"html", HTML},
+    {"htm", HTML},  {"js", JAVASCRIPT}, {"pem", PEM}, {"css", CSS},
 };
 
 }  // namespace
