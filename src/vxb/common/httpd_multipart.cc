@@ -87,6 +87,23 @@ std::size_t LineEnd(std::string_view body, std::size_t pos, std::size_t& next) {
   return lf > pos && body[lf - 1] == '\r' ? lf - 1 : lf;
 }
 
+// The next delimiter line at or after pos: "\n" and the delimiter, followed by
+// "--", a line end, blanks or the end of the body (not a longer word that
+// merely starts like the boundary). npos when there is none.
+std::size_t FindDelimiter(std::string_view body, const std::string& delimiter, std::size_t pos) {
+  const std::string needle = "\n" + delimiter;
+  for (;;) {
+    const std::size_t found = body.find(needle, pos);
+    if (found == std::string_view::npos) return found;
+    const std::size_t after = found + needle.size();
+    if (after >= body.size() || body[after] == '-' || body[after] == '\r' || body[after] == '\n' ||
+        body[after] == ' ' || body[after] == '\t') {
+      return found;
+    }
+    pos = found + 1;
+  }
+}
+
 int Refuse(httpd* s, const char* status, const char* why) {
   ProtocolDebugger().Print("Multipart refused (%s): %s", status, why);
   _httpd_writeErrorLog(s, "error", status);
@@ -106,7 +123,7 @@ int _httpd_readMultipart(httpd* s) {
   // The first delimiter starts the body or a line.
   std::size_t pos = 0;
   if (body.substr(0, delimiter.size()) != delimiter) {
-    const std::size_t found = body.find("\n" + delimiter);
+    const std::size_t found = FindDelimiter(body, delimiter, 0);
     if (found == std::string_view::npos) return Refuse(s, "400 Bad Request", "no boundary");
     pos = found + 1;
   }
@@ -131,7 +148,7 @@ int _httpd_readMultipart(httpd* s) {
       ParsePartHeader(line, part);
     }
     // The data runs up to the CRLF (or LF) before the next delimiter.
-    const std::size_t found = body.find("\n" + delimiter, pos);
+    const std::size_t found = FindDelimiter(body, delimiter, pos);
     if (found == std::string_view::npos) return Refuse(s, "400 Bad Request", "part not closed");
     std::size_t data_end = found;
     if (data_end > pos && body[data_end - 1] == '\r') --data_end;

@@ -521,6 +521,9 @@ int httpdReadRequest(httpd* s) {
     if (r == LineResult::TOO_LONG) return Refuse(s, STATUS_431, "header line too long");
     if (used == 0) break;
     if (count >= HTTP_MAX_HEADER_LINES) return Refuse(s, STATUS_431, "too many header lines");
+    // A folded continuation line could smuggle text into the previous
+    // header's value: refused rather than guessed.
+    if (IsBlank(s->lineBuf[0])) head.Refuse(STATUS_400, "folded header line");
     ParseHeader(s, head, s->lineBuf, used);
   }
   if (head.transferEncoding) head.Refuse(STATUS_501, "Transfer-Encoding");

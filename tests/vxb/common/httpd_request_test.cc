@@ -128,6 +128,7 @@ TEST(HttpdRequest, RefusalsCarryAStatusLine) {
       {Get("/", "Content-Length: 1\r\nContent-Length: 2\r\n") + "ab", 400},
       {Get("/", "Content-Length: 2\r\nContent-Length: 2\r\n") + "ab", 0},
       {Get("/", "Transfer-Encoding: chunked\r\n"), 501},
+      {Get("/", "Content-Type: text/xml\r\n ; charset=x\r\n"), 400},
   };
   for (const auto& c : cases) {
     Read r(c.request);
@@ -201,7 +202,7 @@ std::string Multipart(const std::string& boundary, const std::string& parts) {
 }
 
 TEST(HttpdRequest, MultipartFieldsAndUploads) {
-  const std::string file = std::string("bin\r\n--Xnot-the-boundary\r\n\0end", 31);
+  const std::string file = std::string("bin\r\n--Xnot-the-boundary\r\n\0end\r\n--XYZabc", 41);
   const std::string body =
       "preamble\r\n--XYZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nline1\nline2\r\n"
       "--XYZ\r\nContent-Disposition: form-data; name=\"f\"; filename=\"f.bin\"\r\n"
@@ -268,7 +269,9 @@ TEST(HttpdResponse, HeadersUseCrlfAndRefuseInjectedLines) {
   EXPECT_EQ(r.body, "onetwo");
   // Every line of the head ends in CRLF.
   for (std::size_t i = 0; i < r.head.size(); ++i) {
-    if (r.head[i] == '\n') EXPECT_EQ(r.head[i - 1], '\r') << i;
+    if (r.head[i] == '\n') {
+      EXPECT_EQ(r.head[i - 1], '\r') << i;
+    }
   }
 }
 
