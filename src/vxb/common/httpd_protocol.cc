@@ -3,6 +3,7 @@
 #include "vxb/common/httpd_protocol.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -189,6 +190,13 @@ void ParseHeader(httpd* s, HeadState& head, const char* line, unsigned length) {
   const char* ve = end;
   Trim(vb, ve);
   const auto value_length = static_cast<unsigned>(ve - vb);
+  // The values kept in request fields must fit them whole: a value cut to
+  // the field could mean something else (a shorter type or boundary).
+  if (value_length >= HTTP_MAX_URL &&
+      (EqualsNoCase(line, ne, "Host") || EqualsNoCase(line, ne, "Referer") ||
+       EqualsNoCase(line, ne, "If-Modified-Since") || EqualsNoCase(line, ne, "Content-Type"))) {
+    return head.Refuse(STATUS_431, "header value too long");
+  }
   if (EqualsNoCase(line, ne, "Cookie")) {
     ParseCookies(s, vb, ve);
   } else if (EqualsNoCase(line, ne, "Authorization")) {
@@ -340,7 +348,11 @@ LineResult _httpd_readLine(httpd* s, char* buffer, unsigned len, unsigned& used)
   for (;;) {
     if (!_httpd_readChar(s, c)) return LineResult::FAILED;
     if (c == '\n') break;
-    if (c == '\r') continue;
+    if (c == '\r') {
+      if (!_httpd_readChar(s, c)) return LineResult::FAILED;
+      if (c == '\n') break;
+      return LineResult::BARE_CR;
+    }
     if (used + 1 >= len) return LineResult::TOO_LONG;
     buffer[used++] = c;
   }
@@ -462,6 +474,9 @@ int httpdReadRequest(httpd* s) {
     return -1;
   }
   if (first == LineResult::TOO_LONG) return Refuse(s, STATUS_414, "request line too long");
+  if (first == LineResult::BARE_CR) return Refuse(s, STATUS_400, "bare CR");
+  // A zero byte would cut the texts taken from the line short.
+  if (std::memchr(s->lineBuf, 0, used) != nullptr) return Refuse(s, STATUS_400, "zero byte");
 
   // Method: the run of letters at the start of the line.
   const char* line = s->lineBuf;
@@ -497,6 +512,14 @@ int httpdReadRequest(httpd* s) {
   }
   if (*target != '/') return Refuse(s, STATUS_400, "path without leading slash");
   if (target_length >= HTTP_MAX_URL) return Refuse(s, STATUS_414, "request target too long");
+  // The version itself does not matter, but anything else after the target
+  // means the line is not what it seems.
+  const char* version = target_end;
+  while (IsBlank(*version)) ++version;
+  const bool versioned = std::strlen(version) == 8 && std::strncmp(version, "HTTP/", 5) == 0 &&
+                         std::isdigit(static_cast<unsigned char>(version[5])) &&
+                         version[6] == '.' && std::isdigit(static_cast<unsigned char>(version[7]));
+  if (*version != 0 && !versioned) return Refuse(s, STATUS_400, "bad protocol version");
   char query[HTTP_MAX_URL];
   query[0] = 0;
   bool has_query = false;
@@ -519,11 +542,13 @@ int httpdReadRequest(httpd* s) {
       return -1;
     }
     if (r == LineResult::TOO_LONG) return Refuse(s, STATUS_431, "header line too long");
+    if (r == LineResult::BARE_CR) return Refuse(s, STATUS_400, "bare CR");
     if (used == 0) break;
     if (count >= HTTP_MAX_HEADER_LINES) return Refuse(s, STATUS_431, "too many header lines");
     // A folded continuation line could smuggle text into the previous
     // header's value: refused rather than guessed.
     if (IsBlank(s->lineBuf[0])) head.Refuse(STATUS_400, "folded header line");
+    if (std::memchr(s->lineBuf, 0, used) != nullptr) head.Refuse(STATUS_400, "zero byte");
     ParseHeader(s, head, s->lineBuf, used);
   }
   if (head.transferEncoding) head.Refuse(STATUS_501, "Transfer-Encoding");

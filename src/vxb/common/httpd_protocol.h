@@ -18,7 +18,8 @@ Debug::Debugger& ApiDebugger();
 Debug::Debugger& ProtocolDebugger();
 
 // Results of reading one line.
-enum class LineResult { OK, TOO_LONG, FAILED };
+// BARE_CR: a CR not followed by LF, which parsers disagree on.
+enum class LineResult { OK, TOO_LONG, BARE_CR, FAILED };
 
 // Puts the response back to its initial state (200, text/html).
 void _httpd_resetResponse(httpd* server);
@@ -28,8 +29,8 @@ void _httpd_startDeadline(httpd* server);
 // before the deadline, the stop flag or the end of the connection.
 bool _httpd_fillBuffer(httpd* server);
 bool _httpd_readChar(httpd* server, char& c);
-// Collects a line into buffer (len bytes with terminator), dropping CRs and
-// the LF. A line that does not fit is reported TOO_LONG as soon as it
+// Collects a line into buffer (len bytes with terminator), without its LF or
+// CR LF. A line that does not fit is reported TOO_LONG as soon as it
 // overflows; its rest is never taken as a line of its own.
 LineResult _httpd_readLine(httpd* server, char* buffer, unsigned len, unsigned& used);
 // Body reading bounded by the Content-Length: up to size bytes, false when

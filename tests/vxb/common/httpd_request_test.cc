@@ -129,6 +129,16 @@ TEST(HttpdRequest, RefusalsCarryAStatusLine) {
       {Get("/", "Content-Length: 2\r\nContent-Length: 2\r\n") + "ab", 0},
       {Get("/", "Transfer-Encoding: chunked\r\n"), 501},
       {Get("/", "Content-Type: text/xml\r\n ; charset=x\r\n"), 400},
+      {Get("/", std::string("Content-Type: a\0b\r\n", 17)), 400},
+      {std::string("GET /a\0b HTTP/1.0\r\n\r\n", 23), 400},
+      {"GET / HTTP/1.0\r\n\rX: y\r\n\r\n", 400},
+      {"GET / HTTP/1.0\r\nX: a\rb\r\n\r\n", 400},
+      {"GET / HTTP/1.0\n\n", 0},
+      {"GET / HTTP/1.0 x\r\n\r\n", 400},
+      {"POST / H\n\nP/1.1\n\n", 400},
+      {"GET /\r\n\r\n", 0},
+      {Get("/", "Host: " + std::string(HTTP_MAX_URL - 1, 'h') + "\r\n"), 0},
+      {Get("/", "Content-Type: " + std::string(HTTP_MAX_URL, 't') + "\r\n"), 431},
   };
   for (const auto& c : cases) {
     Read r(c.request);
