@@ -129,7 +129,7 @@ TEST(HttpdRequest, RefusalsCarryAStatusLine) {
       {Get("/", "Content-Length: 2\r\nContent-Length: 2\r\n") + "ab", 0},
       {Get("/", "Transfer-Encoding: chunked\r\n"), 501},
       {Get("/", "Content-Type: text/xml\r\n ; charset=x\r\n"), 400},
-      {Get("/", std::string("Content-Type: a\0b\r\n", 17)), 400},
+      {Get("/", std::string("Content-Type: a\0b\r\n", 19)), 400},
       {std::string("GET /a\0b HTTP/1.0\r\n\r\n", 23), 400},
       {"GET / HTTP/1.0\r\n\rX: y\r\n\r\n", 400},
       {"GET / HTTP/1.0\r\nX: a\rb\r\n\r\n", 400},
@@ -147,7 +147,7 @@ TEST(HttpdRequest, RefusalsCarryAStatusLine) {
       EXPECT_TRUE(r.connection->Output().empty());
     } else {
       EXPECT_EQ(r.result, -1) << c.request.substr(0, 60);
-      EXPECT_EQ(r.Status(), c.status) << c.request.substr(0, 60);
+      EXPECT_EQ(r.Status(), c.status) << c.request.substr(0, 60) << "\n-> " << r.connection->Output();
     }
   }
   Read head("HEAD / HTTP/1.0\r\n\r\n");
