@@ -21,8 +21,19 @@ const char* ToString(XML_TOKEN t) {
   return "?";
 }
 
+namespace {
+
+// The Latin-1 code of c, or 0 when c has none of its own (a character that
+// Latin-1 only approximates, such as a box-drawing line shown as '-').
+unsigned Latin1Code(char c) {
+  const char l = ASCII::Latin1Of(c);
+  return ASCII::InternalOfLatin1(l) == c ? static_cast<unsigned char>(l) : 0;
+}
+
+}  // namespace
+
 bool IsNameStartChar(char c) {
-  const unsigned l = static_cast<unsigned char>(ASCII::Latin1Of(c));
+  const unsigned l = Latin1Code(c);
   if (l == ':' || l == '_') return true;
   if ((l >= 'A' && l <= 'Z') || (l >= 'a' && l <= 'z')) return true;
   return (l >= 0xC0 && l <= 0xD6) || (l >= 0xD8 && l <= 0xF6) || l >= 0xF8;
@@ -30,7 +41,7 @@ bool IsNameStartChar(char c) {
 
 bool IsNameChar(char c) {
   if (IsNameStartChar(c)) return true;
-  const unsigned l = static_cast<unsigned char>(ASCII::Latin1Of(c));
+  const unsigned l = Latin1Code(c);
   return l == '-' || l == '.' || (l >= '0' && l <= '9') || l == 0xB7;
 }
 

@@ -4,7 +4,7 @@
 // Character classes are decided on the Latin-1 form of an internal
 // character, so a name written with accented letters (Año) is a name
 // whatever set the document came in, and box-drawing characters of the
-// internal set never are.
+// internal set (which Latin-1 only approximates) never are.
 //
 // Thread safety: constants and pure functions only.
 #ifndef VXB_COMMON_XML_COMMON_H_
