@@ -64,7 +64,7 @@ bool Reader::DoGetToken(Token& t) {
         char name[MAX_NAME + 1];
         std::memcpy(name, tok_.Name, tok_.NameLength + 1);
         // A first member "class" names the object.
-        if (!r_->GetToken(tok_)) return false;
+        if (!ReadJsonToken()) return false;
         if (tok_.Type == ::VXB::JSON::Reader::PAIR &&
             std::strcmp(tok_.Name, JSON_OBJECT_NAME) == 0) {
           if (tok_.ValueLength > MAX_NAME)
