@@ -99,7 +99,10 @@ bool Conversion::HandleField(const char* Name, const char* Value) {
     return VXB::Error::SetWithContext(Error::INTERFACE_SYNTAX_ERROR,
                                       "Valor de m\xA0s de %u caracteres en %s::%s",
                                       VXB::Fields::MAX_FIELD, CommandName, Name);
-  if (!Data.SetField(n, "%s", packet)) return false;
+  // An empty value beyond the last field reports false but is stored.
+  if (!Data.SetField(n, "%s", packet) && (packet[0] != 0 || Data.GetNumberOfFields() <= n))
+    return VXB::Error::SetWithContext(Error::INTERFACE_SYNTAX_ERROR,
+                                      "Campo %s::%s no cabe en el paquete", CommandName, Name);
   Trace(Debugger, "\t%s: [%s]", Name, packet);
   return true;
 }
