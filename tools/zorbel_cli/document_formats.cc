@@ -1,8 +1,10 @@
 #include "zorbel_cli/document_formats.h"
 
 #include "vxb/common/ascii.h"
+#include "vxb/common/encoded_char_reader.h"
 #include "vxb/common/error.h"
 #include "vxb/common/generic_json.h"
+#include "vxb/common/xml_generic.h"
 
 namespace ZorbelCli {
 
@@ -32,7 +34,38 @@ class JsonDocumentWriter : public DocumentWriter {
   VXB::GenericDataFormat::JSON::Writer tokens_;
 };
 
-// The XML reader and writer join here.
+// Reads UTF-8 unless the document's byte-order mark or declaration names
+// another set.
+class XmlDocumentReader : public DocumentReader {
+ public:
+  explicit XmlDocumentReader(VXB::Driver::Generic* Source)
+      : chars_(Source, VXB::ASCII::NO_CHARSET, VXB::ASCII::CP437, VXB::ASCII::XML_ENTITIES),
+        xml_(&chars_),
+        tokens_(&xml_) {
+    tokens_.Reset();
+  }
+  VXB::GenericDataFormat::Reader& Tokens() override { return tokens_; }
+
+ private:
+  VXB::Driver::EncodedCharReaderFromGeneric chars_;
+  VXB::XML::Reader xml_;
+  VXB::GenericDataFormat::XML::Reader tokens_;
+};
+
+// Writes UTF-8, for the terminal.
+class XmlDocumentWriter : public DocumentWriter {
+ public:
+  explicit XmlDocumentWriter(VXB::Driver::Generic* Sink) : xml_(Sink), tokens_(&xml_) {
+    tokens_.Reset();
+    tokens_.SetEncoding(VXB::ASCII::UTF8);
+  }
+  VXB::GenericDataFormat::Writer& Tokens() override { return tokens_; }
+
+ private:
+  VXB::XML::Writer xml_;
+  VXB::GenericDataFormat::XML::Writer tokens_;
+};
+
 bool NotAvailable(DocumentFormat Format) {
   return VXB::Error::SetWithContext(VXB::Error::IO_NOT_IMPLEMENTED, "%s",
                                     Format == DocumentFormat::XML ? "XML" : "?");
@@ -63,6 +96,7 @@ bool FormatFromFileName(std::string_view FileName, DocumentFormat& Format) {
 std::unique_ptr<DocumentReader> MakeDocumentReader(DocumentFormat Format,
                                                    VXB::Driver::Generic* Source) {
   if (Format == DocumentFormat::JSON) return std::make_unique<JsonDocumentReader>(Source);
+  if (Format == DocumentFormat::XML) return std::make_unique<XmlDocumentReader>(Source);
   NotAvailable(Format);
   return nullptr;
 }
@@ -70,6 +104,7 @@ std::unique_ptr<DocumentReader> MakeDocumentReader(DocumentFormat Format,
 std::unique_ptr<DocumentWriter> MakeDocumentWriter(DocumentFormat Format,
                                                    VXB::Driver::Generic* Sink) {
   if (Format == DocumentFormat::JSON) return std::make_unique<JsonDocumentWriter>(Sink);
+  if (Format == DocumentFormat::XML) return std::make_unique<XmlDocumentWriter>(Sink);
   NotAvailable(Format);
   return nullptr;
 }
