@@ -13,7 +13,7 @@ bool CopyBounded(char* field, unsigned capacity, std::string_view s) {
     field[0] = 0;
     return false;
   }
-  std::memcpy(field, s.data(), s.size());
+  if (!s.empty()) std::memcpy(field, s.data(), s.size());
   field[s.size()] = 0;
   return true;
 }

@@ -18,7 +18,7 @@ unsigned StringSource::ReadBufferImplementation(Byte* buf, unsigned size, unsign
   std::size_t n = text_.size() - pos_;
   if (n > size) n = size;
   if (n > chunk_) n = chunk_;
-  std::memcpy(buf, text_.data() + pos_, n);
+  if (n > 0) std::memcpy(buf, text_.data() + pos_, n);
   pos_ += n;
   return static_cast<unsigned>(n);
 }
