@@ -6,6 +6,7 @@
 #include <string>
 
 #include "vxb/common/encoded_char_reader.h"
+#include "vxb/common/encoded_string_writer.h"
 #include "vxb/common/error.h"
 #include "vxb/common/string_driver.h"
 #include "vxb/common/xml_generic.h"
