@@ -1,19 +1,10 @@
 #include "testing/xml_rig.h"
 
-#include <algorithm>
-
 #include "vxb/common/error.h"
 
 namespace zorbel_testing {
 
 using VXB::GenericDataFormat::Token;
-
-unsigned StringSource::ReadBufferImplementation(VXB::Byte* buf, unsigned size, unsigned) {
-  const std::size_t n = std::min<std::size_t>(size, data_.size() - pos_);
-  std::copy_n(data_.data() + pos_, n, reinterpret_cast<char*>(buf));
-  pos_ += n;
-  return static_cast<unsigned>(n);
-}
 
 std::string LastError() {
   const VXB::Error::ErrInfo& e = VXB::Error::GetCurrent();
@@ -26,7 +17,8 @@ XmlReadRig::XmlReadRig()
       reader(&xml) {}
 
 void XmlReadRig::Load(const std::string& doc) {
-  source.Set(doc);
+  this->doc = doc;
+  source.SetText(this->doc);
   reader.Reset();
 }
 

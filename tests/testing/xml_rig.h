@@ -1,6 +1,6 @@
-// In-memory rigs for the XML reader and writer tests: a byte source over a
-// string, a byte sink into a string, and the reader and writer chains the
-// HTTP server builds, with helpers that render token streams as text.
+// In-memory rigs for the XML reader and writer tests: the reader and writer
+// chains the HTTP server builds, over in-memory byte streams, with helpers
+// that render token streams as text.
 #ifndef ZORBEL_TESTS_TESTING_XML_RIG_H_
 #define ZORBEL_TESTS_TESTING_XML_RIG_H_
 
@@ -9,45 +9,12 @@
 #include "vxb/common/driver.h"
 #include "vxb/common/encoded_char_reader.h"
 #include "vxb/common/encoded_string_writer.h"
+#include "vxb/common/string_driver.h"
 #include "vxb/common/xml_generic.h"
 #include "vxb/common/xml_reader.h"
 #include "vxb/common/xml_writer.h"
 
 namespace zorbel_testing {
-
-// Hands out the bytes of a string (zero bytes included); 0 at the end.
-class StringSource : public VXB::Driver::Generic {
- public:
-  StringSource() : Generic("StringSource") {}
-  void Set(std::string data) {
-    data_ = std::move(data);
-    pos_ = 0;
-  }
-  bool OK() const override { return true; }
-
- protected:
-  unsigned WriteBufferImplementation(const VXB::Byte*, unsigned, unsigned) override { return 0; }
-  unsigned ReadBufferImplementation(VXB::Byte* buf, unsigned size, unsigned) override;
-
- private:
-  std::string data_;
-  std::size_t pos_ = 0;
-};
-
-// Collects every byte written.
-class StringSink : public VXB::Driver::Generic {
- public:
-  StringSink() : Generic("StringSink") {}
-  bool OK() const override { return true; }
-  std::string data;
-
- protected:
-  unsigned WriteBufferImplementation(const VXB::Byte* buf, unsigned size, unsigned) override {
-    data.append(reinterpret_cast<const char*>(buf), size);
-    return size;
-  }
-  unsigned ReadBufferImplementation(VXB::Byte*, unsigned, unsigned) override { return 0; }
-};
 
 // The request side: bytes -> characters -> XML tokens -> generic tokens.
 struct XmlReadRig {
@@ -62,7 +29,8 @@ struct XmlReadRig {
   // "CLOSE Name", then "|!<number> <context>".
   std::string XmlTokens();
 
-  StringSource source;
+  std::string doc;
+  VXB::Driver::StringSource source;
   VXB::Driver::EncodedCharReaderFromGeneric chars;
   VXB::XML::Reader xml;
   VXB::GenericDataFormat::XML::Reader reader;
@@ -72,7 +40,7 @@ struct XmlReadRig {
 struct XmlWriteRig {
   explicit XmlWriteRig(VXB::ASCII::Charsets to = VXB::ASCII::LATIN1);
 
-  StringSink sink;
+  VXB::Driver::StringSink sink;
   VXB::Driver::EncodedStringWriterFromGeneric out;
   VXB::XML::Writer xml;
   VXB::GenericDataFormat::XML::Writer writer;

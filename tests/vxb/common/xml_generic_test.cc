@@ -437,9 +437,9 @@ TEST(XmlTokenWriter, EveryDocumentIsWellFormedAndReadsBack) {
     WrittenTree(tree);
     std::string expected;
     TokensOf(tree, expected);
-    EXPECT_EQ(ExpatTokens(rig.sink.data), expected) << "seed " << seed << "\n" << rig.sink.data;
-    reader.Load(rig.sink.data);
-    EXPECT_EQ(reader.Tokens(), expected + kEnd) << "seed " << seed << "\n" << rig.sink.data;
+    EXPECT_EQ(ExpatTokens(rig.sink.Text()), expected) << "seed " << seed << "\n" << rig.sink.Text();
+    reader.Load(rig.sink.Text());
+    EXPECT_EQ(reader.Tokens(), expected + kEnd) << "seed " << seed << "\n" << rig.sink.Text();
   }
 }
 

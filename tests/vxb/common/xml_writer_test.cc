@@ -57,7 +57,7 @@ TEST(XmlWriter, WorkedExampleByteForByte) {
     XmlWriteRig rig(c.to);
     rig.writer.SetWhitespaceCompression(c.compressed);
     WriteExample(rig.writer);
-    EXPECT_EQ(rig.sink.data, c.expected) << c.to << " " << c.compressed;
+    EXPECT_EQ(rig.sink.Text(), c.expected) << c.to << " " << c.compressed;
     EXPECT_NE(rig.xml.GetEncoding(), ASCII::CP437);
   }
 }
@@ -98,7 +98,7 @@ TEST(XmlWriter, TextIsConvertedEscapedAndKeptWhole) {
     ASSERT_TRUE(rig.xml.Open("A"));
     ASSERT_TRUE(rig.xml.Text("%s", c.value.c_str()));
     ASSERT_TRUE(rig.xml.Close());
-    const std::string& out = rig.sink.data;
+    const std::string& out = rig.sink.Text();
     const std::size_t start = out.find("<A>") + 3;
     EXPECT_EQ(out.substr(start, out.size() - start - 4), c.written) << c.value.substr(0, 40);
   }
@@ -111,16 +111,16 @@ TEST(XmlWriter, AttributesAndEmptyElements) {
   ASSERT_TRUE(rig.xml.Empty("E"));
   ASSERT_TRUE(rig.xml.Field("F", ""));
   ASSERT_TRUE(rig.xml.Close());
-  EXPECT_EQ(rig.sink.data,
+  EXPECT_EQ(rig.sink.Text(),
             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
             "<P q=\"say &quot;hi&quot; &amp; &lt;go&gt;\" w=\"a&#9;b&#10;c\">\n"
             "\t<E/>\n"
             "\t<F></F>\n"
             "</P>");
   // The next document starts with a declaration of its own.
-  rig.sink.data.clear();
+  rig.sink.Clear();
   ASSERT_TRUE(rig.xml.Empty("Z"));
-  EXPECT_EQ(rig.sink.data, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Z/>");
+  EXPECT_EQ(rig.sink.Text(), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<Z/>");
 }
 
 TEST(XmlWriter, BooleansAreSiOrNo) {
@@ -131,14 +131,14 @@ TEST(XmlWriter, BooleansAreSiOrNo) {
   ASSERT_TRUE(rig.writer.NameValue("N", false));
   ASSERT_TRUE(rig.writer.NameValue("V", static_cast<const char*>(nullptr)));
   ASSERT_TRUE(rig.writer.CloseObject());
-  EXPECT_EQ(rig.sink.data,
+  EXPECT_EQ(rig.sink.Text(),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R><S>S\xC3\xAD</S><N>No</N><V></V></R>");
 }
 
 // Refused operations leave the output untouched.
 TEST(XmlWriter, RefusalsWriteNothing) {
   XmlWriteRig rig;
-  auto written = [&]() { return rig.sink.data.size() + rig.out.Buffered(); };
+  auto written = [&]() { return rig.sink.Text().size() + rig.out.Buffered(); };
 
   EXPECT_FALSE(rig.xml.Close());
   EXPECT_EQ(LastError(), "!754 XML::Writer::Close");
@@ -165,7 +165,7 @@ TEST(XmlWriter, RefusalsWriteNothing) {
   EXPECT_EQ(written(), before);
   for (unsigned i = 1; i < 29; ++i) ASSERT_TRUE(rig.writer.CloseObject());
   ASSERT_TRUE(rig.xml.Close());
-  EXPECT_EQ(rig.sink.data.substr(rig.sink.data.size() - 103), "</" + name100 + ">");
+  EXPECT_EQ(rig.sink.Text().substr(rig.sink.Text().size() - 103), "</" + name100 + ">");
   EXPECT_FALSE(rig.xml.Close());
 }
 
