@@ -13,6 +13,7 @@ ExampleServer::ExampleServer(unsigned Port, const std::string& FilesDir)
   if (!IsOK()) return;
   AddStaticPage("hello.html", HELLO_PAGE);
   AddPage("echo", &echo_);
+  AddPage("doc", &document_);
   if (!FilesDir.empty()) AddDirectory("/files", FilesDir.c_str());
 }
 
@@ -52,6 +53,47 @@ void ExampleServer::Echo::PageHandler(const char* Page) {
     unsigned n = sizeof(buffer);
     if (!owner_->Read(buffer, n)) break;
     owner_->SendBinary(reinterpret_cast<const VXB::Byte*>(buffer), n);
+  }
+}
+
+void ExampleServer::Document::PageHandler(const char*) {
+  VXB::MIME::Types type;
+  VXB::ASCII::Charsets charset;
+  owner_->GetContent(type, charset);
+  if (type != VXB::MIME::JSON && type != VXB::MIME::XML) {
+    owner_->SetContent(VXB::MIME::ASCII, VXB::ASCII::NO_CHARSET);
+    owner_->PrintF("unsupported content type %s", VXB::MIME::ToString(type));
+    return;
+  }
+  const bool json = type == VXB::MIME::JSON;
+  VXB::GenericDataFormat::Reader& reader = json ? owner_->GetJSONReader() : owner_->GetXMLReader();
+  VXB::GenericDataFormat::Writer& writer = json ? owner_->GetJSONWriter() : owner_->GetXMLWriter();
+  if (charset != VXB::ASCII::NO_CHARSET) reader.SetEncoding(charset);
+  const VXB::ASCII::Charsets out = json ? VXB::ASCII::UTF8 : reader.GetEncoding();
+  writer.SetEncoding(out);
+  owner_->SetContent(type, out);
+  VXB::GenericDataFormat::Token t;
+  while (reader.GetToken(t)) {
+    switch (t.Type) {
+      case VXB::GenericDataFormat::Token::OPEN_OBJECT:
+        writer.OpenObject(t.Name);
+        break;
+      case VXB::GenericDataFormat::Token::CLOSE_OBJECT:
+        writer.CloseObject();
+        break;
+      case VXB::GenericDataFormat::Token::OPEN_ARRAY:
+        writer.OpenArray(t.Name);
+        break;
+      case VXB::GenericDataFormat::Token::CLOSE_ARRAY:
+        writer.CloseArray();
+        break;
+      case VXB::GenericDataFormat::Token::NAME_VALUE:
+        writer.NameValue(t.Name, t.Value);
+        break;
+      case VXB::GenericDataFormat::Token::ARRAY_ELEMENT:
+        writer.ArrayElement(t.Value);
+        break;
+    }
   }
 }
 

@@ -34,7 +34,19 @@ class ExampleServer : public VXB::HTTP::Server {
     ExampleServer* owner_;
   };
 
+  // "doc": a JSON or XML document (chosen by the request's content type)
+  // read as tokens and written back in the same format.
+  class Document : public VXB::HTTP::PageFunctor {
+   public:
+    explicit Document(ExampleServer* Owner) : owner_(Owner) {}
+    void PageHandler(const char* Page) override;
+
+   private:
+    ExampleServer* owner_;
+  };
+
   Echo echo_{this};
+  Document document_{this};
 };
 
 }  // namespace Zorbel::HttpExample

@@ -7,8 +7,14 @@
 
 #include "vxb/common/ascii.h"
 #include "vxb/common/error.h"
+#include "vxb/common/generic_json.h"
 #include "vxb/common/httpd_protocol.h"
+#include "vxb/common/json_reader.h"
+#include "vxb/common/json_writer.h"
 #include "vxb/common/system.h"
+#include "vxb/common/xml_generic.h"
+#include "vxb/common/xml_reader.h"
+#include "vxb/common/xml_writer.h"
 
 namespace VXB::HTTP {
 
@@ -63,6 +69,28 @@ class Server::BodyReader : public Driver::Generic {
   Server* owner_;
 };
 
+struct Server::Documents {
+  Documents(Driver::EncodedCharReader* xml_in, Driver::EncodedCharReader* json_in,
+            Driver::EncodedStringWriter* out)
+      : XMLReader(xml_in),
+        JSONReader(json_in),
+        XMLWriter(out),
+        JSONWriter(out),
+        XMLReaderGeneric(&XMLReader),
+        JSONReaderGeneric(&JSONReader),
+        XMLWriterGeneric(&XMLWriter),
+        JSONWriterGeneric(&JSONWriter) {}
+
+  XML::Reader XMLReader;
+  JSON::Reader JSONReader;
+  XML::Writer XMLWriter;
+  JSON::Writer JSONWriter;
+  GenericDataFormat::XML::Reader XMLReaderGeneric;
+  GenericDataFormat::JSON::Reader JSONReaderGeneric;
+  GenericDataFormat::XML::Writer XMLWriterGeneric;
+  GenericDataFormat::JSON::Writer JSONWriterGeneric;
+};
+
 Server::Server(unsigned HTTPPort, bool CanBeStopped)
     : Thread("HTTP::Server", NORMAL_PRIORITY),
       Debugger(Debug::HTTP, "HTTP::Server"),
@@ -73,7 +101,17 @@ Server::Server(unsigned HTTPPort, bool CanBeStopped)
   BodyDriver = std::make_unique<BodyReader>(this);
   CharReader = std::make_unique<Driver::EncodedCharReaderFromGeneric>(
       BodyDriver.get(), ASCII::NO_CHARSET, ASCII::CP437, ASCII::NO_ENTITIES);
+  CharReaderXML = std::make_unique<Driver::EncodedCharReaderFromGeneric>(
+      BodyDriver.get(), ASCII::NO_CHARSET, ASCII::CP437, ASCII::NO_ENTITIES);
+  CharReaderJSON = std::make_unique<Driver::EncodedCharReaderFromGeneric>(
+      BodyDriver.get(), ASCII::NO_CHARSET, ASCII::CP437, ASCII::NO_ENTITIES);
   HTML.SetTarget(StringWriterHTTP.get());
+  Docs = std::make_unique<Documents>(CharReaderXML.get(), CharReaderJSON.get(),
+                                     StringWriterHTTP.get());
+  XMLReaderGeneric = &Docs->XMLReaderGeneric;
+  JSONReaderGeneric = &Docs->JSONReaderGeneric;
+  XMLWriterGeneric = &Docs->XMLWriterGeneric;
+  JSONWriterGeneric = &Docs->JSONWriterGeneric;
   if (CanBeStopped) Stopped = std::make_unique<Semaphore>("HTTP_Stopped", 0);
 
   if (server_count.fetch_add(1) >= MAX_HTTP_SERVERS) {
@@ -192,6 +230,12 @@ void Server::ThreadBody() {
     BeginProcess();
     StringWriterHTTP->SetCharsetTo(ASCII::LATIN1);
     CharReader->Reset();
+    CharReaderXML->Reset();
+    CharReaderJSON->Reset();
+    XMLReaderGeneric->Reset();
+    JSONReaderGeneric->Reset();
+    XMLWriterGeneric->Reset();
+    JSONWriterGeneric->Reset();
     httpdProcessRequest(Instance);
     FlushText();
     const std::uint64_t processed = System::MonotonicMilliseconds() - second;

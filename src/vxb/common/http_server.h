@@ -30,6 +30,7 @@
 #include "vxb/common/debug.h"
 #include "vxb/common/encoded_char_reader.h"
 #include "vxb/common/encoded_string_writer.h"
+#include "vxb/common/generic_data_format.h"
 #include "vxb/common/html.h"
 #include "vxb/common/httpd_api.h"
 #include "vxb/common/mime.h"
@@ -114,9 +115,16 @@ class Server : public Thread {
   static constexpr unsigned GetMaxUploadLength() { return HTTP_MAX_FILEUPLOAD_SIZE; }
   const char* GetClientAddress() const;
 
+  // Token-stream readers over the request body and writers into the answer
+  // (the first write sends the headers). They serve one request at a time;
+  // they are reset before each request.
+  GenericDataFormat::Reader& GetXMLReader() { return *XMLReaderGeneric; }
+  GenericDataFormat::Reader& GetJSONReader() { return *JSONReaderGeneric; }
+  GenericDataFormat::Writer& GetXMLWriter() { return *XMLWriterGeneric; }
+  GenericDataFormat::Writer& GetJSONWriter() { return *JSONWriterGeneric; }
+
   // The HTML writer and the text writer over the answer, and the character
-  // reader over the request body: what structured-document readers and
-  // writers are built on.
+  // reader over the request body.
   HTML::Writer& GetHTML() { return HTML; }
   Driver::EncodedStringWriter& GetStringWriter() { return *StringWriterHTTP; }
   Driver::EncodedCharReader& GetCharReader() { return *CharReader; }
@@ -166,6 +174,14 @@ class Server : public Thread {
   std::unique_ptr<Driver::EncodedStringWriterFromGeneric> StringWriterHTTP;
   std::unique_ptr<BodyReader> BodyDriver;
   std::unique_ptr<Driver::EncodedCharReaderFromGeneric> CharReader;
+  std::unique_ptr<Driver::EncodedCharReaderFromGeneric> CharReaderXML;
+  std::unique_ptr<Driver::EncodedCharReaderFromGeneric> CharReaderJSON;
+  struct Documents;  // the XML and JSON readers and writers with their adapters
+  std::unique_ptr<Documents> Docs;
+  GenericDataFormat::Reader* XMLReaderGeneric = nullptr;
+  GenericDataFormat::Reader* JSONReaderGeneric = nullptr;
+  GenericDataFormat::Writer* XMLWriterGeneric = nullptr;
+  GenericDataFormat::Writer* JSONWriterGeneric = nullptr;
   HTML::Writer HTML;
   char PrintBuffer[HTTP_MAX_LEN] = {};
 };

@@ -96,6 +96,22 @@ TEST_F(HttpServerTest, EchoReadsTheBodyUpToItsLength) {
   EXPECT_EQ(r.body.substr(r.body.size() - 12), "body {\"a\":1}");
 }
 
+TEST_F(HttpServerTest, DocumentsReadAndWrittenThroughTheTokenStream) {
+  auto post = [this](const std::string& type, const std::string& body) {
+    return Exchange(port_, "POST /doc HTTP/1.0\r\nContent-Type: " + type + "\r\nContent-Length: " +
+                               std::to_string(body.size()) + "\r\n\r\n" + body);
+  };
+  const Response json =
+      post("application/json", "{\"ConsultarEstado\":{\"CodigoComprobante\":\"<a>\"}}");
+  EXPECT_EQ(json.headers.at("content-type"), "application/json; charset=UTF-8");
+  EXPECT_NE(json.body.find("ConsultarEstado"), std::string::npos) << json.body;
+  EXPECT_NE(json.body.find("CodigoComprobante"), std::string::npos) << json.body;
+  const Response xml = post("text/xml; charset=latin1", "<a><b>1</b></a>");
+  EXPECT_EQ(xml.headers.at("content-type").substr(0, 8), "text/xml");
+  EXPECT_NE(xml.body.find("<b>1</b>"), std::string::npos) << xml.body;
+  EXPECT_EQ(post("application/xml", "<a/>").body, "unsupported content type unknown");
+}
+
 TEST_F(HttpServerTest, TrickledAndHalfClosedRequests) {
   // Whole request, then the sending side closed: still answered.
   EXPECT_EQ(Exchange(port_, "GET /hello.html HTTP/1.0\r\n\r\n", true).status, 200);
