@@ -130,7 +130,7 @@ TEST(HttpdRequest, RefusalsCarryAStatusLine) {
       {Get("/", "Transfer-Encoding: chunked\r\n"), 501},
       {Get("/", "Content-Type: text/xml\r\n ; charset=x\r\n"), 400},
       {Get("/", std::string("Content-Type: a\0b\r\n", 19)), 400},
-      {std::string("GET /a\0b HTTP/1.0\r\n\r\n", 23), 400},
+      {std::string("GET /a\0b HTTP/1.0\r\n\r\n", 21), 400},
       {"GET / HTTP/1.0\r\n\rX: y\r\n\r\n", 400},
       {"GET / HTTP/1.0\r\nX: a\rb\r\n\r\n", 400},
       {"GET / HTTP/1.0\n\n", 0},
