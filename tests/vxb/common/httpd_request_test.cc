@@ -147,7 +147,8 @@ TEST(HttpdRequest, RefusalsCarryAStatusLine) {
       EXPECT_TRUE(r.connection->Output().empty());
     } else {
       EXPECT_EQ(r.result, -1) << c.request.substr(0, 60);
-      EXPECT_EQ(r.Status(), c.status) << c.request.substr(0, 60) << "\n-> " << r.connection->Output();
+      EXPECT_EQ(r.Status(), c.status)
+          << c.request.substr(0, 60) << "\n-> " << r.connection->Output();
     }
   }
   Read head("HEAD / HTTP/1.0\r\n\r\n");
