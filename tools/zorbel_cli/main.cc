@@ -6,6 +6,7 @@
 #include "vxb/common/error.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_cli/catalog.h"
+#include "zorbel_cli/convert.h"
 #include "zorbel_cli/send_raw.h"
 
 namespace {
@@ -18,6 +19,8 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"catalog", "print the RG3561 command catalogue as tab-separated lines", ZorbelCli::RunCatalog},
+    {"convert", "show the packet of a command document, or the document of an answer",
+     ZorbelCli::RunConvert},
     {"send-raw", "send one command to a fiscal controller and print its answer",
      ZorbelCli::RunSendRaw},
 };

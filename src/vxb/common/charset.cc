@@ -78,6 +78,15 @@ const char* XmlEscape(char c) {
   }
 }
 
+// Control characters are escaped too, so that every written string is valid
+// JSON: the short forms where JSON has them, \u00XX for the others.
+constexpr const char* JSON_CONTROL_ESCAPES[32] = {
+    "\\u0000", "\\u0001", "\\u0002", "\\u0003", "\\u0004", "\\u0005", "\\u0006", "\\u0007",
+    "\\b",     "\\t",     "\\n",     "\\u000B", "\\f",     "\\r",     "\\u000E", "\\u000F",
+    "\\u0010", "\\u0011", "\\u0012", "\\u0013", "\\u0014", "\\u0015", "\\u0016", "\\u0017",
+    "\\u0018", "\\u0019", "\\u001A", "\\u001B", "\\u001C", "\\u001D", "\\u001E", "\\u001F",
+};
+
 const char* JsonEscape(char c) {
   switch (c) {
     case '"':
@@ -85,7 +94,8 @@ const char* JsonEscape(char c) {
     case '\\':
       return "\\\\";
     default:
-      return nullptr;
+      return static_cast<unsigned char>(c) < 32 ? JSON_CONTROL_ESCAPES[static_cast<unsigned char>(c)]
+                                                : nullptr;
   }
 }
 

@@ -48,7 +48,8 @@ char GetEntityEndChar(Entities e);
 //   HTML: tab "&#09;", LF "&#10;", CR "&#13;", '"' "&quot;", '&' "&amp;",
 //         '<' "&lt;", '>' "&gt;".
 //   XML:  '"' "&quot;", '&' "&amp;", '\'' "&apos;", '<' "&lt;", '>' "&gt;".
-//   JSON: '"' -> backslash quote, backslash -> two backslashes.
+//   JSON: '"' -> backslash quote, backslash -> two backslashes, control
+//         characters below 32 -> \b \t \n \f \r or \u00XX.
 const char* GetEscape(char c, Entities e);
 // Decodes the entity text s (the characters between the begin and the end
 // character, e.g. "amp", "#233", "#x41") into an internal character.

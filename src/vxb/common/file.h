@@ -60,6 +60,9 @@ int getmodtime(const char* Name, std::int64_t& Time, FileSystems fs);
 // Sets the modification (and access) time of an open file, in nanoseconds
 // since 1970-01-01 UTC.
 int setmodtime(int Handle, std::int64_t Time);
+// 1 when the open handle is a regular file, 0 when it is something else (a
+// directory, a device), -1 on failure.
+int isregular(int Handle);
 char* getcwd(char* Buffer, unsigned Size);
 // Renames (moving over an existing target) and deletes files; 0 on success.
 int rename(const char* From, const char* To, FileSystems fs);
@@ -95,6 +98,8 @@ class File {
   // True when not open; the name is cleared.
   bool close();
   bool is_open() const { return handle_ >= 0; }
+  // Whether the open file is a regular file (not a directory or device).
+  bool is_regular() const { return is_open() && FileSystem::isregular(handle_) == 1; }
   // Length of the open file (0 when it cannot be measured).
   std::int64_t filesize();
   // Modification time of the open file in nanoseconds since the epoch; 0

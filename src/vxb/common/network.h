@@ -94,6 +94,9 @@ class StreamSocket : public Driver::Generic {
   bool WaitReadable(unsigned Timeout);
   bool WaitWriteable(unsigned Timeout);
 
+  // Ends the sending direction of a connection (the peer reads the end of
+  // the stream) while reading stays possible. IO_NOT_OPEN when closed.
+  bool ShutdownSend();
   // Shuts the connection down and releases the socket; true also when it
   // was not open.
   bool Close();

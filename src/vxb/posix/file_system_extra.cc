@@ -1,4 +1,6 @@
-// Renaming and deleting files on the host's file system.
+// Renaming and deleting files on the host's file system, and the kind of an
+// open file.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -48,6 +50,16 @@ int remove(const char* Name, FileSystems fs) {
     return -1;
   }
   return 0;
+}
+
+int isregular(int Handle) {
+  struct stat st {};
+  if (::fstat(Handle, &st) != 0) {
+    const int e = errno;
+    Error::SetWithContext(Error::IO_FS_ERROR, "fstat %d, errno %d", Handle, e);
+    return -1;
+  }
+  return S_ISREG(st.st_mode) ? 1 : 0;
 }
 
 }  // namespace VXB::FileSystem

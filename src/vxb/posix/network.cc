@@ -602,6 +602,14 @@ bool StreamSocket::WaitWriteable(unsigned Timeout) {
   return WaitOne(data_->sockfd, POLLOUT, Timeout, "select");
 }
 
+bool StreamSocket::ShutdownSend() {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Shutdown while closed");
+  if (shutdown(data_->sockfd, SHUT_WR) != 0) {
+    return Error::SetWithContext(Error::SOCK_ERROR_GENERAL, "shutdown");
+  }
+  return true;
+}
+
 bool StreamSocket::Close() {
   if (data_ == nullptr) return true;
   shutdown(data_->sockfd, SHUT_RDWR);

@@ -1,0 +1,60 @@
+// The JSON reader and its token-stream adapter on arbitrary bytes: no
+// crash, no hang, every token within the limits, nesting never beyond its
+// bound, and nothing delivered after a failure.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "vxb/common/error.h"
+#include "vxb/common/generic_json.h"
+#include "vxb/common/string_driver.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  VXB::Error::Init();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+
+  // The format reader alone.
+  {
+    VXB::Driver::StringSource source(text, 13);
+    VXB::JSON::Reader r(&source);
+    VXB::JSON::Reader::Token t;
+    while (r.GetToken(t)) {
+      Check(r.Depth() <= VXB::JSON::Reader::MAX_NESTING);
+      Check(t.NameLength <= VXB::JSON::Reader::MAX_NAME && std::strlen(t.Name) == t.NameLength);
+      Check(t.ValueLength <= VXB::JSON::Reader::MAX_VALUE && std::strlen(t.Value) == t.ValueLength);
+    }
+    Check(!r.GetToken(t));
+  }
+
+  // Through the adapter, with a peek now and then.
+  VXB::Driver::StringSource source(text);
+  VXB::JSON::Reader r(&source);
+  VXB::GenericDataFormat::JSON::Reader g(&r);
+  g.Reset();
+  VXB::GenericDataFormat::Token t, peeked;
+  for (unsigned i = 0;; ++i) {
+    if (i % 3 == 0 && g.PeekToken(peeked)) {
+      Check(g.GetToken(t));
+      Check(t.Type == peeked.Type && std::strcmp(t.Name, peeked.Name) == 0 &&
+            std::strcmp(t.Value, peeked.Value) == 0);
+    } else if (!g.GetToken(t)) {
+      break;
+    }
+    Check(std::strlen(t.Name) <= VXB::GenericDataFormat::MAX_NAME);
+    Check(std::strlen(t.Value) <= VXB::GenericDataFormat::MAX_VALUE);
+  }
+  return 0;
+}

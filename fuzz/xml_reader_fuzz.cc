@@ -1,0 +1,87 @@
+// The XML reader and its token-stream adapter on arbitrary bytes: no
+// crash, no hang, every token within the limits, nesting never beyond its
+// bound, and the pull operations never read past a failure.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "vxb/common/encoded_char_reader.h"
+#include "vxb/common/error.h"
+#include "vxb/common/string_driver.h"
+#include "vxb/common/xml_generic.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  VXB::Error::Init();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+
+  // The format reader alone, in small reads.
+  {
+    VXB::Driver::StringSource source(text, 7);
+    VXB::Driver::EncodedCharReaderFromGeneric chars(&source, VXB::ASCII::NO_CHARSET,
+                                                    VXB::ASCII::CP437, VXB::ASCII::NO_ENTITIES);
+    VXB::XML::Reader r(&chars);
+    VXB::XML::Reader::Token t;
+    int depth = 0;
+    while (r.GetToken(t)) {
+      const std::size_t n = std::strlen(t.Value);
+      if (t.Type == VXB::XML::XMLOPEN) {
+        ++depth;
+        Check(n >= 1 && n <= VXB::XML::MAX_NAME_LEN);
+        unsigned attrs = 0;
+        for (const VXB::XML::Attribute* a = t.Attributes; a->Name != nullptr; ++a) ++attrs;
+        Check(attrs <= VXB::XML::Reader::MAX_ATTRS);
+      } else if (t.Type == VXB::XML::XMLCLOSE) {
+        --depth;
+        Check(n >= 1 && n <= VXB::XML::MAX_NAME_LEN);
+      } else {
+        Check(t.Type == VXB::XML::XMLTEXT && n <= VXB::XML::Reader::MAX_BUFFER);
+      }
+      Check(depth >= 0 && depth <= static_cast<int>(VXB::XML::MAX_NESTING));
+    }
+  }
+
+  // The pull operations of the configuration file.
+  {
+    VXB::Driver::StringSource source(text);
+    VXB::XML::Reader r(&source);
+    const char* name = nullptr;
+    const char* value = nullptr;
+    for (unsigned i = 0; i < 64 && r.GetField(name, value); ++i) {
+      Check(std::strlen(name) <= VXB::XML::MAX_NAME_LEN);
+    }
+  }
+
+  // Through the adapter, with a peek now and then.
+  VXB::Driver::StringSource source(text);
+  VXB::Driver::EncodedCharReaderFromGeneric chars(&source, VXB::ASCII::NO_CHARSET,
+                                                  VXB::ASCII::CP437, VXB::ASCII::XML_ENTITIES);
+  VXB::XML::Reader r(&chars);
+  VXB::GenericDataFormat::XML::Reader g(&r);
+  g.Reset();
+  VXB::GenericDataFormat::Token t, peeked;
+  for (unsigned i = 0;; ++i) {
+    if (i % 3 == 0 && g.PeekToken(peeked)) {
+      Check(g.GetToken(t));
+      Check(t.Type == peeked.Type && std::strcmp(t.Name, peeked.Name) == 0 &&
+            std::strcmp(t.Value, peeked.Value) == 0);
+    } else if (!g.GetToken(t)) {
+      break;
+    }
+    Check(std::strlen(t.Name) <= VXB::GenericDataFormat::MAX_NAME);
+    Check(std::strlen(t.Value) <= VXB::GenericDataFormat::MAX_VALUE);
+  }
+  return 0;
+}

@@ -1,0 +1,257 @@
+// The HTTP server over loopback: raw requests (whole, trickled, half-closed)
+// against the example server, checking status lines, headers and bodies;
+// stopping, failed ports, page registration, protection and address rules.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "http_example/example_server.h"
+#include "http_example/raw_client.h"
+#include "testing/scratch_dir.h"
+#include "vxb/common/httpd_ip_acl.h"
+#include "vxb/common/system.h"
+
+namespace Zorbel::HttpExample {
+namespace {
+
+class HttpServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = Testing::MakeScratchDir("http");
+    std::ofstream(dir_ / "a.txt") << "x=${x} $ ${missing}.";
+    std::ofstream(dir_ / "b.PNG", std::ios::binary) << std::string("\x89PNG\r\n\0z", 8);
+    std::filesystem::create_directory(dir_ / "sub");
+    server_ = std::make_unique<ExampleServer>(0, dir_.string());
+    ASSERT_TRUE(server_->IsOK());
+    // Short deadlines keep the slow-client cases fast.
+    server_->SetTimeouts(400, 600, 300);
+    ASSERT_TRUE(server_->Run());
+    port_ = static_cast<VXB::Network::PORT>(server_->GetPort());
+  }
+  void TearDown() override {
+    server_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+  Response Get(const std::string& target, const std::string& headers = "") {
+    return Exchange(port_, "GET " + target + " HTTP/1.0\r\n" + headers + "\r\n");
+  }
+
+  std::filesystem::path dir_;
+  std::unique_ptr<ExampleServer> server_;
+  VXB::Network::PORT port_ = 0;
+};
+
+TEST_F(HttpServerTest, PagesFilesAndRefusals) {
+  const Response hello = Get("/hello.html");
+  EXPECT_EQ(hello.statusLine, "HTTP/1.0 200 Output Follows");
+  EXPECT_EQ(hello.body, HELLO_PAGE);
+  EXPECT_EQ(hello.headers.at("content-length"), std::to_string(std::strlen(HELLO_PAGE)));
+  EXPECT_EQ(hello.headers.at("connection"), "close");
+
+  const struct {
+    const char* target;
+    int status;
+  } cases[] = {
+      {"/", 200},          {"/nothing", 404},     {"/sub/echo", 404},
+      {"/files/sub", 404}, {"/files/.", 404},     {"/files/a%5Cb", 404},
+      {"/files/x:y", 404}, {"/files/a\\b", 404},  {"/files/../hello.html", 200},
+      {"/files/", 404},    {"/files/b.PNG", 200}, {"/files/nope.txt", 404},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Get(c.target).status, c.status) << c.target;
+
+  const Response png = Get("/files/b.PNG");
+  EXPECT_EQ(png.headers.at("content-type"), "image/png");
+  EXPECT_EQ(png.body, std::string("\x89PNG\r\n\0z", 8));
+  EXPECT_EQ(png.headers.at("content-length"), "8");
+
+  // Expanded text goes out without the file's length; values are encoded.
+  const Response text = Get("/files/a.txt?x=%3Cb%3E");
+  EXPECT_EQ(text.body, "x=&lt;b&gt; $ .");
+  EXPECT_EQ(text.headers.count("content-length"), 0u);
+
+  const Response head = Exchange(port_, "HEAD / HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(head.statusLine, "HTTP/1.0 501 Not Implemented");
+  EXPECT_EQ(Exchange(port_, "GET fiscal.json HTTP/1.0\r\n\r\n").status, 400);
+}
+
+TEST_F(HttpServerTest, NotModifiedComparesTheDateText) {
+  const Response first = Get("/files/b.PNG");
+  const std::string date = first.headers.at("last-modified");
+  EXPECT_EQ(Get("/files/b.PNG", "If-Modified-Since: " + date + "\r\n").status, 304);
+  EXPECT_EQ(Get("/files/b.PNG", "If-Modified-Since: x" + date + "\r\n").status, 200);
+}
+
+TEST_F(HttpServerTest, EchoReadsTheBodyUpToItsLength) {
+  const Response r = Exchange(port_,
+                              "POST /echo?q=1 HTTP/1.0\r\nContent-Type: application/json; "
+                              "charset=utf-8\r\nContent-Length: 7\r\n\r\n{\"a\":1}EXTRA");
+  EXPECT_EQ(r.status, 200);
+  EXPECT_NE(r.body.find("var q=1\n"), std::string::npos);
+  EXPECT_NE(r.body.find("content-type application/json\ncharset utf-8\n"), std::string::npos);
+  EXPECT_EQ(r.body.substr(r.body.size() - 12), "body {\"a\":1}");
+}
+
+TEST_F(HttpServerTest, DocumentsReadAndWrittenThroughTheTokenStream) {
+  auto post = [this](const std::string& type, const std::string& body) {
+    return Exchange(port_, "POST /doc HTTP/1.0\r\nContent-Type: " + type + "\r\nContent-Length: " +
+                               std::to_string(body.size()) + "\r\n\r\n" + body);
+  };
+  const Response json =
+      post("application/json", "{\"ConsultarEstado\":{\"CodigoComprobante\":\"<a>\"}}");
+  EXPECT_EQ(json.headers.at("content-type"), "application/json; charset=UTF-8");
+  EXPECT_NE(json.body.find("ConsultarEstado"), std::string::npos) << json.body;
+  EXPECT_NE(json.body.find("CodigoComprobante"), std::string::npos) << json.body;
+  const Response xml = post("text/xml; charset=latin1", "<a><b>1</b></a>");
+  EXPECT_EQ(xml.headers.at("content-type").substr(0, 8), "text/xml");
+  EXPECT_NE(xml.body.find("<b>1</b>"), std::string::npos) << xml.body;
+  EXPECT_EQ(post("application/xml", "<a/>").body, "unsupported content type unknown");
+}
+
+TEST_F(HttpServerTest, TrickledAndHalfClosedRequests) {
+  // Whole request, then the sending side closed: still answered.
+  EXPECT_EQ(Exchange(port_, "GET /hello.html HTTP/1.0\r\n\r\n", true).status, 200);
+  // Trickled within the deadline: answered.
+  RawClient slow;
+  ASSERT_TRUE(slow.Connect(port_));
+  for (char c : std::string("GET /hello.html HTTP/1.0\r\n\r\n")) slow.Send(std::string(1, c));
+  std::string raw;
+  slow.ReadAll(raw);
+  EXPECT_EQ(ParseResponse(raw).status, 200);
+  // A head that never ends is dropped (no answer) and the next client is
+  // served.
+  RawClient stuck;
+  ASSERT_TRUE(stuck.Connect(port_));
+  stuck.Send("GET /hello.html HTTP/1.0\r\n");
+  std::thread trickle([&] {
+    for (int i = 0; i < 40 && stuck.Send("X"); ++i) VXB::System::Sleep(50);
+  });
+  std::string dropped;
+  stuck.ReadAll(dropped, 5000);
+  trickle.join();
+  EXPECT_EQ(dropped, "");
+  EXPECT_EQ(Get("/hello.html").status, 200);
+  // A request head cut by a half-close is not answered.
+  EXPECT_FALSE(Exchange(port_, "GET /hello.html HTTP/1.0\r\nHost: a", true).complete);
+}
+
+TEST_F(HttpServerTest, LeftoverBytesNeverReachTheNextConnection) {
+  // A large unread body: the answer still arrives whole (no reset).
+  const std::string big(200000, 'b');
+  const Response r = Exchange(port_,
+                              "POST /hello.html HTTP/1.0\r\nContent-Type: application/json\r\n"
+                              "Content-Length: " +
+                                  std::to_string(big.size()) + "\r\n\r\n" + big);
+  EXPECT_EQ(r.body, HELLO_PAGE);
+  EXPECT_EQ(Exchange(port_, "GET /hello.html HTTP/1.0\r\n\r\nGET /echo HTTP/1.0\r\n\r\n").body,
+            HELLO_PAGE);
+  const Response next = Exchange(port_, "POST /echo HTTP/1.0\r\nContent-Length: 0\r\n\r\n");
+  EXPECT_EQ(next.body.substr(next.body.size() - 5), "body ");
+}
+
+TEST(HttpServerStop, StopWhileAClientTrickles) {
+  ExampleServer server(0, "");
+  ASSERT_TRUE(server.IsOK());
+  server.SetTimeouts(60000, 60000, 300);  // only the stop can end the read below
+  ASSERT_TRUE(server.Run());
+  RawClient client;
+  ASSERT_TRUE(client.Connect(static_cast<VXB::Network::PORT>(server.GetPort())));
+  std::atomic<bool> done{false};
+  std::thread trickle([&] {
+    for (int i = 0; i < 200 && !done.load() && client.Send("G"); ++i) VXB::System::Sleep(20);
+  });
+  VXB::System::Sleep(100);
+  server.Stop();
+  server.WaitStopped();  // returns: the read saw the stop flag
+  done.store(true);
+  trickle.join();
+  EXPECT_FALSE(server.IsRunning());
+  std::string raw;
+  client.ReadAll(raw, 2000);
+  EXPECT_EQ(raw, "");
+}
+
+class PlainServer : public VXB::HTTP::Server {
+ public:
+  using Server::Server;
+  ~PlainServer() override {
+    Stop();
+    Join();
+  }
+  void Index() override { Print("index"); }
+};
+
+class Hello : public VXB::HTTP::PageFunctor {
+ public:
+  explicit Hello(VXB::HTTP::Server* s) : s_(s) {}
+  void PageHandler(const char* Page) override { s_->PrintF("page %s", Page); }
+
+ private:
+  VXB::HTTP::Server* s_;
+};
+
+TEST(HttpServerLifecycle, StopBeforeRunAndBusyPort) {
+  PlainServer first(0, true);
+  ASSERT_TRUE(first.IsOK());
+  first.Stop();  // before the thread runs: not lost
+  ASSERT_TRUE(first.Run());
+  first.WaitStopped();
+  EXPECT_FALSE(first.IsRunning());
+
+  PlainServer busy(first.GetPort(), true);
+  EXPECT_FALSE(busy.IsOK());
+  EXPECT_EQ(busy.GetPort(), 0u);
+  Hello page(&busy);
+  EXPECT_FALSE(busy.AddPage("x", &page));
+}
+
+TEST(HttpServerLifecycle, PagesProtectionAndAddressRules) {
+  PlainServer s(0, true);
+  ASSERT_TRUE(s.IsOK());
+  Hello page(&s);
+  const std::string name49(49, 'n');
+  EXPECT_TRUE(s.AddPage(name49.c_str(), &page));
+  EXPECT_FALSE(s.AddPage((name49 + "n").c_str(), &page));
+  EXPECT_FALSE(s.AddPage("a/b", &page));
+  EXPECT_TRUE(s.AddPage("fiscal.json", &page));
+  EXPECT_TRUE(s.AddPage("secret", &page, true));
+  EXPECT_TRUE(s.AddHTTPSOnlyPage("tls", &page));
+  ASSERT_TRUE(s.Run());
+  const auto port = static_cast<VXB::Network::PORT>(s.GetPort());
+  auto get = [port](const std::string& target, const std::string& headers = "") {
+    return Exchange(port, "GET " + target + " HTTP/1.0\r\n" + headers + "\r\n");
+  };
+  EXPECT_EQ(get("/fiscal.json").body, "page fiscal.json");
+  EXPECT_EQ(get("/" + name49).status, 200);
+  EXPECT_EQ(get("/sub/fiscal.json").status, 404);
+  const Response secret = get("/secret", "Authorization: Basic dXNlcjpwYXNz\r\n");
+  EXPECT_EQ(secret.status, 401);  // the default check denies
+  EXPECT_EQ(secret.headers.at("www-authenticate"), "Basic realm=\"VXB\"");
+  EXPECT_EQ(get("/tls").status, 403);
+
+  s.Stop();
+  s.WaitStopped();
+}
+
+TEST(HttpServerLifecycle, AddressRulesRefuseAtAccept) {
+  VXB::HTTP::httpAcl* deny = VXB::HTTP::httpdAddAcl(nullptr, nullptr, "127.0.0.0/8", 2);
+  ASSERT_NE(deny, nullptr);
+  {
+    PlainServer s(0, true);
+    ASSERT_TRUE(s.IsOK());
+    VXB::HTTP::httpdSetDefaultAcl(s.Engine(), deny);
+    ASSERT_TRUE(s.Run());
+    const Response r =
+        Exchange(static_cast<VXB::Network::PORT>(s.GetPort()), "GET / HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(r.statusLine, "HTTP/1.0 403 Permission Denied");
+    EXPECT_NE(r.body.find("Access to the request URL was denied!"), std::string::npos);
+  }
+  VXB::HTTP::httpdFreeAcl(deny);
+}
+
+}  // namespace
+}  // namespace Zorbel::HttpExample

@@ -1,0 +1,112 @@
+#include "zorbel_cli/document_formats.h"
+
+#include "vxb/common/ascii.h"
+#include "vxb/common/encoded_char_reader.h"
+#include "vxb/common/error.h"
+#include "vxb/common/generic_json.h"
+#include "vxb/common/xml_generic.h"
+
+namespace ZorbelCli {
+
+namespace {
+
+class JsonDocumentReader : public DocumentReader {
+ public:
+  explicit JsonDocumentReader(VXB::Driver::Generic* Source) : json_(Source), tokens_(&json_) {
+    tokens_.Reset();
+  }
+  VXB::GenericDataFormat::Reader& Tokens() override { return tokens_; }
+
+ private:
+  VXB::JSON::Reader json_;
+  VXB::GenericDataFormat::JSON::Reader tokens_;
+};
+
+class JsonDocumentWriter : public DocumentWriter {
+ public:
+  explicit JsonDocumentWriter(VXB::Driver::Generic* Sink) : json_(Sink), tokens_(&json_) {
+    tokens_.Reset();
+  }
+  VXB::GenericDataFormat::Writer& Tokens() override { return tokens_; }
+
+ private:
+  VXB::JSON::Writer json_;
+  VXB::GenericDataFormat::JSON::Writer tokens_;
+};
+
+// Reads UTF-8 unless the document's byte-order mark or declaration names
+// another set.
+class XmlDocumentReader : public DocumentReader {
+ public:
+  explicit XmlDocumentReader(VXB::Driver::Generic* Source)
+      : chars_(Source, VXB::ASCII::NO_CHARSET, VXB::ASCII::CP437, VXB::ASCII::XML_ENTITIES),
+        xml_(&chars_),
+        tokens_(&xml_) {
+    tokens_.Reset();
+  }
+  VXB::GenericDataFormat::Reader& Tokens() override { return tokens_; }
+
+ private:
+  VXB::Driver::EncodedCharReaderFromGeneric chars_;
+  VXB::XML::Reader xml_;
+  VXB::GenericDataFormat::XML::Reader tokens_;
+};
+
+// Writes UTF-8, for the terminal.
+class XmlDocumentWriter : public DocumentWriter {
+ public:
+  explicit XmlDocumentWriter(VXB::Driver::Generic* Sink) : xml_(Sink), tokens_(&xml_) {
+    tokens_.Reset();
+    tokens_.SetEncoding(VXB::ASCII::UTF8);
+  }
+  VXB::GenericDataFormat::Writer& Tokens() override { return tokens_; }
+
+ private:
+  VXB::XML::Writer xml_;
+  VXB::GenericDataFormat::XML::Writer tokens_;
+};
+
+bool NotAvailable(DocumentFormat Format) {
+  return VXB::Error::SetWithContext(VXB::Error::IO_NOT_IMPLEMENTED, "%s",
+                                    Format == DocumentFormat::XML ? "XML" : "?");
+}
+
+}  // namespace
+
+bool FormatFromName(std::string_view Name, DocumentFormat& Format) {
+  if (VXB::ASCII::EqualsIgnoringCase(Name, "json")) {
+    Format = DocumentFormat::JSON;
+    return true;
+  }
+  if (VXB::ASCII::EqualsIgnoringCase(Name, "xml")) {
+    Format = DocumentFormat::XML;
+    return true;
+  }
+  return false;
+}
+
+bool FormatFromFileName(std::string_view FileName, DocumentFormat& Format) {
+  std::size_t dot = FileName.rfind('.');
+  std::size_t slash = FileName.find_last_of("/\\");
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+    return false;
+  return FormatFromName(FileName.substr(dot + 1), Format);
+}
+
+std::unique_ptr<DocumentReader> MakeDocumentReader(DocumentFormat Format,
+                                                   VXB::Driver::Generic* Source) {
+  if (Format == DocumentFormat::JSON) return std::make_unique<JsonDocumentReader>(Source);
+  if (Format == DocumentFormat::XML) return std::make_unique<XmlDocumentReader>(Source);
+  NotAvailable(Format);
+  return nullptr;
+}
+
+std::unique_ptr<DocumentWriter> MakeDocumentWriter(DocumentFormat Format,
+                                                   VXB::Driver::Generic* Sink) {
+  if (Format == DocumentFormat::JSON) return std::make_unique<JsonDocumentWriter>(Sink);
+  if (Format == DocumentFormat::XML) return std::make_unique<XmlDocumentWriter>(Sink);
+  NotAvailable(Format);
+  return nullptr;
+}
+
+}  // namespace ZorbelCli

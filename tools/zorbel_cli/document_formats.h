@@ -1,0 +1,48 @@
+// The command-document formats zorbel-cli knows, and the token-stream
+// readers and writers it builds for each over an in-memory text.
+//
+// Thread safety: each object is used by one thread.
+#ifndef TOOLS_ZORBEL_CLI_DOCUMENT_FORMATS_H_
+#define TOOLS_ZORBEL_CLI_DOCUMENT_FORMATS_H_
+
+#include <memory>
+#include <string_view>
+
+#include "vxb/common/driver.h"
+#include "vxb/common/generic_data_format.h"
+
+namespace ZorbelCli {
+
+enum class DocumentFormat { JSON, XML };
+
+// "json" or "xml", letter case ignored.
+bool FormatFromName(std::string_view Name, DocumentFormat& Format);
+// By the file name's extension (.json, .xml, letter case ignored).
+bool FormatFromFileName(std::string_view FileName, DocumentFormat& Format);
+
+// A token reader with the format objects beneath it, reading from a byte
+// source that must outlive it.
+class DocumentReader {
+ public:
+  virtual ~DocumentReader() = default;
+  virtual VXB::GenericDataFormat::Reader& Tokens() = 0;
+};
+
+// A token writer with the format objects beneath it, writing to a byte sink
+// that must outlive it. Output is flushed when the document closes.
+class DocumentWriter {
+ public:
+  virtual ~DocumentWriter() = default;
+  virtual VXB::GenericDataFormat::Writer& Tokens() = 0;
+};
+
+// Null, with the thread's error record set, for a format this build cannot
+// read or write.
+std::unique_ptr<DocumentReader> MakeDocumentReader(DocumentFormat Format,
+                                                   VXB::Driver::Generic* Source);
+std::unique_ptr<DocumentWriter> MakeDocumentWriter(DocumentFormat Format,
+                                                   VXB::Driver::Generic* Sink);
+
+}  // namespace ZorbelCli
+
+#endif  // TOOLS_ZORBEL_CLI_DOCUMENT_FORMATS_H_
