@@ -91,8 +91,7 @@ void RapidJsonSax(benchmark::State& state, const std::string& doc) {
 }
 
 // The JSON reader's tokens alone, without the conversion.
-void BM_JsonReaderTokens4KiB(benchmark::State& state) {
-  const std::string doc = Document4KiB();
+void JsonReaderTokens(benchmark::State& state, const std::string& doc) {
   VXB::Driver::StringSource source;
   VXB::JSON::Reader json(&source);
   VXB::JSON::Reader::Token t;
@@ -104,6 +103,9 @@ void BM_JsonReaderTokens4KiB(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(doc.size()));
 }
+
+void BM_JsonReaderTokensItem(benchmark::State& state) { JsonReaderTokens(state, kItem); }
+void BM_JsonReaderTokens4KiB(benchmark::State& state) { JsonReaderTokens(state, Document4KiB()); }
 
 void BM_JsonItemToPacket(benchmark::State& state) { ReadIntoPacket(state, kItem); }
 void BM_Json4KiBToPacket(benchmark::State& state) { ReadIntoPacket(state, Document4KiB()); }
@@ -138,6 +140,7 @@ BENCHMARK(BM_JsonItemToPacket);
 BENCHMARK(BM_RapidJsonSaxItem);
 BENCHMARK(BM_Json4KiBToPacket);
 BENCHMARK(BM_RapidJsonSax4KiB);
+BENCHMARK(BM_JsonReaderTokensItem);
 BENCHMARK(BM_JsonReaderTokens4KiB);
 BENCHMARK(BM_JsonWriteConsultarEstadoAnswer);
 

@@ -105,6 +105,16 @@ class EncodedCharReader : public CharReader, public EncodedDriver {
   // Returns the number copied; 0 when the next character must go through
   // GetChar (nothing buffered, look-ahead pending, or not plain).
   unsigned GetPlainRun(char* Out, unsigned Max, const bool* Stops);
+  // The same for one character, without stops; inline for the readers'
+  // per-character loops.
+  bool GetPlainChar(char& c) {
+    if (next_utf8_pending_ || read_buf_ptr_ != buf_last_pos_ || BlockAvailable() == 0) return false;
+    const Byte b = *BlockData();
+    if (b < 0x20 || b > 0x7E) return false;
+    BlockSkip(1);
+    c = static_cast<char>(b);
+    return true;
+  }
 
  private:
   // The next raw byte from the ring or the source; false at the end of the

@@ -24,8 +24,6 @@ constexpr auto MakeStringStops() {
 }
 constexpr std::array<bool, 128> STRING_STOPS_TABLE = MakeStringStops();
 const bool* const STRING_STOPS = STRING_STOPS_TABLE.data();
-constexpr std::array<bool, 128> NO_STOPS_TABLE{};
-const bool* const NO_STOPS = NO_STOPS_TABLE.data();
 
 bool IsSpace(char c) { return c == ' ' || (c >= 9 && c <= 13); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -109,7 +107,7 @@ bool Reader::Next(char& c) {
     return true;
   }
   // Printable ASCII straight from the block, the rest through GetChar.
-  if (r_->GetPlainRun(&c, 1, NO_STOPS) == 1 || r_->GetChar(c)) return true;
+  if (r_->GetPlainChar(c) || r_->GetChar(c)) return true;
   return Error::SetWithContext(Error::JSON_EOF, "%s", EOF_CONTEXT);
 }
 
