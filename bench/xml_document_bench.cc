@@ -35,7 +35,9 @@ const std::string kItem =
 std::string Document4KiB() {
   std::string doc = kItem.substr(0, kItem.rfind("</ImprimirItem>"));
   while (doc.size() < 4096 - 80) {
-    doc += "\t<Observacion>Se\xC3\xB1or &amp; C\xC3\xADa, entrega a domicilio</Observacion>\n";
+    doc +=
+        "\t<Observacion>Se\xC3\xB1or &amp; C\xC3\xAD"
+        "a, entrega a domicilio</Observacion>\n";
   }
   return doc + "</ImprimirItem>\n";
 }

@@ -1,6 +1,6 @@
 // The XML reader and its token-stream adapter on arbitrary bytes: no
 // crash, no hang, every token within the limits, nesting never beyond its
-// bound, and the pull operations never read past a failure.
+// bound, and nothing delivered after a failure.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -51,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       Check(depth >= 0 && depth <= static_cast<int>(VXB::XML::MAX_NESTING));
     }
+    Check(!r.GetToken(t));
   }
 
   // The pull operations of the configuration file.
@@ -83,5 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(std::strlen(t.Name) <= VXB::GenericDataFormat::MAX_NAME);
     Check(std::strlen(t.Value) <= VXB::GenericDataFormat::MAX_VALUE);
   }
+  Check(!g.GetToken(t) && !g.PeekToken(peeked));
   return 0;
 }

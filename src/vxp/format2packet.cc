@@ -1,6 +1,7 @@
 // Document-to-packet conversion and back.
 #include "vxp/format2packet.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -17,6 +18,16 @@ namespace {
 
 namespace RG3561 = Argentina::RG3561;
 using VXB::GenericDataFormat::Token;
+
+// The bytes that frame packets, by value.
+constexpr std::array<bool, 256> MakeControlBytes() {
+  std::array<bool, 256> t{};
+  for (unsigned c : {VXB::ASCII::STX, VXB::ASCII::ETX, VXB::ASCII::ACK, VXB::ASCII::NAK,
+                     VXB::ASCII::DC2, VXB::ASCII::DC4, VXB::ASCII::ESC, VXB::ASCII::FS})
+    t[c] = true;
+  return t;
+}
+constexpr std::array<bool, 256> CONTROL_BYTES = MakeControlBytes();
 
 constexpr unsigned COMMAND_NAME_SIZE = 50;
 constexpr unsigned TYPE_NAME_SIZE = 100;
@@ -88,14 +99,15 @@ bool Conversion::HandleField(const char* Name, const char* Value) {
   if (Value[0] != 0 || RG3561::ValorPorDefectoCampoIn(Cmd, n, true) == nullptr)
     packet = RG3561::ValorCampoIn(Cmd, n, Value, false);
   if (packet == nullptr) packet = Value;
-  for (const char* p = packet; *p != 0; ++p) {
-    if (IsPacketControlByte(*p))
+  const char* p = packet;
+  for (; *p != 0; ++p) {
+    if (CONTROL_BYTES[static_cast<unsigned char>(*p)])
       return VXB::Error::SetWithContext(Error::INTERFACE_SYNTAX_ERROR,
                                         "Car\xA0"
                                         "cter de control %s en %s::%s",
                                         VXB::ASCII::ToString(*p), CommandName, Name);
   }
-  if (std::strlen(packet) > VXB::Fields::MAX_FIELD)
+  if (static_cast<std::size_t>(p - packet) > VXB::Fields::MAX_FIELD)
     return VXB::Error::SetWithContext(Error::INTERFACE_SYNTAX_ERROR,
                                       "Valor de m\xA0s de %u caracteres en %s::%s",
                                       VXB::Fields::MAX_FIELD, CommandName, Name);
@@ -217,28 +229,13 @@ bool WriteStatusWord(VXB::GenericDataFormat::Writer* w, const Word& word, const 
 
 }  // namespace
 
-bool IsPacketControlByte(char c) {
-  switch (static_cast<unsigned char>(c)) {
-    case VXB::ASCII::STX:
-    case VXB::ASCII::ETX:
-    case VXB::ASCII::ACK:
-    case VXB::ASCII::NAK:
-    case VXB::ASCII::DC2:
-    case VXB::ASCII::DC4:
-    case VXB::ASCII::ESC:
-    case VXB::ASCII::FS:
-      return true;
-    default:
-      return false;
-  }
-}
+bool IsPacketControlByte(char c) { return CONTROL_BYTES[static_cast<unsigned char>(c)]; }
 
 bool FormatToPacket(VXB::GenericDataFormat::Reader* r, VardexDataContainer& CommandData,
                     unsigned& Sequence, bool& SequenceGiven, VXB::Debug::Debugger* Debugger) {
   SequenceGiven = false;
-  auto c = std::make_unique<Conversion>(
-      Conversion{r, CommandData, Sequence, SequenceGiven, Debugger, {}, {}, {}});
-  return c->Run();
+  Conversion c{r, CommandData, Sequence, SequenceGiven, Debugger, {}, {}, {}};
+  return c.Run();
 }
 
 bool FormatToPacket(VXB::GenericDataFormat::Reader* r, VardexDataContainer& CommandData,

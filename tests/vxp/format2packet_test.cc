@@ -35,7 +35,7 @@ std::string Convert(std::string_view doc, VXP::VardexDataContainer* out = nullpt
   VXP::VardexDataContainer packet(0);
   unsigned sequence = 12345;
   bool given = false;
-  VXB::Error::SetWithContext(0, "");
+  VXB::Error::Set(VXB::Error::ErrInfo());
   bool ok = VXP::FormatToPacket(&tokens, packet, sequence, given, nullptr);
   if (out != nullptr) *out = packet;
   if (!ok) {

@@ -156,6 +156,21 @@ bool EncodedCharReader::GetChar(char& c) {
   return true;
 }
 
+unsigned EncodedCharReader::GetPlainRun(char* Out, unsigned Max, const bool* Stops) {
+  if (next_utf8_pending_ || read_buf_ptr_ != buf_last_pos_) return 0;
+  unsigned n = BlockAvailable();
+  if (n > Max) n = Max;
+  const Byte* p = BlockData();
+  unsigned i = 0;
+  for (; i < n; ++i) {
+    const Byte b = p[i];
+    if (b < 0x20 || b > 0x7E || Stops[b]) break;
+    Out[i] = static_cast<char>(b);
+  }
+  BlockSkip(i);
+  return i;
+}
+
 bool EncodedCharReader::GetEntity(char& c) {
   const ASCII::Entities mode = GetEntities();
   if (ASCII::GetEntityBeginChar(mode) == 0) return false;

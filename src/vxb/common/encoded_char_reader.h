@@ -52,6 +52,11 @@ class CharReader : public Generic {
   // The next raw byte without resetting at the end of the input.
   bool ReadRaw(char& c);
   void ResetBlock();
+  // The unread rest of the current block (empty when unbuffered or when the
+  // block is used up), and consuming n bytes of it.
+  const Byte* BlockData() const { return buffer_ ? buffer_.get() + buf_ptr_ : nullptr; }
+  unsigned BlockAvailable() const { return buffered_ && buffer_ ? buf_size_ - buf_ptr_ : 0; }
+  void BlockSkip(unsigned n) { buf_ptr_ += n; }
 
   unsigned WriteBufferImplementation(const Byte* buf, unsigned size, unsigned Timeout) override;
 
@@ -92,6 +97,24 @@ class EncodedCharReader : public CharReader, public EncodedDriver {
   // and nothing is consumed: the following GetChar calls deliver the
   // characters after the begin character unchanged.
   bool GetEntity(char& c);
+  // A fast path for runs of plain text: copies into Out (at most Max) the
+  // printable ASCII characters (0x20 to 0x7E) that come next, stopping
+  // before the first other character and before any c with Stops[c] true
+  // (Stops has 128 entries). These characters are the same in every
+  // character set, so the result equals that of as many GetChar calls.
+  // Returns the number copied; 0 when the next character must go through
+  // GetChar (nothing buffered, look-ahead pending, or not plain).
+  unsigned GetPlainRun(char* Out, unsigned Max, const bool* Stops);
+  // The same for one character, without stops; inline for the readers'
+  // per-character loops.
+  bool GetPlainChar(char& c) {
+    if (next_utf8_pending_ || read_buf_ptr_ != buf_last_pos_ || BlockAvailable() == 0) return false;
+    const Byte b = *BlockData();
+    if (b < 0x20 || b > 0x7E) return false;
+    BlockSkip(1);
+    c = static_cast<char>(b);
+    return true;
+  }
 
  private:
   // The next raw byte from the ring or the source; false at the end of the

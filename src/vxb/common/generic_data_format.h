@@ -72,9 +72,15 @@ struct Token {
     ARRAY_ELEMENT = 5,
   };
 
+  // Both texts start empty (without clearing the whole buffers).
+  Token() {
+    Name[0] = 0;
+    Value[0] = 0;
+  }
+
   Types Type = OPEN_OBJECT;
-  char Name[MAX_NAME + 1] = {};
-  char Value[MAX_VALUE + 1] = {};
+  char Name[MAX_NAME + 1];
+  char Value[MAX_VALUE + 1];
 
   // Copy the text; false (and the field left empty) when it is longer than
   // the field holds. Nothing is ever cut.

@@ -182,16 +182,21 @@ bool Writer::Close(bool IsObject) {
 bool Writer::CloseObject() { return Close(true); }
 bool Writer::CloseArray() { return Close(false); }
 
+bool Writer::InObject() {
+  if (depth_ > 0 && context_[depth_ - 1].IsObject) return true;
+  return Error::SetWithContext(Error::IO_PARAM_ERROR, "JSON: valor fuera de un objeto");
+}
+
 bool Writer::NameValue(const char* Name, const char* Value) {
-  return all_closed_ || w_->Pair(Name, Value);
+  return all_closed_ || (InObject() && w_->Pair(Name, Value));
 }
 
 bool Writer::NameValue(const char* Name, bool Value) {
-  return all_closed_ || w_->Pair(Name, Value);
+  return all_closed_ || (InObject() && w_->Pair(Name, Value));
 }
 
 bool Writer::NameNumber(const char* Name, const char* Text) {
-  return all_closed_ || w_->PairNumber(Name, Text);
+  return all_closed_ || (InObject() && w_->PairNumber(Name, Text));
 }
 
 bool Writer::OpenArray(const char* Name) {

@@ -14,7 +14,8 @@
 //
 // Writer: after the outermost container closes (which closes the outer
 // object and flushes), further calls write nothing and succeed until
-// Reset(). Closing with nothing open fails (IO_PARAM_ERROR).
+// Reset(). Closing with nothing open, a value outside an object and an
+// element outside an array fail without writing (IO_PARAM_ERROR).
 //
 // Thread safety: one thread uses an adapter at a time.
 #ifndef VXB_COMMON_GENERIC_JSON_H_
@@ -94,6 +95,8 @@ class Writer : public GenericDataFormat::Writer {
 
   bool Push(bool IsObject);
   bool Close(bool IsObject);
+  // True inside an object; else false with IO_PARAM_ERROR.
+  bool InObject();
 
   ::VXB::JSON::Writer* w_;
   bool all_closed_ = false;

@@ -1,6 +1,7 @@
 // The JSON reader's state machine.
 #include "vxb/common/json_reader.h"
 
+#include <array>
 #include <cstdarg>
 #include <cstring>
 
@@ -13,6 +14,16 @@ namespace VXB::JSON {
 namespace {
 
 constexpr const char* EOF_CONTEXT = "bool VXB::JSON::Reader::Parse(VXB::JSON::Reader::Token&)";
+
+// The characters that end a run of plain string text.
+constexpr auto MakeStringStops() {
+  std::array<bool, 128> stops{};
+  stops['"'] = true;
+  stops['\\'] = true;
+  return stops;
+}
+constexpr std::array<bool, 128> STRING_STOPS_TABLE = MakeStringStops();
+const bool* const STRING_STOPS = STRING_STOPS_TABLE.data();
 
 bool IsSpace(char c) { return c == ' ' || (c >= 9 && c <= 13); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -95,7 +106,8 @@ bool Reader::Next(char& c) {
     c = pending_;
     return true;
   }
-  if (r_->GetChar(c)) return true;
+  // Printable ASCII straight from the block, the rest through GetChar.
+  if (r_->GetPlainChar(c) || r_->GetChar(c)) return true;
   return Error::SetWithContext(Error::JSON_EOF, "%s", EOF_CONTEXT);
 }
 
@@ -188,6 +200,9 @@ bool Reader::ReadString(char* Out, unsigned Capacity, unsigned& Length, const ch
   Length = 0;
   Out[0] = 0;
   for (;;) {
+    // Plain text in bulk; quotation marks, escapes and anything else one
+    // character at a time.
+    if (!has_pending_) Length += r_->GetPlainRun(Out + Length, Capacity - Length, STRING_STOPS);
     char c;
     if (!Next(c)) return false;
     if (c == '"') break;

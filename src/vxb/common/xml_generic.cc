@@ -51,6 +51,7 @@ Reader::~Reader() = default;
 void Reader::Reset() {
   GenericDataFormat::Reader::Reset();
   token_pending_ = false;
+  failed_ = false;
   depth_ = 1;
   context_[0] = Structure();
   r_->Reset();
@@ -78,6 +79,14 @@ bool Reader::Push(const char* Name, bool IsArray) {
 }
 
 bool Reader::DoGetToken(Token& t) {
+  if (failed_) return VXB::Error::Set(failure_);
+  if (ReadToken(t)) return true;
+  failed_ = true;
+  failure_ = VXB::Error::GetCurrent();
+  return false;
+}
+
+bool Reader::ReadToken(Token& t) {
   unsigned slot = 0;
   if (!Next(slot)) return false;
   const VXB::XML::Reader::Token& tok = tokens_[slot];

@@ -12,13 +12,15 @@
 // Text mixed with child elements, a close tag that does not match, a list
 // child named otherwise than its list and an object inside a list are
 // refused with XML_TOKEN_MISMATCH. The end of the input inside a document
-// is IO_EOF_REACHED. Containers nest at most MAX_NESTING deep; the context
+// is IO_EOF_REACHED. After a failure every further read repeats it until
+// Reset(). Containers nest at most MAX_NESTING deep; the context
 // stacks hold that many levels and refuse (false, nothing written) beyond.
 //
 // Thread safety: one thread uses an adapter at a time.
 #ifndef VXB_COMMON_XML_GENERIC_H_
 #define VXB_COMMON_XML_GENERIC_H_
 
+#include "vxb/common/error.h"
 #include "vxb/common/generic_data_format.h"
 #include "vxb/common/xml_reader.h"
 #include "vxb/common/xml_writer.h"
@@ -46,6 +48,7 @@ class Reader : public GenericDataFormat::Reader {
     bool IsArray;
   };
 
+  bool ReadToken(Token& t);
   // The next XML token into tokens_[slot]; a look-ahead kept pending is
   // delivered first.
   bool Next(unsigned& slot);
@@ -60,6 +63,9 @@ class Reader : public GenericDataFormat::Reader {
   // context_[0] is the unnamed sentinel of the document's outer level.
   Structure context_[MAX_NESTING + 1] = {};
   unsigned depth_ = 1;
+  // A failed document stays failed until Reset: every read repeats it.
+  bool failed_ = false;
+  VXB::Error::ErrInfo failure_;
 };
 
 class Writer : public GenericDataFormat::Writer {

@@ -47,6 +47,7 @@ void Reader::Reset() {
   element_seen_ = false;
   declaration_seen_ = false;
   has_pending_char_ = false;
+  failed_ = false;
   ClearBuffer();
   r_->Reset();
   r_->SetCharsetFrom(named_charset_ != ASCII::NO_CHARSET ? named_charset_ : ASCII::UTF8);
@@ -448,8 +449,15 @@ bool Reader::Parse(XML_TOKEN& t) {
 
 bool Reader::ParseNext() {
   if (cur_token_ != XMLNONE) return true;
+  // A document that failed stays failed: parsing on from a broken state
+  // would deliver tokens that were never written.
+  if (failed_) return VXB::Error::Set(failure_);
   XML_TOKEN t = XMLNONE;
-  if (!Parse(t)) return false;
+  if (!Parse(t)) {
+    failed_ = true;
+    failure_ = VXB::Error::GetCurrent();
+    return false;
+  }
   cur_token_ = t;
   return true;
 }

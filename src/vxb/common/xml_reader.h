@@ -30,8 +30,8 @@
 // only once, before the first element.
 //
 // Failures are recorded in the calling thread's error record; the end of
-// the input is XML_EOF. After a failure the document is abandoned: call
-// Reset() before the next one.
+// the input is XML_EOF. After a failure the document is abandoned: every
+// further read repeats the failure until Reset().
 //
 // Thread safety: one thread uses a reader at a time.
 #ifndef VXB_COMMON_XML_READER_H_
@@ -40,6 +40,7 @@
 #include <memory>
 
 #include "vxb/common/charset.h"
+#include "vxb/common/error.h"
 #include "vxb/common/xml_common.h"
 
 namespace VXB::Driver {
@@ -165,6 +166,9 @@ class Reader {
   ASCII::Charsets named_charset_ = ASCII::NO_CHARSET;
   bool has_pending_char_ = false;
   char pending_char_ = 0;
+  // Set by a parse failure, which every later parse repeats until Reset.
+  bool failed_ = false;
+  VXB::Error::ErrInfo failure_;
 
   // Text: characters and whether all of them are layout white space.
   // Tags: name, attribute names and values, each zero-terminated.

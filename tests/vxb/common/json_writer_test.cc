@@ -136,6 +136,7 @@ TEST(JsonWriter, RefusesCallsThatDoNotFitWithoutWriting) {
   JsonOut o;
   EXPECT_FALSE(o.g.CloseObject());
   EXPECT_FALSE(o.g.ArrayElement("x"));
+  EXPECT_FALSE(o.g.NameValue("x", "y"));
   EXPECT_EQ(o.Text(), "");
 }
 
@@ -163,7 +164,7 @@ TEST(JsonWriter, EveryDocumentParsesBackWithTheSameValues) {
     char utf8[1024];
     VXB::ASCII::ToUTF8(all.c_str(), utf8, sizeof(utf8));
     EXPECT_EQ(cmd.at("v2").get<std::string>(), utf8);
-    EXPECT_EQ(cmd.at("v3").get<std::string>(), values[3]);           // written whole
+    EXPECT_EQ(cmd.at("v3").get<std::string>(), values[3]);  // written whole
     EXPECT_EQ(cmd.at("v4").get<std::string>(), values[4]);
     EXPECT_EQ(cmd.at("n"), -5);
     EXPECT_EQ(cmd.at("none"), "-");

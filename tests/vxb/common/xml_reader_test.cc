@@ -124,6 +124,20 @@ TEST(XmlReader, TokenStreams) {
   }
 }
 
+// Parsing never goes on from the state a failure left: the attribute
+// value after a broken name would otherwise be read without its name.
+TEST(XmlReader, FailureIsFinalUntilReset) {
+  XmlReadRig rig;
+  for (const char* doc : {"<?xml version\xF9=\"1.0\"?><A/>", "<A b\xF9='1'/>"}) {
+    rig.Load(doc);
+    EXPECT_EQ(rig.XmlTokens(), "!753 En atributo: 3f") << doc;
+    EXPECT_EQ(rig.XmlTokens(), "!753 En atributo: 3f") << doc;
+    EXPECT_EQ(rig.Tokens(), "!753 En atributo: 3f") << doc;
+  }
+  rig.Load("<A/>");
+  EXPECT_EQ(rig.XmlTokens(), "OPEN A|CLOSE A|" + kEnd);
+}
+
 TEST(XmlReader, DeepDocumentIsRefusedNotRecursed) {
   XmlReadRig rig;
   rig.Load(Nested(100000));
