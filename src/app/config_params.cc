@@ -50,6 +50,32 @@ constexpr ElementRow ELEMENTS[] = {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Digits only, at most three, value up to Max.
+bool SmallNumber(std::string_view s, unsigned Max) {
+  if (s.empty() || s.size() > 3) return false;
+  unsigned value = 0;
+  for (const char c : s) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  return value <= Max;
+}
+
+bool IsBlock(std::string_view s) {
+  const std::size_t slash = s.find('/');
+  if (slash != std::string_view::npos) {
+    if (!SmallNumber(s.substr(slash + 1), 32)) return false;
+    s = s.substr(0, slash);
+  }
+  for (int part = 0; part < 4; ++part) {
+    const std::size_t dot = s.find('.');
+    if ((dot == std::string_view::npos) != (part == 3)) return false;
+    if (!SmallNumber(s.substr(0, dot), 255)) return false;
+    s = dot == std::string_view::npos ? std::string_view() : s.substr(dot + 1);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string_view Trim(std::string_view s) {
@@ -67,6 +93,30 @@ bool ApplyConfigElement(std::string_view Name, std::string_view Text, ConfigPara
     return true;
   }
   return false;
+}
+
+bool ParseAllowedClients(std::string_view Text, std::vector<ClientRule>& Rules) {
+  Rules.clear();
+  while (!Text.empty()) {
+    const std::size_t comma = Text.find(',');
+    std::string_view item = Trim(Text.substr(0, comma));
+    Text = comma == std::string_view::npos ? std::string_view() : Text.substr(comma + 1);
+    if (item.empty()) continue;
+    ClientRule rule;
+    if (item.front() == '!') {
+      rule.Allow = false;
+      item = Trim(item.substr(1));
+    }
+    if (!IsBlock(item)) {
+      Rules.clear();
+      const std::string bad(item);
+      return VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR,
+                                        "Regla de AllowedClients inv\xA0lida: \"%s\"", bad.c_str());
+    }
+    rule.Block = std::string(item);
+    Rules.push_back(rule);
+  }
+  return true;
 }
 
 bool IsAutomaticStart(const ConfigParams& Config) {
@@ -98,7 +148,8 @@ bool CheckConfiguration(const ConfigParams& Config, VXB::SerialPort::BaudRates& 
     return VXB::Error::SetWithContext(IO_PARAM_ERROR, "Puerto HTTP %u no es v\xA0lido",
                                       static_cast<unsigned>(Config.HTTPPort));
   }
-  return true;
+  std::vector<ClientRule> rules;
+  return ParseAllowedClients(Config.AllowedClients, rules);
 }
 
 }  // namespace Zorbel

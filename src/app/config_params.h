@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vxb/common/serial_port.h"
 
@@ -28,9 +29,24 @@ struct ConfigParams {
   std::string ServiceName = "Vardex Zorbel";
   std::string ServiceDescription = "Conversor de HTTP a protocolo empaquetado Vardex";
   // Client address rules for the HTTP server's access control, separated
-  // by commas; empty lets every client in.
+  // by commas (see ClientRule); empty lets every client in.
   std::string AllowedClients;
 };
+
+// One rule of AllowedClients: an IPv4 address ("192.168.1.5") or network
+// block ("192.168.1.0/24"), optionally preceded by '!' to refuse it
+// instead. Rules are tried in order and the first block that holds the
+// client's address decides; a client that no rule holds is refused.
+struct ClientRule {
+  std::string Block;  // "a.b.c.d" or "a.b.c.d/len", blanks removed
+  bool Allow = true;
+};
+
+// Splits AllowedClients into its rules. False with IO_PARAM_ERROR ("Regla
+// de AllowedClients inv\xA0lida: \"%s\"") for a rule that is not a block
+// of four numbers 0-255 with an optional prefix length 0-32; empty items
+// are skipped.
+bool ParseAllowedClients(std::string_view Text, std::vector<ClientRule>& Rules);
 
 // The settings an element of the file changes.
 enum class ConfigElement {
@@ -60,7 +76,8 @@ bool IsAutomaticStart(const ConfigParams& Config);
 // port's table ("Velocidad %s no es v\xA0lida"), the serial port must be
 // named ("Se debe configurar el nombre del puerto serie"), the HTTP port
 // must be 1..65535 ("Se debe configurar el puerto HTTP" for 0, "Puerto
-// HTTP %u no es v\xA0lido" above 65535). The first failing check's message
+// HTTP %u no es v\xA0lido" above 65535), AllowedClients must parse. The
+// first failing check's message
 // is recorded as IO_PARAM_ERROR's context and false returned; Rate is set
 // when the speed passes.
 bool CheckConfiguration(const ConfigParams& Config, VXB::SerialPort::BaudRates& Rate);

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/config_params.h"
 #include "testing/scratch_dir.h"
@@ -157,6 +158,35 @@ TEST(ConfigCheckTest, StartUpChecksInOrder) {
       EXPECT_EQ(back, k.Bauds);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AllowedClientsTest, RulesInOrderAndMalformedOnesRefused) {
+  std::vector<Zorbel::ClientRule> rules;
+  ASSERT_TRUE(Zorbel::ParseAllowedClients(" 192.168.1.5 , !0.0.0.0/0,, 10.1.0.0/16", rules));
+  ASSERT_EQ(rules.size(), 3u);
+  EXPECT_EQ(rules[0].Block, "192.168.1.5");
+  EXPECT_TRUE(rules[0].Allow);
+  EXPECT_EQ(rules[1].Block, "0.0.0.0/0");
+  EXPECT_FALSE(rules[1].Allow);
+  EXPECT_EQ(rules[2].Block, "10.1.0.0/16");
+  ASSERT_TRUE(Zorbel::ParseAllowedClients("", rules));
+  EXPECT_TRUE(rules.empty());
+  for (const char* bad : {"192.168.1", "256.1.1.1", "10.0.0.0/33", "1.2.3.4/", "a.b.c.d",
+                          "1.2.3.4.5", "-1.2.3.4", "1.2.3.4 5", "!"}) {
+    EXPECT_FALSE(Zorbel::ParseAllowedClients(bad, rules)) << bad;
+    EXPECT_TRUE(rules.empty()) << bad;
+  }
+  Zorbel::ConfigParams c;
+  c.SerialPortName = "COM1";
+  c.AllowedClients = "127.0.0.1, 192.168.1";
+  VXB::SerialPort::BaudRates rate;
+  EXPECT_FALSE(Zorbel::CheckConfiguration(c, rate));
+  EXPECT_STREQ(VXB::Error::GetLastError()->Context,
+               "Regla de AllowedClients inv\xA0lida: \"192.168.1\"");
 }
 
 }  // namespace
