@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vxb/common/ascii.h"
