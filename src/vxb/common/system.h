@@ -31,6 +31,12 @@ Types::Time GetTime();
 // Both from one reading of the clock, so a stamp never mixes two seconds.
 void GetDateTime(Types::Date& Date, Types::Time& Time);
 
+// The absolute path of the running program's executable file, with symbolic
+// links resolved, however the program was started (through the search
+// path, a relative path or a link). False with IO_FS_ERROR when the
+// platform cannot tell or the path does not fit in Size bytes.
+bool GetProgramPath(char* Buffer, unsigned Size);
+
 }  // namespace VXB::System
 
 namespace VXB::Console {
