@@ -42,6 +42,9 @@ class FrontEnd {
                      VXP::CommunicationsProtocol::EventHandlerCallback Events) = 0;
   virtual void Stop() = 0;
   virtual void WaitStopped() = 0;
+  // The TCP port the server listens on once started (the configured one,
+  // or the free port chosen for 0); 0 when not listening.
+  virtual unsigned Port() const { return 0; }
 };
 
 // Builds the front end for Config (its HTTPPort, AllowedClients) under the

@@ -1,30 +1,174 @@
-// The bridge's HTTP front end.
-//
-// The HTTP server and the command processing are not part of this build
-// yet: the front end refuses to start, so that the service ends at start-up
-// with a clear reason instead of running without a port.
-#include "app/front_end.h"
+// The bridge's HTTP front end: the HTTP server with the one packet protocol
+// that talks to the controller, the command pages "fiscal.json" and
+// "fiscal.xml" (both accept both formats: the request's content type
+// decides) and the index page that shows the log.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "app/front_end.h"
 #include "vxb/common/error.h"
+#include "vxb/common/http_server.h"
+#include "vxb/common/httpd_ip_acl.h"
+#include "vxb/common/log.h"
+#include "vxp/vardex_packet_protocol.h"
+#include "vxp/vxp_debug_modules.h"
+#include "vxp/zorbel.h"
 
 namespace Zorbel {
 
 namespace {
 
-class UnavailableFrontEnd : public FrontEnd {
+class BridgeServer : public VXB::HTTP::Server {
  public:
-  bool Start(VXB::Driver::Generic&, VXP::CommunicationsProtocol::EventHandlerCallback) override {
-    return VXB::Error::SetWithContext(VXB::Error::IO_NOT_IMPLEMENTED,
-                                      "Servidor HTTP no disponible en esta compilaci\xA2n");
+  BridgeServer(const char* Name, unsigned Port)
+      : VXB::HTTP::Server(Port, true),
+        Protocol(true),
+        ProxyDebugger(VXP::Debug::ZORBEL, Name),
+        Commands(this) {}
+
+  ~BridgeServer() override {
+    Stop();
+    WaitStopped();
+    if (Acl != nullptr) VXB::HTTP::httpdFreeAcl(Acl);
   }
-  void Stop() override {}
-  void WaitStopped() override {}
+
+  VXP::VardexPacketProtocol Protocol;
+
+  // Installs the client rules; false for a rule the engine refuses.
+  bool SetAllowedClients(const std::vector<ClientRule>& Rules) {
+    for (const ClientRule& r : Rules) {
+      VXB::HTTP::httpAcl* head =
+          VXB::HTTP::httpdAddAcl(Engine(), Acl, r.Block.c_str(),
+                                 r.Allow ? VXB::HTTP::HTTP_ACL_PERMIT : VXB::HTTP::HTTP_ACL_DENY);
+      if (head == nullptr)
+        return VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR,
+                                          "Regla de AllowedClients inv\xA0lida: \"%s\"",
+                                          r.Block.c_str());
+      Acl = head;
+    }
+    if (Acl != nullptr) VXB::HTTP::httpdSetDefaultAcl(Engine(), Acl);
+    return true;
+  }
+
+  bool AddPages() { return AddPage("fiscal.xml", &Commands) && AddPage("fiscal.json", &Commands); }
+
+  // Kept set once asked: a command is never sent after a stop.
+  void Stop() override {
+    Stopping.store(true);
+    Protocol.Abort();
+    VXB::HTTP::Server::Stop();
+  }
+
+ protected:
+  void Index() override {
+    VXB::HTML::Writer& html = GetHTML();
+    if (!html.Begin("Registro") || !html.BeginPreformattedText()) return;
+    unsigned size = CHUNK;
+    bool any = false;
+    bool more = VXB::Log::ReadFirst(LogBuffer, size);
+    while (more && size > 0) {
+      any = true;
+      // The HTML writer escapes the text, so the log cannot inject markup.
+      if (!html.Text("%.*s", static_cast<int>(size), reinterpret_cast<const char*>(LogBuffer)))
+        return;
+      size = CHUNK;
+      more = VXB::Log::ReadNext(LogBuffer, size);
+    }
+    if (!any && !html.Text("No hay informaci\xA2n para mostrar")) return;
+    html.EndPreformattedText();
+    html.End();
+  }
+
+ private:
+  class CommandPage : public VXB::HTTP::PageFunctor {
+   public:
+    explicit CommandPage(BridgeServer* s) : server_(s) {}
+    void PageHandler(const char* Page) override {
+      server_->ProxyDebugger.SetID("%s", Page);
+      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol,
+                                  &server_->Stopping);
+    }
+
+   private:
+    BridgeServer* server_;
+  };
+
+  static constexpr unsigned CHUNK = 256;
+
+  VXB::Debug::Debugger ProxyDebugger;
+  CommandPage Commands;
+  std::atomic<bool> Stopping{false};
+  VXB::HTTP::httpAcl* Acl = nullptr;
+  VXB::Byte LogBuffer[CHUNK + 1] = {};
+};
+
+class HTTPFrontEnd : public FrontEnd {
+ public:
+  HTTPFrontEnd(const ConfigParams& Config, const char* Name)
+      : name_(Name != nullptr ? Name : "zorbel"),
+        port_(Config.HTTPPort),
+        allowed_(Config.AllowedClients) {}
+  ~HTTPFrontEnd() override {
+    Stop();
+    WaitStopped();
+  }
+
+  bool Start(VXB::Driver::Generic& Serial,
+             VXP::CommunicationsProtocol::EventHandlerCallback Events) override {
+    std::vector<ClientRule> rules;
+    if (!ParseAllowedClients(allowed_, rules)) return false;
+    if (port_ > 65535)
+      return VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR,
+                                        "El puerto HTTP %u no es v\xA0lido",
+                                        static_cast<unsigned>(port_));
+    auto server = std::make_unique<BridgeServer>(name_.c_str(), static_cast<unsigned>(port_));
+    if (!server->IsOK()) {
+      const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
+      if (e == nullptr || e->Error == VXB::Error::NO_CURRENT_ERROR)
+        VXB::Error::SetWithContext(VXB::Error::SYSTEM_DRIVER_ERROR,
+                                   "No se pudo abrir el puerto HTTP %u",
+                                   static_cast<unsigned>(port_));
+      return false;
+    }
+    // The protocol has its line and its events before any request comes.
+    if (!server->Protocol.SetDriver(&Serial)) return false;
+    server->Protocol.SetEventHandler(Events);
+    if (!rules.empty() && !server->SetAllowedClients(rules)) return false;
+    if (!server->AddPages()) return false;
+    if (!server->Run())
+      return VXB::Error::SetWithContext(VXB::Error::SYSTEM_DRIVER_ERROR,
+                                        "No se pudo iniciar el servidor HTTP");
+    server_ = std::move(server);
+    return true;
+  }
+
+  void Stop() override {
+    if (server_) server_->Stop();
+  }
+
+  unsigned Port() const override { return server_ ? server_->GetPort() : 0; }
+
+  // Ends the serving thread and closes the listening socket.
+  void WaitStopped() override {
+    if (!server_) return;
+    server_->WaitStopped();
+    server_.reset();
+  }
+
+ private:
+  std::string name_;
+  std::uint32_t port_;
+  std::string allowed_;
+  std::unique_ptr<BridgeServer> server_;
 };
 
 }  // namespace
 
-std::unique_ptr<FrontEnd> MakeHTTPFrontEnd(const ConfigParams&, const char*) {
-  return std::make_unique<UnavailableFrontEnd>();
+std::unique_ptr<FrontEnd> MakeHTTPFrontEnd(const ConfigParams& Config, const char* Name) {
+  return std::make_unique<HTTPFrontEnd>(Config, Name);
 }
 
 }  // namespace Zorbel

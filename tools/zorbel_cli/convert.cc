@@ -14,6 +14,7 @@
 #include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"
 #include "vxp/vxp_translations.h"
+#include "vxp/zorbel.h"
 #include "zorbel_cli/send_raw.h"
 
 namespace ZorbelCli {
@@ -199,36 +200,12 @@ int RunAnswer(int argc, const char* const* argv) {
 bool WriteAnswerDocument(VXB::GenericDataFormat::Writer& w, const VXP::VardexDataContainer& Answer,
                          VXB::Types::uint16 PrinterStatus, VXB::Types::uint16 FiscalStatus,
                          const unsigned* Sequence, bool Busy) {
-  namespace RG3561 = VXP::Argentina::RG3561;
-  const char* name = Busy ? VXP::Translations::Get(VXP::Translations::PROTOCOL::BUSY_STATE)
-                          : RG3561::ToString(static_cast<RG3561::Comandos>(Answer.GetCommand()));
-  if (name == nullptr)
-    return VXB::Error::SetWithContext(VXP::Error::PROTOCOL_UNKNOWN_COMMAND, "0x%02X",
-                                      Answer.GetCommand());
-  if (!w.OpenObject(name)) return false;
-  if (Sequence != nullptr &&
-      !w.NameValue(VXP::Translations::Get(VXP::Translations::PROTOCOL::SEQUENCE_NUMBER),
-                   VXB::ASCII::ToString(static_cast<std::uint32_t>(*Sequence))))
-    return false;
-  if (!VXP::FormatFromPacket(&w, Answer, RG3561::Estado::Impresora(PrinterStatus),
-                             RG3561::Estado::Fiscal(FiscalStatus), nullptr))
-    return false;
-  return w.CloseObject();
+  return VXP::Zorbel::WriteAnswer(w, nullptr, Answer, PrinterStatus, FiscalStatus, Sequence, Busy);
 }
 
 bool WriteErrorDocument(VXB::GenericDataFormat::Writer& w, const VXB::Error::ErrInfo& e,
                         VXB::Byte Command) {
-  namespace RG3561 = VXP::Argentina::RG3561;
-  using VXP::Translations::Get;
-  namespace P = VXP::Translations::PROTOCOL;
-  const char* command = RG3561::ToString(static_cast<RG3561::Comandos>(Command));
-  if (command != nullptr && !w.OpenObject(command)) return false;
-  if (!w.OpenObject(Get(P::ERROR)) ||
-      !w.NameValue(Get(P::ERROR_IDENTIFIER), VXB::Error::ToID(e.Error)) ||
-      !w.NameValue(Get(P::ERROR_DESCRIPTION), e.Description) ||
-      !w.NameValue(Get(P::ERROR_CONTEXT), e.Context) || !w.CloseObject())
-    return false;
-  return command == nullptr || w.CloseObject();
+  return VXP::Zorbel::WriteLastError(w, nullptr, e, Command);
 }
 
 int ConvertRequest(std::string_view Document, DocumentFormat Format, std::ostream& Out,

@@ -44,8 +44,9 @@ extern const char* const kConvertHelp;
 // The largest document convert reads.
 inline constexpr std::size_t MAX_DOCUMENT_SIZE = 1u << 20;
 
-// The answer envelope the bridge writes: an object named after the answer's
-// command (or "ControladorOcupado" when Busy) holding "Secuencia" (when
+// The answer envelope the bridge writes (through the bridge's own writer):
+// an object named after the answer's command (its code name when the
+// catalogue has none, or "ControladorOcupado" when Busy) holding "Secuencia" (when
 // Sequence is not null), the status words and the answer fields.
 bool WriteAnswerDocument(VXB::GenericDataFormat::Writer& w, const VXP::VardexDataContainer& Answer,
                          VXB::Types::uint16 PrinterStatus, VXB::Types::uint16 FiscalStatus,

@@ -1,0 +1,176 @@
+// The bridge end to end: HTTP requests to the front end, the packet
+// protocol over a pseudo-terminal, and the controller emulator on its
+// other side.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/config_params.h"
+#include "app/front_end.h"
+#include "testing/http_client.h"
+#include "vxb/common/error.h"
+#include "vxb/common/serial_port.h"
+#include "vxp/vxp_errno.h"
+#include "zorbel_emulator/emulator.h"
+
+namespace Zorbel {
+namespace {
+
+using Testing::HttpAnswer;
+using Testing::HttpRequest;
+
+// The document without its layout (tabs, line ends, the blank after ':').
+std::string Compact(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\t' || s[i] == '\n' || s[i] == '\r') continue;
+    if (s[i] == ' ' && i > 0 && s[i - 1] == ':') continue;
+    out += s[i];
+  }
+  return out;
+}
+
+class HttpBridge : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    VXB::Error::Init();
+    VXP::Error::Init();
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(pty_.Open());
+    ZorbelEmulator::Options o;
+    o.Trace = [this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(trace_mutex_);
+      trace_ += line + "\n";
+    };
+    emu_ = std::make_unique<ZorbelEmulator::Emulator>(pty_, std::move(o));
+    emulator_ = std::thread([this] { emu_->Serve(); });
+    VXB::SerialParams params;
+    params.WordLength = VXB::SerialPort::WORD_LENGTH_8;
+    params.Parity = VXB::SerialPort::PARITYMODE_NONE;
+    params.StopBits = VXB::SerialPort::STOP_1;
+    params.FlowControl.Clear();
+    ASSERT_TRUE(VXB::SerialPort::GetBaudRate(9600.0, params.BaudRate));
+    ASSERT_TRUE(serial_.Open(pty_.SlavePath()));
+    ASSERT_TRUE(serial_.SetSerialParams(params));
+    ConfigParams config;
+    config.HTTPPort = 0;  // a free port
+    front_ = MakeHTTPFrontEnd(config, "zorbel");
+    ASSERT_TRUE(front_->Start(serial_, nullptr)) << VXB::Error::GetCurrent().Context;
+    port_ = front_->Port();
+    ASSERT_NE(port_, 0u);
+  }
+
+  void TearDown() override {
+    if (front_) {
+      front_->Stop();
+      front_->WaitStopped();
+    }
+    if (emu_) {
+      emu_->Stop();
+      emulator_.join();
+    }
+  }
+
+  HttpAnswer Post(const std::string& page, const std::string& type, const std::string& body) {
+    return HttpRequest(port_, "POST", "/" + page, type, body);
+  }
+  HttpAnswer Json(const std::string& body) { return Post("fiscal.json", "application/json", body); }
+
+  std::string Trace() {
+    std::lock_guard<std::mutex> lock(trace_mutex_);
+    return trace_;
+  }
+
+  VXB::PseudoTerminal pty_;
+  VXB::SerialPort serial_;
+  std::unique_ptr<ZorbelEmulator::Emulator> emu_;
+  std::thread emulator_;
+  std::unique_ptr<FrontEnd> front_;
+  unsigned port_ = 0;
+  std::mutex trace_mutex_;
+  std::string trace_;
+};
+
+TEST_F(HttpBridge, JsonStatusQueryAnswersInItsFormat) {
+  HttpAnswer a = Json(R"({"ConsultarEstado":{"CodigoComprobante":"FacturaA","Secuencia":"3"}})");
+  ASSERT_EQ(a.Status, 200) << a.Body;
+  EXPECT_NE(a.ContentType.find("application/json"), std::string::npos) << a.ContentType;
+  EXPECT_EQ(Compact(a.Body).rfind(R"({"ConsultarEstado":{"Secuencia":"3")", 0), 0u) << a.Body;
+  EXPECT_NE(a.Body.find("\"Estado\""), std::string::npos) << a.Body;
+  EXPECT_EQ(emu_->GetStats().Executed.load(), 1u);
+}
+
+// The document's own character set reaches the controller as its code
+// page: "é" is 0x82 on the line.
+TEST_F(HttpBridge, XmlLatin1TextReachesTheLineIntact) {
+  const std::string doc =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>"
+      "<ImprimirTextoFiscal><Texto>Caf\xE9</Texto></ImprimirTextoFiscal>";
+  HttpAnswer a = Post("fiscal.xml", "text/xml; charset=ISO-8859-1", doc);
+  ASSERT_EQ(a.Status, 200);
+  EXPECT_NE(a.ContentType.find("text/xml"), std::string::npos) << a.ContentType;
+  EXPECT_NE(a.Body.find("<ImprimirTextoFiscal"), std::string::npos) << a.Body;
+  EXPECT_NE(Trace().find("Caf[82h]"), std::string::npos) << Trace();
+}
+
+// A client that resends after a lost answer uses the same Secuencia: the
+// controller sees the same packet number and does not execute it again.
+TEST_F(HttpBridge, ResendWithSameSequenceExecutesOnce) {
+  const std::string doc = R"({"ImprimirTextoFiscal":{"Texto":"Uno","Secuencia":"7"}})";
+  HttpAnswer first = Json(doc);
+  HttpAnswer second = Json(doc);
+  ASSERT_EQ(first.Status, 200);
+  ASSERT_EQ(second.Status, 200);
+  EXPECT_EQ(first.Body, second.Body);
+  EXPECT_NE(Compact(first.Body).find(R"("Secuencia":"7")"), std::string::npos) << first.Body;
+  EXPECT_EQ(emu_->GetStats().Executed.load(), 1u);
+  EXPECT_EQ(emu_->GetStats().Replayed.load(), 1u);
+}
+
+// Documents refused before anything is sent: the line stays silent.
+TEST_F(HttpBridge, BadDocumentsWriteNothingToTheLine) {
+  struct Case {
+    const char* type;
+    const char* body;
+    const char* expect_type;
+    const char* expect_text;
+  } cases[] = {
+      {"application/xml", "<ConsultarEstado/>", "text/html", "Error"},
+      {"application/json", R"({"NoExiste":{}})", "application/json", "\"Error\""},
+      {"application/json", R"({"ConsultarEstado":{)", "application/json", "\"Error\""},
+      {"application/json", R"({"ConsultarEstado":{"Secuencia":"0"}})", "application/json",
+       "PROTOCOL_INVALID_SEQUENCE"},
+      {"application/json", R"({"ConsultarEstado":{"Secuencia":"91"}})", "application/json",
+       "PROTOCOL_INVALID_SEQUENCE"},
+      {"application/json", R"({"ConsultarEstado":{"Secuencia":"x"}})", "application/json",
+       "PROTOCOL_INVALID_SEQUENCE"},
+      {"application/json", "{\"ImprimirTextoFiscal\":{\"Texto\":\"a\\u0002b\"}}",
+       "application/json", "\"Error\""},
+      {"text/xml", "<ConsultarEstado><Secuencia>91</Secuencia></ConsultarEstado>", "text/xml",
+       "PROTOCOL_INVALID_SEQUENCE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    HttpAnswer a = Post("fiscal.json", c.type, c.body);
+    EXPECT_EQ(a.Status, 200);
+    EXPECT_NE(a.ContentType.find(c.expect_type), std::string::npos) << a.ContentType;
+    EXPECT_NE(a.Body.find(c.expect_text), std::string::npos) << a.Body;
+  }
+  EXPECT_EQ(emu_->GetStats().BytesReceived.load(), 0u);
+}
+
+TEST_F(HttpBridge, IndexPageShowsTheLog) {
+  HttpAnswer a = HttpRequest(port_, "GET", "/", "", "");
+  ASSERT_EQ(a.Status, 200);
+  EXPECT_NE(a.Body.find("Registro"), std::string::npos) << a.Body;
+  EXPECT_NE(a.Body.find("<pre"), std::string::npos) << a.Body;
+}
+
+}  // namespace
+}  // namespace Zorbel
