@@ -1,35 +1,86 @@
 #!/usr/bin/env bash
-# Builds Zorbel's tools and runs them against the built-in controller
-# emulator: starts zorbel-emulator on a new pseudo-terminal, sends a few
-# fiscal commands through zorbel-cli send-raw, prints the answers, and stops
-# the emulator. Installs the Debian packages it needs when run as root.
+# Builds Zorbel and shows the bridge at work without hardware: starts
+# zorbel-emulator on a new pseudo-terminal and `zorbel test` against it on a
+# free local port (in a scratch directory with its own proxyconfig.xml),
+# sends a short sale through HTTP with curl printing each request and
+# answer, then keeps serving until Ctrl-C. With --once it ends after the
+# sale. Installs the Debian packages it needs when run as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
+
+once=0
+[ "${1:-}" = "--once" ] && once=1
 
 bash scripts/install-deps.sh
+command -v curl >/dev/null || { echo "curl is needed (apt-get install curl)" >&2; exit 1; }
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target zorbel-emulator zorbel-cli
+cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target zorbel zorbel-emulator
 
-out=$(mktemp)
-build/tools/zorbel-emulator >"$out" 2>&1 &
+scratch=$(mktemp -d)
+emulator=""
+bridge=""
+cleanup() {
+  [ -n "$bridge" ] && kill -INT "$bridge" 2>/dev/null && wait "$bridge" 2>/dev/null || true
+  [ -n "$emulator" ] && kill "$emulator" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+trap 'exit 0' INT TERM
+
+"$root/build/tools/zorbel-emulator" >"$scratch/emulator.out" 2>&1 &
 emulator=$!
-trap 'kill "$emulator" 2>/dev/null || true; rm -f "$out"' EXIT
-
-port=""
+pty=""
 for _ in $(seq 1 50); do
-  port=$(head -n 1 "$out" 2>/dev/null || true)
-  [ -n "$port" ] && break
+  pty=$(head -n 1 "$scratch/emulator.out" 2>/dev/null || true)
+  [ -n "$pty" ] && break
   sleep 0.1
 done
-[ -n "$port" ] || { echo "the emulator did not start" >&2; cat "$out" >&2; exit 1; }
-echo "emulator on $port"
+[ -n "$pty" ] || { echo "the emulator did not start" >&2; cat "$scratch/emulator.out" >&2; exit 1; }
 
-send() {
-  echo "\$ zorbel-cli send-raw --port $port $*"
-  build/tools/zorbel-cli send-raw --port "$port" "$@"
+# A free local port: the first one nobody answers on.
+port=""
+for p in $(seq 18080 18180); do
+  if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then port=$p; break; fi
+done
+[ -n "$port" ] || { echo "no free port in 18080-18180" >&2; exit 1; }
+
+# The program reads proxyconfig.xml from its own directory.
+cp "$root/build/zorbel" "$scratch/zorbel"
+cat >"$scratch/proxyconfig.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<config>
+  <SerialPort>$pty</SerialPort>
+  <BaudRate>9600</BaudRate>
+  <HttpPort>$port</HttpPort>
+  <DebugLevel>1</DebugLevel>
+  <AllowedClients>127.0.0.1</AllowedClients>
+</config>
+XML
+echo "emulator on $pty; bridge on http://127.0.0.1:$port/"
+(cd "$scratch" && exec ./zorbel test) >"$scratch/zorbel.out" 2>&1 &
+bridge=$!
+for _ in $(seq 1 100); do
+  curl -s -o /dev/null "http://127.0.0.1:$port/" && break
+  kill -0 "$bridge" 2>/dev/null || { cat "$scratch/zorbel.out" >&2; exit 1; }
+  sleep 0.1
+done
+
+post() {
+  echo "\$ curl -s -H 'Content-Type: application/json' --data '$1' http://127.0.0.1:$port/fiscal.json"
+  curl -s -H 'Content-Type: application/json' --data "$1" "http://127.0.0.1:$port/fiscal.json"
+  echo
   echo
 }
-send --sequence 32 2A        # ConsultarEstado
-send --sequence 33 40 83     # AbrirDocumento (Tique)
-send --sequence 34 42 "Cafe" 1 2.50 7 21.00 M 0 0 0 T   # ImprimirItem
-send --sequence 35 45        # CerrarDocumento
+post '{"ConsultarEstado":{"CodigoComprobante":"Tique","Secuencia":"1"}}'
+post '{"AbrirDocumento":{"CodigoComprobante":"83","Secuencia":"2"}}'
+post '{"ImprimirItem":{"Descripcion":"Café con leche","Cantidad":"1","PrecioUnitario":"2.50","CondicionIVA":"7","AlicuotaIVA":"21.00","OperacionMonto":"M","MagnitudImpuestoInterno":"0","ModoBaseTotal":"T","Secuencia":"3"}}'
+post '{"ImprimirPago":{"Descripcion":"Efectivo","Monto":"2.50","Operacion":"T","Secuencia":"4"}}'
+post '{"CerrarDocumento":{"Secuencia":"5"}}'
+
+[ "$once" = 1 ] && exit 0
+
+echo "Serving. The log: http://127.0.0.1:$port/"
+echo "Try: curl -s -H 'Content-Type: application/json' --data '{\"ConsultarEstado\":{}}' http://127.0.0.1:$port/fiscal.json"
+echo "Ctrl-C ends."
+wait "$bridge" || true
