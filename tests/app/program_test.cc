@@ -93,9 +93,9 @@ TEST_F(ProgramTest, StartUpFailureIsPrintedLoggedAndExitsOne) {
   WriteConfig("<SerialPort>/nonexistent/ttyQ</SerialPort><HttpPort>8123</HttpPort>");
   std::string err;
   EXPECT_EQ(Run({"TEST"}, nullptr, &err), 1);
-  EXPECT_NE(err.find("Error de apertura: Can't open /nonexistent/ttyQ\n"), std::string::npos)
+  EXPECT_NE(err.find("Error de apertura: Can't open /nonexistent/ttyQ: No such file or directory\n"), std::string::npos)
       << err;
-  EXPECT_NE(Log().find("[main] Error de apertura: Can't open /nonexistent/ttyQ\r\n"),
+  EXPECT_NE(Log().find("[main] Error de apertura: Can't open /nonexistent/ttyQ: No such file or directory\r\n"),
             std::string::npos)
       << Log();
 
