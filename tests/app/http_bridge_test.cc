@@ -3,6 +3,7 @@
 // other side.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,7 @@ class HttpBridge : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(pty_.Open());
     ZorbelEmulator::Options o;
+    o.SlowMs = slow_ms_;
     o.Trace = [this](const std::string& line) {
       std::lock_guard<std::mutex> lock(trace_mutex_);
       trace_ += line + "\n";
@@ -93,6 +95,7 @@ class HttpBridge : public ::testing::Test {
   std::thread emulator_;
   std::unique_ptr<FrontEnd> front_;
   unsigned port_ = 0;
+  unsigned slow_ms_ = 0;
   std::mutex trace_mutex_;
   std::string trace_;
 };
@@ -170,6 +173,32 @@ TEST_F(HttpBridge, IndexPageShowsTheLog) {
   ASSERT_EQ(a.Status, 200);
   EXPECT_NE(a.Body.find("Registro"), std::string::npos) << a.Body;
   EXPECT_NE(a.Body.find("<pre"), std::string::npos) << a.Body;
+}
+
+class SlowHttpBridge : public HttpBridge {
+ protected:
+  SlowHttpBridge() { slow_ms_ = 20000; }
+};
+
+// A stop while the controller prints ends the exchange at once; its client
+// still gets the error document, and the front end stops.
+TEST_F(SlowHttpBridge, StopDuringSlowCommandAnswersAborted) {
+  HttpAnswer a;
+  std::thread client(
+      [&] { a = Json(R"({"ImprimirTextoFiscal":{"Texto":"Lento","Secuencia":"9"}})"); });
+  for (int i = 0; i < 500 && emu_->GetStats().Packets.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(emu_->GetStats().Packets.load(), 1u);
+  front_->Stop();
+  front_->WaitStopped();
+  client.join();
+  EXPECT_EQ(a.Status, 200);
+  EXPECT_NE(a.ContentType.find("application/json"), std::string::npos) << a.ContentType;
+  EXPECT_NE(a.Body.find("PROTOCOL_ABORTED"), std::string::npos) << a.Body;
+  EXPECT_NE(Compact(a.Body).find(R"({"ImprimirTextoFiscal":{"Error")"), std::string::npos)
+      << a.Body;
+  // Nothing is served, and nothing sent, after the stop.
+  EXPECT_EQ(HttpRequest(port_, "GET", "/", "", "", 500).Status, 0);
 }
 
 }  // namespace
