@@ -6,17 +6,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "token_stream_checks.h"
 #include "vxb/common/error.h"
 #include "vxb/common/generic_json.h"
 #include "vxb/common/string_driver.h"
 
-namespace {
-
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-}  // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   VXB::Error::Init();
@@ -44,17 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VXB::JSON::Reader r(&source);
   VXB::GenericDataFormat::JSON::Reader g(&r);
   g.Reset();
-  VXB::GenericDataFormat::Token t, peeked;
-  for (unsigned i = 0;; ++i) {
-    if (i % 3 == 0 && g.PeekToken(peeked)) {
-      Check(g.GetToken(t));
-      Check(t.Type == peeked.Type && std::strcmp(t.Name, peeked.Name) == 0 &&
-            std::strcmp(t.Value, peeked.Value) == 0);
-    } else if (!g.GetToken(t)) {
-      break;
-    }
-    Check(std::strlen(t.Name) <= VXB::GenericDataFormat::MAX_NAME);
-    Check(std::strlen(t.Value) <= VXB::GenericDataFormat::MAX_VALUE);
-  }
+  fuzz::WalkTokenStream(g);
   return 0;
 }
