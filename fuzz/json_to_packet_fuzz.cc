@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "packet_checks.h"
 #include "vxb/common/error.h"
 #include "vxb/common/generic_json.h"
 #include "vxb/common/string_driver.h"
-#include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -21,16 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VXB::Driver::StringSource source(std::string_view(reinterpret_cast<const char*>(data), size));
   VXB::JSON::Reader r(&source);
   VXB::GenericDataFormat::JSON::Reader g(&r);
-  g.Reset();
-  VXP::VardexDataContainer packet(0);
-  unsigned sequence = 0;
-  bool given = false;
-  if (!VXP::FormatToPacket(&g, packet, sequence, given, nullptr)) return 0;
-  if (packet.GetCommand() == 0) std::abort();
-  for (unsigned n = 0; n < packet.GetNumberOfFields(); ++n) {
-    for (const char* p = packet.GetField(n); *p != 0; ++p) {
-      if (VXP::IsPacketControlByte(*p)) std::abort();
-    }
-  }
+  fuzz::ConvertAndCheck(g);
   return 0;
 }

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "packet_checks.h"
 #include "vxb/common/encoded_char_reader.h"
 #include "vxb/common/error.h"
 #include "vxb/common/string_driver.h"
 #include "vxb/common/xml_generic.h"
-#include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -24,16 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                   VXB::ASCII::CP437, VXB::ASCII::XML_ENTITIES);
   VXB::XML::Reader r(&chars);
   VXB::GenericDataFormat::XML::Reader g(&r);
-  g.Reset();
-  VXP::VardexDataContainer packet(0);
-  unsigned sequence = 0;
-  bool given = false;
-  if (!VXP::FormatToPacket(&g, packet, sequence, given, nullptr)) return 0;
-  if (packet.GetCommand() == 0) std::abort();
-  for (unsigned n = 0; n < packet.GetNumberOfFields(); ++n) {
-    for (const char* p = packet.GetField(n); *p != 0; ++p) {
-      if (VXP::IsPacketControlByte(*p)) std::abort();
-    }
-  }
+  fuzz::ConvertAndCheck(g);
   return 0;
 }
