@@ -185,6 +185,10 @@ void ParseHeader(httpd* s, HeadState& head, const char* line, unsigned length) {
   const char* end = line + length;
   const char* colon = std::find(line, end, ':');
   if (colon == end || colon == line || IsBlank(*line)) return;
+  // A blank inside the name ("Content-Length :2") is read one way by us
+  // and another by proxies and lenient parsers: refused, never guessed.
+  if (std::any_of(line, colon, [](char c) { return IsBlank(c); }))
+    return head.Refuse(STATUS_400, "blank in header name");
   const char* ne = colon;
   const char* vb = colon + 1;
   const char* ve = end;

@@ -129,6 +129,7 @@ TEST(HttpdRequest, RefusalsCarryAStatusLine) {
       {Get("/", "Content-Length: 2\r\nContent-Length: 2\r\n") + "ab", 0},
       {Get("/", "Transfer-Encoding: chunked\r\n"), 501},
       {Get("/", "Content-Type: text/xml\r\n ; charset=x\r\n"), 400},
+      {Get("/", "Content-Length :2\r\n") + "ab", 400},
       {Get("/", std::string("Content-Type: a\0b\r\n", 19)), 400},
       {std::string("GET /a\0b HTTP/1.0\r\n\r\n", 21), 400},
       {"GET / HTTP/1.0\r\n\rX: y\r\n\r\n", 400},
