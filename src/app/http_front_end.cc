@@ -2,7 +2,6 @@
 // that talks to the controller, the command pages "fiscal.json" and
 // "fiscal.xml" (both accept both formats: the request's content type
 // decides) and the index page that shows the log.
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,10 +54,10 @@ class BridgeServer : public VXB::HTTP::Server {
 
   bool AddPages() { return AddPage("fiscal.xml", &Commands) && AddPage("fiscal.json", &Commands); }
 
-  // Kept set once asked: a command is never sent after a stop.
+  // The protocol's halt stays set: a command is never sent after a stop,
+  // even one whose request was read just before it.
   void Stop() override {
-    Stopping.store(true);
-    Protocol.Abort();
+    Protocol.Halt();
     VXB::HTTP::Server::Stop();
   }
 
@@ -88,8 +87,7 @@ class BridgeServer : public VXB::HTTP::Server {
     explicit CommandPage(BridgeServer* s) : server_(s) {}
     void PageHandler(const char* Page) override {
       server_->ProxyDebugger.SetID("%s", Page);
-      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol,
-                                  &server_->Stopping);
+      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol);
     }
 
    private:
@@ -100,7 +98,6 @@ class BridgeServer : public VXB::HTTP::Server {
 
   VXB::Debug::Debugger ProxyDebugger;
   CommandPage Commands;
-  std::atomic<bool> Stopping{false};
   VXB::HTTP::httpAcl* Acl = nullptr;
   VXB::Byte LogBuffer[CHUNK + 1] = {};
 };

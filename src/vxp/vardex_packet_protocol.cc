@@ -57,6 +57,12 @@ void VardexPacketProtocol::Abort() {
   CommunicationsProtocol::Abort();
 }
 
+void VardexPacketProtocol::Halt() {
+  // Kept before the abort, so that an exchange starting in between sees it.
+  Halted.store(true);
+  Abort();
+}
+
 // ---------------------------------------------------------------------------
 // Sequence numbers and framing
 
@@ -150,7 +156,7 @@ bool VardexPacketProtocol::ReadByte(VXB::Byte& c, std::uint64_t Until) {
 }
 
 bool VardexPacketProtocol::FailLoop(const char* Where, const char* Context) {
-  if (Stopped.load()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "%s", Where);
+  if (Aborting()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "%s", Where);
   Debugger->Print("M\xA0xima cantidad de reintentos agotada");
   return VXB::Error::SetWithContext(Error::PROTOCOL_MAX_RETRIES, Context, Retries);
 }
@@ -158,16 +164,19 @@ bool VardexPacketProtocol::FailLoop(const char* Where, const char* Context) {
 bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
   Stopped.store(false);
   if (!NewTransaction()) return false;
+  // Checked after the transaction's fresh start, so that a Halt() from now
+  // on also marks the wrapper and ends the first wait at once.
+  if (Halted.load()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "SendCommand");
   if (BusyStateProtocol) WasBusy = false;
 
   // An answer left on the line by an earlier exchange is read (and
   // acknowledged) first, so that it is not taken for this command's answer.
   // A controller that keeps talking cannot hold the command back forever.
-  for (unsigned lost = 0; lost < MAX_LOST_ANSWERS && !Stopped.load() && BytesAhead(); ++lost) {
+  for (unsigned lost = 0; lost < MAX_LOST_ANSWERS && !Aborting() && BytesAhead(); ++lost) {
     Debugger->Print("Hay una respuesta perdida");
     if (!WaitAnswer(true)) break;
   }
-  if (Stopped.load()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "SendCommand");
+  if (Aborting()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "SendCommand");
 
   BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
   if (BufferOutSize == 0) return false;
@@ -181,7 +190,7 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
   bool NoiseResendSpent = false;
   std::uint64_t until = WindowEnd();
 
-  while (!Stopped.load() && AckRetries > 0) {
+  while (!Aborting() && AckRetries > 0) {
     if (DoSendPacket) {
       // A write that fails leaves the controller silent or the port failing:
       // the wait for ACK below then retries or returns the port's error, so
@@ -196,7 +205,7 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
     }
     VXB::Byte c = 0;
     if (!ReadByte(c, until)) {
-      if (Stopped.load()) break;
+      if (Aborting()) break;
       if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
         Debugger->Print("Error esperando ACK (%s: %s)", LastDescription(), LastContext());
         return false;
@@ -310,10 +319,10 @@ bool VardexPacketProtocol::WaitAnswer(bool WaitSTX) {
   unsigned digits = 0;
   std::uint64_t until = WindowEnd();
 
-  while (!Stopped.load() && Retry > 0) {
+  while (!Aborting() && Retry > 0) {
     VXB::Byte c = 0;
     if (!ReadByte(c, until)) {
-      if (Stopped.load()) break;
+      if (Aborting()) break;
       if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
         Debugger->Print("Error de lectura esperando respuesta: %s (%s)", LastDescription(),
                         LastContext());

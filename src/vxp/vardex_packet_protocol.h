@@ -17,9 +17,11 @@
 // BufferedReader -> the driver (which is not owned and must outlive its
 // attachment).
 //
-// Thread safety: one thread runs exchanges at a time. Abort() may be called
-// from any other thread; the running exchange ends within one read slice
-// with PROTOCOL_ABORTED.
+// Thread safety: one thread runs exchanges at a time. Abort() and Halt()
+// may be called from any other thread; the running exchange ends within one
+// read slice with PROTOCOL_ABORTED. Abort() ends only the exchange that
+// runs; Halt() refuses every exchange until
+// Resume(), so a stop that lands just before an exchange starts is kept.
 #ifndef VXP_VARDEX_PACKET_PROTOCOL_H_
 #define VXP_VARDEX_PACKET_PROTOCOL_H_
 
@@ -49,7 +51,13 @@ class VardexPacketProtocol : public VardexProtocol {
   // Puts a read-ahead buffer over d (not owned) and attaches it.
   bool SetDriver(VXB::Driver::Generic* d) override;
   // Ends the running exchange within one read slice; safe from any thread.
+  // The next SendCommand starts afresh.
   void Abort() override;
+  // Aborts as Abort() does and keeps every later SendCommand from sending
+  // (PROTOCOL_ABORTED) until Resume(); safe from any thread.
+  void Halt();
+  void Resume() { Halted.store(false); }
+  bool IsHalted() const { return Halted.load(); }
 
   [[nodiscard]] bool SendCommand(const VardexDataContainer& Data) override;
   const VardexDataContainer& GetAnswer() const override { return AnswerData; }
@@ -110,7 +118,12 @@ class VardexPacketProtocol : public VardexProtocol {
   bool WasBusy = false;
   unsigned DC2Count = 0;
   std::unique_ptr<VXB::Byte[]> EncodedBuffer;
+  // True when the running exchange must end: an Abort() since it began, or
+  // a Halt() not yet resumed.
+  bool Aborting() const { return Stopped.load() || Halted.load(); }
+
   std::atomic<bool> Stopped{false};
+  std::atomic<bool> Halted{false};
   std::unique_ptr<VXB::Driver::BufferedReader> BufferedDriver;
 };
 

@@ -79,7 +79,7 @@ bool SendHTMLError(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
 }
 
 bool DoProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                      VardexPacketProtocol* Protocol, const std::atomic<bool>* StopFlag) {
+                      VardexPacketProtocol* Protocol) {
   VardexDataContainer command(0);
   Components c;
   bool ok = OpenComponents(Server, Debugger, command, c);
@@ -92,7 +92,7 @@ bool DoProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
       ok = Protocol->SetNextSequence(c.Sequence + SEQUENCE_OFFSET);
     }
   }
-  if (ok && StopFlag != nullptr && StopFlag->load())
+  if (ok && Protocol->IsHalted())
     ok = VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "Servicio detenido");
   if (!ok) {
     const VXB::Error::ErrInfo e = VXB::Error::GetCurrent();
@@ -145,7 +145,7 @@ bool WriteLastError(VXB::GenericDataFormat::Writer& w, VXB::Debug::Debugger* Deb
 }
 
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol, const std::atomic<bool>* StopFlag) {
+                    VardexPacketProtocol* Protocol) {
   char id[32] = {};
   if (Debugger != nullptr) std::snprintf(id, sizeof(id), "%s", Debugger->GetID());
   VXB::GenericDataFormat::Writer& xml = Server->GetXMLWriter();
@@ -153,7 +153,7 @@ bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
   const VXB::ASCII::Charsets xml_encoding = xml.GetEncoding();
   const VXB::ASCII::Charsets json_encoding = json.GetEncoding();
 
-  const bool ok = DoProcessCommand(Server, Debugger, Protocol, StopFlag);
+  const bool ok = DoProcessCommand(Server, Debugger, Protocol);
 
   xml.SetEncoding(xml_encoding);
   json.SetEncoding(json_encoding);

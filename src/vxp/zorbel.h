@@ -12,12 +12,11 @@
 //
 // Thread safety: runs on the HTTP server's thread, which serves one request
 // at a time; the server's readers, writers and the debug channel's ID are
-// put back as they were after every request. StopFlag may be set from any
-// thread; it is checked before a command is sent.
+// put back as they were after every request. A stop comes through the
+// protocol's Halt() from any thread: a halted protocol sends nothing, and
+// the request is answered with PROTOCOL_ABORTED.
 #ifndef VXP_ZORBEL_H_
 #define VXP_ZORBEL_H_
-
-#include <atomic>
 
 #include "vxb/common/debug.h"
 #include "vxb/common/error.h"
@@ -35,9 +34,9 @@ inline constexpr unsigned MAX_SEQUENCE = 90;
 inline constexpr unsigned SEQUENCE_OFFSET = 31;
 
 // Processes the current request of Server. False for every error document
-// or HTML error page and for a writer failure. StopFlag may be null.
+// or HTML error page and for a writer failure.
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol, const std::atomic<bool>* StopFlag = nullptr);
+                    VardexPacketProtocol* Protocol);
 
 // The answer document: an object named after the answer's command (its
 // ToStringOrCode name when the catalogue has none), or "ControladorOcupado"

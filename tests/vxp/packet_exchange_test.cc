@@ -614,5 +614,22 @@ TEST_F(PacketExchangeTest, AbortWhileWaitingForTheAnswer) {
             2000);
 }
 
+TEST_F(PacketExchangeTest, HaltIsKeptUntilResumedAndSendsNothing) {
+  // A stop that lands before the exchange begins (the request was already
+  // read) must not be forgotten when the exchange starts afresh.
+  ctl.OnFrame([](ScriptedController& c, const HostFrame& f) { c.AckAndAnswer(f); });
+  p.Halt();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_FALSE(p.SendCommand(Command()));
+    EXPECT_EQ(LastError(), Error::PROTOCOL_ABORTED);
+  }
+  EXPECT_TRUE(ctl.Frames().empty());
+  EXPECT_TRUE(ctl.HostBytes().empty());
+
+  p.Resume();
+  EXPECT_TRUE(p.SendCommand(Command())) << LastContext();
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+}
+
 }  // namespace
 }  // namespace VXP
