@@ -83,13 +83,15 @@ TEST(ConfigFileTest, CharacterSetsAndEntities) {
                   "</ServiceName></c>")
                 .ServiceName,
             "Caf\x82");
+  // As in command documents, an entity that does not decode stays as written.
+  EXPECT_EQ(Parse("<c><ServiceName>Caja &x; 1</ServiceName></c>").ServiceName, "Caja &x; 1");
   ::testing::internal::GetCapturedStdout();
 }
 
 TEST(ConfigFileTest, MalformedFileKeepsWhatCameBefore) {
   const char* broken[] = {
       "<c><SerialPort>COM2</SerialPort><HttpPort>81</Http>",
-      "<c><SerialPort>COM2</SerialPort><HttpPort>8&1</HttpPort></c>",
+      "<c><SerialPort>COM2</SerialPort><HttpPort a=>81</HttpPort></c>",
       "<c><SerialPort>COM2</SerialPort><HttpPort>81",
       "<c><SerialPort>COM2</SerialPort></c>text",
       "<?xml version='1.0' encoding='EBCDIC'?><c><SerialPort>COM2</SerialPort></c>",

@@ -71,6 +71,15 @@ void Reader::ClearBuffer() {
   attrs_[0] = Attribute();
 }
 
+bool Reader::PutText(char c) {
+  if (text_len_ >= MAX_BUFFER) {
+    return VXB::Error::SetWithContext(VXB::Error::XML_INVALID_CHAR,
+                                      "Texto de m\xA0s de %u caracteres", MAX_BUFFER);
+  }
+  text_[text_len_++] = c;
+  return true;
+}
+
 bool Reader::ReadChar(char& c) {
   if (has_pending_char_) {
     has_pending_char_ = false;
@@ -181,26 +190,45 @@ bool Reader::Parse(XML_TOKEN& t) {
       case BASE_STATE:
         if (c == '<') {
           if (text_len_ > 0) {
-            if (!text_all_space_) {
-              state_ = IN_TAG;
-              text_[text_len_] = 0;
-              last_parsed_ = t = XMLTEXT;
-              return true;
-            }
-            // Blanks alone are a value when they are the whole content of
-            // an element: the open tag came last and its close tag follows.
-            if (text_all_blank_ && last_parsed_ == XMLOPEN) {
-              char next = 0;
-              if (!ReadChar(next)) return false;
-              if (next == '/') {
-                state_ = IN_CLOSE_TAG;
+            char next = 0;
+            if (!ReadChar(next)) return false;
+            if (next == '!') {
+              char after = 0;
+              if (!ReadChar(after)) return false;
+              if (after == '[') {
+                // A CDATA section goes on with the same text.
+                cdata_matched_ = 1;
+                state_ = CDATA_BEGIN;
+                break;
+              }
+              // A comment or a declaration: the text so far is a piece.
+              has_pending_char_ = true;
+              pending_char_ = after;
+              state_ = COMMENT_BEGIN_1;
+              if (!text_all_space_) {
                 text_[text_len_] = 0;
                 last_parsed_ = t = XMLTEXT;
                 return true;
               }
-              has_pending_char_ = true;
-              pending_char_ = next;
+              ClearBuffer();
+              break;
             }
+            // Blanks alone are a value when they are the whole content of
+            // an element: the open tag came last and its close tag follows.
+            if (!text_all_space_ || (text_all_blank_ && last_parsed_ == XMLOPEN && next == '/')) {
+              if (next == '/') {
+                state_ = IN_CLOSE_TAG;
+              } else {
+                state_ = IN_TAG;
+                has_pending_char_ = true;
+                pending_char_ = next;
+              }
+              text_[text_len_] = 0;
+              last_parsed_ = t = XMLTEXT;
+              return true;
+            }
+            has_pending_char_ = true;
+            pending_char_ = next;
             ClearBuffer();
           }
           state_ = IN_TAG;
@@ -213,11 +241,7 @@ bool Reader::Parse(XML_TOKEN& t) {
         if (c == '&') ResolveEntity(c, decoded);
         if (decoded || !IsWhitespace(c)) text_all_space_ = false;
         if (decoded || c != ' ') text_all_blank_ = false;
-        if (text_len_ >= MAX_BUFFER) {
-          return VXB::Error::SetWithContext(VXB::Error::XML_INVALID_CHAR,
-                                            "Texto de m\xA0s de %u caracteres", MAX_BUFFER);
-        }
-        text_[text_len_++] = c;
+        if (!PutText(c)) return false;
         break;
 
       case IN_TAG:
@@ -410,6 +434,9 @@ bool Reader::Parse(XML_TOKEN& t) {
           state_ = IN_DOC_TYPE;
         } else if (c == '-') {
           state_ = COMMENT_BEGIN_2;
+        } else if (c == '[') {
+          cdata_matched_ = 1;
+          state_ = CDATA_BEGIN;
         } else {
           return InvalidChar("En comentario: %x", c);
         }
@@ -441,6 +468,48 @@ bool Reader::Parse(XML_TOKEN& t) {
         if (c == '>') {
           ClearBuffer();
           state_ = BASE_STATE;
+        }
+        break;
+
+      // <![CDATA[ ... ]]>: only inside an element; its characters are text
+      // as written, and never layout.
+      case CDATA_BEGIN: {
+        static constexpr char kOpen[] = "[CDATA[";
+        if (c != kOpen[cdata_matched_]) return InvalidChar("En CDATA: %x", c);
+        if (++cdata_matched_ == sizeof(kOpen) - 1) {
+          if (tag_count_ == 0) return InvalidChar("CDATA fuera de elemento: %x", c);
+          text_all_space_ = false;
+          text_all_blank_ = false;
+          state_ = IN_CDATA;
+        }
+        break;
+      }
+
+      case IN_CDATA:
+        if (c == ']') {
+          state_ = CDATA_END_1;
+        } else if (!PutText(c)) {
+          return false;
+        }
+        break;
+
+      case CDATA_END_1:
+        if (c == ']') {
+          state_ = CDATA_END_2;
+        } else {
+          if (!PutText(']') || !PutText(c)) return false;
+          state_ = IN_CDATA;
+        }
+        break;
+
+      case CDATA_END_2:
+        if (c == '>') {
+          state_ = BASE_STATE;  // the text goes on until the next markup
+        } else if (c == ']') {
+          if (!PutText(']')) return false;
+        } else {
+          if (!PutText(']') || !PutText(']') || !PutText(c)) return false;
+          state_ = IN_CDATA;
         }
         break;
     }

@@ -3,8 +3,9 @@
 // open tag with its attributes, a text, a close tag, or an empty-element
 // tag. It understands a UTF-8 byte-order mark, the XML declaration and its
 // encoding, comments, a document type declaration (skipped), attributes in
-// single or double quotes, and entities in text and attribute values (an
-// entity that does not decode stays as written). It keeps no tree, only the
+// single or double quotes, entities in text and attribute values (an
+// entity that does not decode stays as written) and CDATA sections (their
+// characters are text as written, entities and markup included). It keeps no tree, only the
 // number of open elements, and uses one fixed buffer: nothing is allocated
 // per token.
 //
@@ -12,8 +13,9 @@
 // its white space included. White space alone is layout and is dropped,
 // except when it is the whole content of an element and is made of blanks
 // only (<T> </T> gives " "); white space written as a character reference
-// is always text. Control characters in text are delivered as they are:
-// deciding whether a value may hold them is up to the caller.
+// is always text, and so is any CDATA section, which joins the text around
+// it. Text on both sides of a comment comes as two text tokens. Control characters in text are
+// delivered as they are: deciding whether a value may hold them is up to the caller.
 //
 // Limits, each refused with an error rather than cut: names of more than
 // MAX_NAME_LEN characters (XML_INVALID_IDENTIFIER), text of more than
@@ -81,6 +83,10 @@ class Reader {
     AFTER_ATTR_NAME = 22,
     AFTER_ATTR_NAME_2 = 23,
     IN_DOC_TYPE = 24,
+    CDATA_BEGIN = 25,
+    IN_CDATA = 26,
+    CDATA_END_1 = 27,
+    CDATA_END_2 = 28,
   };
 
   struct Token {
@@ -144,6 +150,8 @@ class Reader {
   // Reads the character of an entity after '&' when one decodes.
   void ResolveEntity(char& c, bool& decoded);
   bool Put(char c);
+  // Appends c to the text (XML_INVALID_CHAR past MAX_BUFFER).
+  bool PutText(char c);
   bool PutNameChar(char c);
   bool EndPiece();
   bool EndAttributes();
@@ -177,6 +185,8 @@ class Reader {
   unsigned piece_start_ = 0;
   bool text_all_space_ = true;
   bool text_all_blank_ = true;
+  // Characters of "[CDATA[" matched so far after "<!".
+  unsigned cdata_matched_ = 0;
   Attribute attrs_[MAX_ATTRS + 1];
   unsigned n_attrs_ = 0;
 
