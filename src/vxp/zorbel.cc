@@ -52,7 +52,7 @@ bool OpenComponents(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
                                       "Formato %s no reconocido", name != nullptr ? name : "?");
   }
   if (Debugger != nullptr)
-    Debugger->Print("Comando desde %s (%s)", Server->GetClientAddress(), VXB::MIME::ToString(type));
+    Debugger->Print("Cliente %s (%s)", Server->GetClientAddress(), VXB::MIME::ToString(type));
   const bool read = FormatToPacket(c.Reader, CommandData, c.Sequence, c.SequenceGiven, Debugger);
   // The answer (also an error document) is written in the request's own
   // character set and under its format's content type.
