@@ -52,8 +52,10 @@ void EventHandler(VXP::CommunicationsProtocol::Events e);
 
 class Service : public VXB::Service {
  public:
-  // Milliseconds between two looks at the stop flag while serving.
-  static constexpr unsigned STOP_POLL_MS = 200;
+  // Milliseconds between two looks at the stop flag while serving: a stop
+  // is acted on within a second, and an idle bridge wakes rarely. (A stop
+  // also reaches a running exchange only through this look.)
+  static constexpr unsigned STOP_POLL_MS = 1000;
 
   // Takes the service's name and description from Params and registers the
   // base library's and the protocol's error codes. The front end comes
