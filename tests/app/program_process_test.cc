@@ -17,11 +17,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/bridge_rig.h"
 #include "testing/http_client.h"
 #include "testing/scratch_dir.h"
 #include "vxb/common/error.h"
@@ -157,6 +159,10 @@ class ProgramProcess : public ::testing::Test {
   void SetUp() override {
     dir_ = Testing::MakeScratchDir("process");
     ASSERT_TRUE(pty_.Open());
+    options_.Trace = [this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(trace_mutex_);
+      trace_ += line + "\n";
+    };
     emu_ = std::make_unique<ZorbelEmulator::Emulator>(pty_, options_);
     emulator_ = std::thread([this] { emu_->Serve(); });
   }
@@ -164,13 +170,14 @@ class ProgramProcess : public ::testing::Test {
   void TearDown() override {
     program_.reset();
     emu_->Stop();
-    emulator_.join();
+    if (emulator_.joinable()) emulator_.join();
   }
 
-  void WriteConfig(unsigned Port) {
+  void WriteConfig(unsigned Port) { WriteConfig(Port, pty_.SlavePath(), "9600"); }
+  void WriteConfig(unsigned Port, const std::string& Serial, const char* Baud) {
     std::ofstream(dir_ / "proxyconfig.xml")
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config>\n  <SerialPort>"
-        << pty_.SlavePath() << "</SerialPort>\n  <BaudRate>9600</BaudRate>\n  <HttpPort>" << Port
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config>\n  <SerialPort>" << Serial
+        << "</SerialPort>\n  <BaudRate>" << Baud << "</BaudRate>\n  <HttpPort>" << Port
         << "</HttpPort>\n  <DebugLevel>1</DebugLevel>\n</config>\n";
   }
 
@@ -190,6 +197,10 @@ class ProgramProcess : public ::testing::Test {
     FAIL() << "the program did not serve: " << Err();
   }
 
+  std::string Trace() {
+    std::lock_guard<std::mutex> lock(trace_mutex_);
+    return trace_;
+  }
   std::string Err() { return ReadFile(dir_ / "err.txt"); }
   std::string Log() { return ReadFile(dir_ / "zorbel.log1.log"); }
 
@@ -199,20 +210,121 @@ class ProgramProcess : public ::testing::Test {
   std::unique_ptr<ZorbelEmulator::Emulator> emu_;
   std::thread emulator_;
   std::unique_ptr<Child> program_;
+  std::mutex trace_mutex_;
+  std::string trace_;
 };
 
-// Another program holds the HTTP port: the start-up fails with exit 1 and
-// says why on the error output; the program does not stay running deaf.
-TEST_F(ProgramProcess, HttpPortInUseEndsStartUp) {
+// Start-up failures: the program ends with exit 1 and says why on the error
+// output (the log says it too), and never serves deaf.
+TEST_F(ProgramProcess, StartUpFailuresExitOneWithTheReason) {
   Listener taken;
   ASSERT_NE(taken.Port(), 0u);
-  StartProgram(taken.Port(), false);
-  EXPECT_EQ(program_->Wait(std::chrono::seconds(30)), 1);
-  // One line that names the failing step.
-  const std::string err = Err();
-  EXPECT_NE(err.find("bind"), std::string::npos) << err;
-  EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+  const std::string pty = pty_.SlavePath();
+  struct Case {
+    std::string serial;
+    const char* baud;
+    unsigned port;
+    const char* reason;
+  } cases[] = {
+      {pty, "9600", taken.Port(), "bind"},  // another program holds the port
+      {pty, "9600", 70000, "Puerto HTTP 70000"},
+      {pty, "1234", taken.Port(), "Velocidad 1234"},
+      {"", "9600", taken.Port(), "puerto serie"},
+      {(dir_ / "no-such-tty").string(), "9600", taken.Port(), "no-such-tty"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    WriteConfig(c.port, c.serial, c.baud);
+    Child program;
+    ASSERT_TRUE(program.Start({ZORBEL_PROGRAM, "test"}, dir_, dir_ / "out.txt", dir_ / "err.txt"));
+    EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 1);
+    const std::string err = Err();
+    ASSERT_FALSE(err.empty());
+    EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+    EXPECT_EQ(err.back(), '\n') << err;
+    EXPECT_NE(Log().find(c.reason), std::string::npos) << Log();
+  }
   EXPECT_EQ(emu_->GetStats().BytesReceived.load(), 0u);
+}
+
+// A sale in JSON and one in XML in ISO-8859-1, each step numbered by the
+// client: every answer is its own step's, the accented description reaches
+// the controller in its code page, both tickets are closed, each once.
+TEST_F(ProgramProcess, JsonAndLatin1XmlSales) {
+  const unsigned port = FreePort();
+  ASSERT_NE(port, 0u);
+  StartProgram(port, true);
+  const std::string item =
+      "\"Cantidad\":\"1\",\"PrecioUnitario\":\"2.50\",\"CondicionIVA\":\"7\","
+      "\"AlicuotaIVA\":\"21.00\",\"OperacionMonto\":\"M\",\"MagnitudImpuestoInterno\":\"0\","
+      "\"ModoBaseTotal\":\"T\"";
+  const struct {
+    const char* command;
+    std::string fields;
+  } steps[] = {
+      {"AbrirDocumento", "\"CodigoComprobante\":\"83\""},
+      {"ImprimirItem", "\"Descripcion\":\"Caf\u00e9 con leche\"," + item},
+      {"ImprimirPago", "\"Descripcion\":\"Efectivo\",\"Monto\":\"2.50\",\"Operacion\":\"T\""},
+      {"CerrarDocumento", ""},
+  };
+  unsigned sequence = 1;
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.command);
+    const std::string seq = std::to_string(sequence++);
+    HttpAnswer json =
+        HttpRequest(port, "POST", "/fiscal.json", "application/json",
+                    std::string("{\"") + s.command + "\":{" + s.fields +
+                        (s.fields.empty() ? "" : ",") + "\"Secuencia\":\"" + seq + "\"}}");
+    EXPECT_EQ(json.Status, 200);
+    EXPECT_EQ(Zorbel::Testing::Compact(json.Body).rfind(
+                  std::string("{\"") + s.command + "\":{\"Secuencia\":\"" + seq + "\"", 0),
+              0u)
+        << json.Body;
+    EXPECT_EQ(json.Body.find("ErrorEjecucion"), std::string::npos) << json.Body;
+  }
+  // The same sale as XML, its description in ISO-8859-1 (0xE9 is "e" with
+  // an acute accent).
+  const char* xml_steps[][2] = {
+      {"AbrirDocumento", "<CodigoComprobante>83</CodigoComprobante>"},
+      {"ImprimirItem",
+       "<Descripcion>Caf\xE9 con leche</Descripcion><Cantidad>1</Cantidad>"
+       "<PrecioUnitario>2.50</PrecioUnitario><CondicionIVA>7</CondicionIVA>"
+       "<AlicuotaIVA>21.00</AlicuotaIVA><OperacionMonto>M</OperacionMonto>"
+       "<MagnitudImpuestoInterno>0</MagnitudImpuestoInterno><ModoBaseTotal>T</ModoBaseTotal>"},
+      {"ImprimirPago",
+       "<Descripcion>Efectivo</Descripcion><Monto>2.50</Monto><Operacion>T</Operacion>"},
+      {"CerrarDocumento", ""},
+  };
+  for (const auto& s : xml_steps) {
+    SCOPED_TRACE(s[0]);
+    const std::string seq = std::to_string(sequence++);
+    HttpAnswer xml =
+        HttpRequest(port, "POST", "/fiscal.xml", "text/xml; charset=ISO-8859-1",
+                    std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><") + s[0] + ">" +
+                        s[1] + "<Secuencia>" + seq + "</Secuencia></" + s[0] + ">");
+    EXPECT_EQ(xml.Status, 200);
+    EXPECT_NE(xml.ContentType.find("text/xml"), std::string::npos) << xml.ContentType;
+    const std::string body = Zorbel::Testing::Compact(xml.Body);
+    const std::string open = std::string("<") + s[0] + "><Secuencia>" + seq + "</Secuencia>";
+    EXPECT_NE(body.find(open), std::string::npos) << xml.Body;
+    EXPECT_EQ(body.find("<Error>"), std::string::npos) << xml.Body;
+    EXPECT_EQ(body.find("ErrorEjecucion"), std::string::npos) << xml.Body;
+  }
+  program_->Signal(SIGTERM);
+  EXPECT_EQ(program_->Wait(std::chrono::seconds(30)), 0) << Err();
+
+  const std::string trace = Trace();
+  std::size_t cafe = 0;
+  for (std::size_t at = trace.find("Caf[82h] con leche"); at != std::string::npos;
+       at = trace.find("Caf[82h] con leche", at + 1))
+    ++cafe;
+  EXPECT_EQ(cafe, 2u) << trace;
+  EXPECT_EQ(emu_->GetStats().Executed.load(), 8u) << trace;
+  EXPECT_EQ(emu_->GetStats().Replayed.load(), 0u);
+  emu_->Stop();
+  emulator_.join();
+  EXPECT_FALSE(emu_->Controller().DocumentOpen());
+  EXPECT_EQ(emu_->Controller().LastNumber(83), 2u);
 }
 
 class SlowProgramProcess : public ProgramProcess {
