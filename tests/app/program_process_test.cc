@@ -235,6 +235,7 @@ TEST_F(ProgramProcess, StartUpFailuresExitOneWithTheReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reason);
     WriteConfig(c.port, c.serial, c.baud);
+    std::filesystem::remove(dir_ / "zorbel.log1.log");  // each case's own log
     Child program;
     ASSERT_TRUE(program.Start({ZORBEL_PROGRAM, "test"}, dir_, dir_ / "out.txt", dir_ / "err.txt"));
     EXPECT_EQ(program.Wait(std::chrono::seconds(30)), 1);
