@@ -178,7 +178,7 @@ class ProgramProcess : public ::testing::Test {
     std::ofstream(dir_ / "proxyconfig.xml")
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config>\n  <SerialPort>" << Serial
         << "</SerialPort>\n  <BaudRate>" << Baud << "</BaudRate>\n  <HttpPort>" << Port
-        << "</HttpPort>\n  <DebugLevel>1</DebugLevel>\n</config>\n";
+        << "</HttpPort>\n  <DebugLevel>" << debug_level_ << "</DebugLevel>\n</config>\n";
   }
 
   // Starts `zorbel test` on Port; when Serving, waits until its index page
@@ -210,6 +210,7 @@ class ProgramProcess : public ::testing::Test {
   std::unique_ptr<ZorbelEmulator::Emulator> emu_;
   std::thread emulator_;
   std::unique_ptr<Child> program_;
+  unsigned debug_level_ = 1;
   std::mutex trace_mutex_;
   std::string trace_;
 };
@@ -359,12 +360,19 @@ TEST_F(SlowProgramProcess, TerminationDuringSlowPrintEndsCleanly) {
   EXPECT_NE(last.find("Service stopped"), std::string::npos) << log;
 }
 
-// The index page as a browser shows it: the title and the log's lines.
+// The index page as a browser shows it: the title and the log's lines, and
+// client text traced into the log (debug level 3) shown as text, never as
+// markup of the page.
 TEST_F(ProgramProcess, IndexPageInHeadlessBrowser) {
   if (::access(CHROMIUM, X_OK) != 0) GTEST_SKIP() << CHROMIUM << " is not installed";
   const unsigned port = FreePort();
   ASSERT_NE(port, 0u);
+  debug_level_ = 3;
   StartProgram(port, true);
+  EXPECT_EQ(HttpRequest(port, "POST", "/fiscal.json", "application/json",
+                        R"({"ImprimirTextoFiscal":{"Texto":"<i id=\"forged\">x</i>"}})")
+                .Status,
+            200);
   const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
   Child browser;
   ASSERT_TRUE(browser.Start(
@@ -377,6 +385,8 @@ TEST_F(ProgramProcess, IndexPageInHeadlessBrowser) {
   const std::string serving =
       std::string("Serial ") + pty_.SlavePath() + " to HTTP " + std::to_string(port);
   EXPECT_NE(dom.find(serving), std::string::npos) << dom;
+  EXPECT_NE(dom.find("&lt;i id="), std::string::npos) << dom;
+  EXPECT_EQ(dom.find("<i id="), std::string::npos) << dom;
   program_->Signal(SIGTERM);
   EXPECT_EQ(program_->Wait(std::chrono::seconds(30)), 0) << Err();
 }
