@@ -174,11 +174,13 @@ class ProgramProcess : public ::testing::Test {
   }
 
   void WriteConfig(unsigned Port) { WriteConfig(Port, pty_.SlavePath(), "9600"); }
-  void WriteConfig(unsigned Port, const std::string& Serial, const char* Baud) {
+  void WriteConfig(unsigned Port, const std::string& Serial, const char* Baud,
+                   const char* Extra = "") {
     std::ofstream(dir_ / "proxyconfig.xml")
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<config>\n  <SerialPort>" << Serial
         << "</SerialPort>\n  <BaudRate>" << Baud << "</BaudRate>\n  <HttpPort>" << Port
-        << "</HttpPort>\n  <DebugLevel>" << debug_level_ << "</DebugLevel>\n</config>\n";
+        << "</HttpPort>\n  <DebugLevel>" << debug_level_ << "</DebugLevel>\n  " << Extra
+        << "\n</config>\n";
   }
 
   // Starts `zorbel test` on Port; when Serving, waits until its index page
@@ -225,17 +227,20 @@ TEST_F(ProgramProcess, StartUpFailuresExitOneWithTheReason) {
     std::string serial;
     const char* baud;
     unsigned port;
+    const char* extra;
     const char* reason;
   } cases[] = {
-      {pty, "9600", taken.Port(), "bind"},  // another program holds the port
-      {pty, "9600", 70000, "Puerto HTTP 70000"},
-      {pty, "1234", taken.Port(), "Velocidad 1234"},
-      {"", "9600", taken.Port(), "puerto serie"},
-      {(dir_ / "no-such-tty").string(), "9600", taken.Port(), "no-such-tty"},
+      {pty, "9600", taken.Port(), "", "bind"},  // another program holds the port
+      {pty, "9600", 70000, "", "Puerto HTTP 70000"},
+      {pty, "1234", taken.Port(), "", "Velocidad 1234"},
+      {"", "9600", taken.Port(), "", "puerto serie"},
+      {(dir_ / "no-such-tty").string(), "9600", taken.Port(), "", "no-such-tty"},
+      {pty, "9600", taken.Port(), "<AllowedClients>127.0.0.1, 10.0.0/8</AllowedClients>",
+       "10.0.0/8"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reason);
-    WriteConfig(c.port, c.serial, c.baud);
+    WriteConfig(c.port, c.serial, c.baud, c.extra);
     std::filesystem::remove(dir_ / "zorbel.log1.log");  // each case's own log
     Child program;
     ASSERT_TRUE(program.Start({ZORBEL_PROGRAM, "test"}, dir_, dir_ / "out.txt", dir_ / "err.txt"));
