@@ -19,7 +19,7 @@
 #include "vxb/common/serial_port.h"
 #include "zorbel_emulator/emulator.h"
 
-namespace Zorbel::Testing {
+namespace Zorbel::EndToEnd {
 
 class BridgeRig {
  public:
@@ -109,6 +109,6 @@ inline std::string Compact(const std::string& s) {
   return out;
 }
 
-}  // namespace Zorbel::Testing
+}  // namespace Zorbel::EndToEnd
 
 #endif  // ZORBEL_TESTS_APP_BRIDGE_RIG_H_

@@ -18,9 +18,9 @@
 namespace Zorbel {
 namespace {
 
-using Testing::BridgeRig;
-using Testing::Compact;
-using ::Testing::HttpAnswer;
+using EndToEnd::BridgeRig;
+using EndToEnd::Compact;
+using Testing::HttpAnswer;
 
 class BridgeFaults : public ::testing::Test {
  protected:

@@ -283,7 +283,7 @@ TEST_F(ProgramProcess, JsonAndLatin1XmlSales) {
                     std::string("{\"") + s.command + "\":{" + s.fields +
                         (s.fields.empty() ? "" : ",") + "\"Secuencia\":\"" + seq + "\"}}");
     EXPECT_EQ(json.Status, 200);
-    EXPECT_EQ(Zorbel::Testing::Compact(json.Body).rfind(
+    EXPECT_EQ(Zorbel::EndToEnd::Compact(json.Body).rfind(
                   std::string("{\"") + s.command + "\":{\"Secuencia\":\"" + seq + "\"", 0),
               0u)
         << json.Body;
@@ -311,7 +311,7 @@ TEST_F(ProgramProcess, JsonAndLatin1XmlSales) {
                         s[1] + "<Secuencia>" + seq + "</Secuencia></" + s[0] + ">");
     EXPECT_EQ(xml.Status, 200);
     EXPECT_NE(xml.ContentType.find("text/xml"), std::string::npos) << xml.ContentType;
-    const std::string body = Zorbel::Testing::Compact(xml.Body);
+    const std::string body = Zorbel::EndToEnd::Compact(xml.Body);
     const std::string open = std::string("<") + s[0] + "><Secuencia>" + seq + "</Secuencia>";
     EXPECT_NE(body.find(open), std::string::npos) << xml.Body;
     EXPECT_EQ(body.find("<Error>"), std::string::npos) << xml.Body;
