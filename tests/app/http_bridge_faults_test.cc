@@ -47,50 +47,29 @@ void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 
 class ControllerFault : public BridgeFaults, public ::testing::WithParamInterface<FaultCase> {};
 
-ZorbelEmulator::Faults Nak(unsigned n) {
-  ZorbelEmulator::Faults f;
-  f.Nak = n;
-  return f;
-}
-ZorbelEmulator::Faults Silence(unsigned n) {
-  ZorbelEmulator::Faults f;
-  f.Silence = n;
-  return f;
-}
-ZorbelEmulator::Faults Busy() {
-  ZorbelEmulator::Faults f;
-  f.Busy = 1;
-  return f;
-}
-ZorbelEmulator::Faults BadChecksum() {
-  ZorbelEmulator::Faults f;
-  f.BadChecksum = 1;
-  return f;
-}
+using Faults = ZorbelEmulator::Faults;
 
 constexpr const char* STATUS =
     R"({"ConsultarEstado":{"CodigoComprobante":"Tique","Secuencia":"5"}})";
 constexpr const char* TEXT = R"({"ImprimirTextoFiscal":{"Texto":"Hola","Secuencia":"5"}})";
 
 const FaultCase FAULT_CASES[] = {
-    {"SilentController", Silence(100), 0, STATUS, R"({"ConsultarEstado":{"Error":)",
+    {"SilentController", Faults{.Silence = 100}, 0, STATUS, R"({"ConsultarEstado":{"Error":)",
      "PROTOCOL_MAX_RETRIES", 0},
-    {"OneSilenceRecovered", Silence(1), 0, STATUS, R"({"ConsultarEstado":{"Secuencia":"5")",
-     "\"Estado\"", 1},
-    {"NaksRecovered", Nak(2), 0, STATUS, R"({"ConsultarEstado":{"Secuencia":"5")", "\"Estado\"", 1},
-    {"NaksBeyondRetries", Nak(100), 0, STATUS, R"({"ConsultarEstado":{"Error":)",
-     "PROTOCOL_MAX_RETRIES", 0},
-    {"BadAnswerChecksumRecovered", BadChecksum(), 0, STATUS,
+    {"OneSilenceRecovered", Faults{.Silence = 1}, 0, STATUS,
      R"({"ConsultarEstado":{"Secuencia":"5")", "\"Estado\"", 1},
-    {"BusyController", Busy(), 0, STATUS, R"({"ControladorOcupado":{"Secuencia":"5")",
+    {"NaksRecovered", Faults{.Nak = 2}, 0, STATUS, R"({"ConsultarEstado":{"Secuencia":"5")",
+     "\"Estado\"", 1},
+    {"NaksBeyondRetries", Faults{.Nak = 100}, 0, STATUS, R"({"ConsultarEstado":{"Error":)",
+     "PROTOCOL_MAX_RETRIES", 0},
+    {"BadAnswerChecksumRecovered", Faults{.BadChecksum = 1}, 0, STATUS,
+     R"({"ConsultarEstado":{"Secuencia":"5")", "\"Estado\"", 1},
+    {"BusyController", Faults{.Busy = 1}, 0, STATUS, R"({"ControladorOcupado":{"Secuencia":"5")",
      "ImpresoraOcupada", 1},
-    {"PaperOut",
-     {},
-     700,
-     TEXT,
-     R"({"ImprimirTextoFiscal":{"Secuencia":"5")",
-     "FaltaPapelReceipt",
-     1},
+    {"PaperOut", Faults{}, 700, TEXT, R"({"ImprimirTextoFiscal":{"Secuencia":"5")",
+     "FaltaPapelReceipt", 1},
+    {"NaksAtRetryLimit", Faults{.Nak = 3}, 0, STATUS, R"({"ConsultarEstado":{"Error":)",
+     "PROTOCOL_MAX_RETRIES", 0},
 };
 
 TEST_P(ControllerFault, AnswerNamesTheFault) {
