@@ -394,6 +394,7 @@ TEST_F(ProgramProcess, IndexPageInHeadlessBrowser) {
   EXPECT_EQ(dom.find("<i id="), std::string::npos) << dom;
   program_->Signal(SIGTERM);
   EXPECT_EQ(program_->Wait(std::chrono::seconds(30)), 0) << Err();
+  std::filesystem::remove_all(dir_ / "chromium");  // the browser's profile, megabytes
 }
 
 }  // namespace
