@@ -3,10 +3,11 @@
 set -euo pipefail
 # The program needs only the compiler and the standard library. The tests,
 # benchmarks and fuzz targets use well-kept parsers as oracles and yardsticks
-# (nlohmann-json, expat, RapidJSON, http-parser) and clang's libFuzzer.
+# (nlohmann-json, expat, RapidJSON, http-parser) and clang's libFuzzer; the
+# end-to-end tests load the index page in headless Chromium.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libexpat1-dev rapidjson-dev libhttp-parser-dev
-          clang libclang-rt-14-dev curl)
+          clang libclang-rt-14-dev curl chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,14 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "app/config_params.h"
-#include "app/front_end.h"
+#include "app/bridge_rig.h"
 #include "testing/http_client.h"
 #include "vxb/common/error.h"
 #include "vxb/common/serial_port.h"
@@ -24,16 +20,8 @@ namespace {
 using Testing::HttpAnswer;
 using Testing::HttpRequest;
 
-// The document without its layout (tabs, line ends, the blank after ':').
-std::string Compact(const std::string& s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\t' || s[i] == '\n' || s[i] == '\r') continue;
-    if (s[i] == ' ' && i > 0 && s[i - 1] == ':') continue;
-    out += s[i];
-  }
-  return out;
-}
+using EndToEnd::BridgeRig;
+using EndToEnd::Compact;
 
 class HttpBridge : public ::testing::Test {
  protected:
@@ -43,61 +31,22 @@ class HttpBridge : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(pty_.Open());
     ZorbelEmulator::Options o;
     o.SlowMs = slow_ms_;
-    o.Trace = [this](const std::string& line) {
-      std::lock_guard<std::mutex> lock(trace_mutex_);
-      trace_ += line + "\n";
-    };
-    emu_ = std::make_unique<ZorbelEmulator::Emulator>(pty_, std::move(o));
-    emulator_ = std::thread([this] { emu_->Serve(); });
-    VXB::SerialParams params;
-    params.WordLength = VXB::SerialPort::WORD_LENGTH_8;
-    params.Parity = VXB::SerialPort::PARITYMODE_NONE;
-    params.StopBits = VXB::SerialPort::STOP_1;
-    params.FlowControl.Clear();
-    ASSERT_TRUE(VXB::SerialPort::GetBaudRate(9600.0, params.BaudRate));
-    ASSERT_TRUE(serial_.Open(pty_.SlavePath()));
-    ASSERT_TRUE(serial_.SetSerialParams(params));
-    ConfigParams config;
-    config.HTTPPort = 0;  // a free port
-    front_ = MakeHTTPFrontEnd(config, "zorbel");
-    ASSERT_TRUE(front_->Start(serial_, nullptr)) << VXB::Error::GetCurrent().Context;
-    port_ = front_->Port();
-    ASSERT_NE(port_, 0u);
-  }
-
-  void TearDown() override {
-    if (front_) {
-      front_->Stop();
-      front_->WaitStopped();
-    }
-    if (emu_) {
-      emu_->Stop();
-      emulator_.join();
-    }
+    ASSERT_EQ(rig_.Start(o), "");
+    port_ = rig_.Port();
   }
 
   HttpAnswer Post(const std::string& page, const std::string& type, const std::string& body) {
-    return HttpRequest(port_, "POST", "/" + page, type, body);
+    return rig_.Post(page, type, body);
   }
-  HttpAnswer Json(const std::string& body) { return Post("fiscal.json", "application/json", body); }
+  HttpAnswer Json(const std::string& body) { return rig_.Json(body); }
+  std::string Trace() { return rig_.Trace(); }
+  const ZorbelEmulator::Stats& Stats() { return rig_.Emulator().GetStats(); }
 
-  std::string Trace() {
-    std::lock_guard<std::mutex> lock(trace_mutex_);
-    return trace_;
-  }
-
-  VXB::PseudoTerminal pty_;
-  VXB::SerialPort serial_;
-  std::unique_ptr<ZorbelEmulator::Emulator> emu_;
-  std::thread emulator_;
-  std::unique_ptr<FrontEnd> front_;
+  BridgeRig rig_;
   unsigned port_ = 0;
   unsigned slow_ms_ = 0;
-  std::mutex trace_mutex_;
-  std::string trace_;
 };
 
 TEST_F(HttpBridge, JsonStatusQueryAnswersInItsFormat) {
@@ -106,7 +55,7 @@ TEST_F(HttpBridge, JsonStatusQueryAnswersInItsFormat) {
   EXPECT_NE(a.ContentType.find("application/json"), std::string::npos) << a.ContentType;
   EXPECT_EQ(Compact(a.Body).rfind(R"({"ConsultarEstado":{"Secuencia":"3")", 0), 0u) << a.Body;
   EXPECT_NE(a.Body.find("\"Estado\""), std::string::npos) << a.Body;
-  EXPECT_EQ(emu_->GetStats().Executed.load(), 1u);
+  EXPECT_EQ(Stats().Executed.load(), 1u);
 }
 
 // The document's own character set reaches the controller as its code
@@ -132,8 +81,8 @@ TEST_F(HttpBridge, ResendWithSameSequenceExecutesOnce) {
   ASSERT_EQ(second.Status, 200);
   EXPECT_EQ(first.Body, second.Body);
   EXPECT_NE(Compact(first.Body).find(R"("Secuencia":"7")"), std::string::npos) << first.Body;
-  EXPECT_EQ(emu_->GetStats().Executed.load(), 1u);
-  EXPECT_EQ(emu_->GetStats().Replayed.load(), 1u);
+  EXPECT_EQ(Stats().Executed.load(), 1u);
+  EXPECT_EQ(Stats().Replayed.load(), 1u);
 }
 
 // Documents refused before anything is sent: the line stays silent.
@@ -165,7 +114,7 @@ TEST_F(HttpBridge, BadDocumentsWriteNothingToTheLine) {
     EXPECT_NE(a.ContentType.find(c.expect_type), std::string::npos) << a.ContentType;
     EXPECT_NE(a.Body.find(c.expect_text), std::string::npos) << a.Body;
   }
-  EXPECT_EQ(emu_->GetStats().BytesReceived.load(), 0u);
+  EXPECT_EQ(Stats().BytesReceived.load(), 0u);
 }
 
 TEST_F(HttpBridge, IndexPageShowsTheLog) {
@@ -186,11 +135,11 @@ TEST_F(SlowHttpBridge, StopDuringSlowCommandAnswersAborted) {
   HttpAnswer a;
   std::thread client(
       [&] { a = Json(R"({"ImprimirTextoFiscal":{"Texto":"Lento","Secuencia":"9"}})"); });
-  for (int i = 0; i < 500 && emu_->GetStats().Packets.load() == 0; ++i)
+  for (int i = 0; i < 500 && Stats().Packets.load() == 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_EQ(emu_->GetStats().Packets.load(), 1u);
-  front_->Stop();
-  front_->WaitStopped();
+  ASSERT_EQ(Stats().Packets.load(), 1u);
+  rig_.Front().Stop();
+  rig_.Front().WaitStopped();
   client.join();
   EXPECT_EQ(a.Status, 200);
   EXPECT_NE(a.ContentType.find("application/json"), std::string::npos) << a.ContentType;
