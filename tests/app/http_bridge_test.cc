@@ -8,9 +8,14 @@
 #include <thread>
 
 #include "app/bridge_rig.h"
+#include "app/zorbel_service.h"
 #include "testing/http_client.h"
+#include "testing/scratch_dir.h"
+#include "vxb/common/debug.h"
 #include "vxb/common/error.h"
+#include "vxb/common/log.h"
 #include "vxb/common/serial_port.h"
+#include "vxp/vxp_debug_modules.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_emulator/emulator.h"
 
@@ -122,6 +127,58 @@ TEST_F(HttpBridge, IndexPageShowsTheLog) {
   ASSERT_EQ(a.Status, 200);
   EXPECT_NE(a.Body.find("Registro"), std::string::npos) << a.Body;
   EXPECT_NE(a.Body.find("<pre"), std::string::npos) << a.Body;
+}
+
+// The log a technician reads at debug level 3: the request as read, the
+// packet exchange, and the answer, in the order they happened.
+TEST_F(HttpBridge, DebugLevelThreeLogsRequestExchangeAndAnswerInOrder) {
+  const auto dir = Testing::MakeScratchDir("trace");
+  VXB::Log::SetFilename((dir / "zorbel.log").c_str());
+  VXB::Debug::Init();
+  VXP::Debug::Init();
+  VXB::Debug::Control::Init();
+  VXB::Debug::TransportCustom transport;
+  transport.SetCallback(DebugCustom);
+  transport.Enable(true);
+  VXB::Debug::Control::SetCurrentTransport(&transport);
+  ApplyDebugLevel(3);
+  const HttpAnswer a = Json(R"({"ConsultarEstado":{"CodigoComprobante":"FacturaA"}})");
+  ApplyDebugLevel(0);
+  VXB::Debug::Control::SetCurrentTransport(nullptr);
+  ASSERT_EQ(a.Status, 200) << a.Body;
+
+  std::string log;
+  VXB::Byte chunk[256];
+  unsigned size = sizeof chunk;
+  for (bool more = VXB::Log::ReadFirst(chunk, size); more && size > 0;
+       more = VXB::Log::ReadNext(chunk, size = sizeof chunk))
+    log.append(reinterpret_cast<const char*>(chunk), size);
+  VXB::Log::SetFilename("log");
+
+  const char* expected[] = {
+      "[fiscal.json] Cliente 127.0.0.1 (",
+      "[fiscal.json] Comando desde JSON (",
+      "[fiscal.json] Comando [ConsultarEstado]",
+      "[ConsultarEstado] \tCodigoComprobante: [",
+      "[VardexPacketProtocol] Write:",
+      "bytes written)",
+      "[VardexPacketProtocol] ACK recibido",
+      "[VardexPacketProtocol] Respuesta:",
+      "[VardexPacketProtocol] Write:",
+      "[VardexPacketProtocol] Respuesta procesada; ",
+      "[VardexPacketProtocol] Comando OK",
+      "[ConsultarEstado] OK",
+      "[ConsultarEstado] \tEstado fiscal:",
+      "[ConsultarEstado] \t\tMemoriaFiscalInicializada",
+      "[ConsultarEstado] \tCodigoComprobante: FacturaA",
+  };
+  std::size_t at = 0;
+  for (const char* line : expected) {
+    const std::size_t found = log.find(line, at);
+    ASSERT_NE(found, std::string::npos) << "missing after offset " << at << ": " << line << "\n"
+                                        << log;
+    at = found + 1;
+  }
 }
 
 class SlowHttpBridge : public HttpBridge {
