@@ -20,7 +20,7 @@ namespace Zorbel {
 
 namespace {
 
-class BridgeServer : public VXB::HTTP::Server {
+class BridgeServer final : public VXB::HTTP::Server {
  public:
   BridgeServer(const char* Name, unsigned Port)
       : VXB::HTTP::Server(Port, true),
@@ -102,7 +102,7 @@ class BridgeServer : public VXB::HTTP::Server {
   VXB::Byte LogBuffer[CHUNK + 1] = {};
 };
 
-class HTTPFrontEnd : public FrontEnd {
+class HTTPFrontEnd final : public FrontEnd {
  public:
   HTTPFrontEnd(const ConfigParams& Config, const char* Name)
       : name_(Name != nullptr ? Name : "zorbel"),
