@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "vxb/common/error.h"
 #include "vxb/common/file.h"
@@ -33,7 +34,8 @@ constexpr unsigned STAMP_SIZE = 50;
 struct State {
   State() { Current.SetQuiet(true); }
 
-  const char* Basename = "log";
+  // A copy: the caller's text may not outlive the call.
+  std::string Basename = "log";
   const char* Extension = "log";
   std::int64_t MaxSize = DEFAULT_MAX_LOG_SIZE;
   // Writer: which file is current (true: file 1), whether that is still to
@@ -69,7 +71,7 @@ thread_local bool t_in_writer = false;
 
 // Name of file n (1 or 2); false when it does not fit.
 bool FileName(const State& s, unsigned n, char (&out)[MAX_FILENAME]) {
-  const int length = std::snprintf(out, sizeof out, "%s%u.%s", s.Basename, n, s.Extension);
+  const int length = std::snprintf(out, sizeof out, "%s%u.%s", s.Basename.c_str(), n, s.Extension);
   return length > 0 && static_cast<unsigned>(length) < sizeof out;
 }
 

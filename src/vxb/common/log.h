@@ -39,9 +39,8 @@ void vWriteWithModule(const char* Module, const char* Format, va_list Args);
 bool ReadFirst(Byte* Buffer, unsigned& BufferSize);
 bool ReadNext(Byte* Buffer, unsigned& BufferSize);
 
-// Closes the open file; Name becomes the base name (kept by pointer: the
-// caller keeps it alive). The current file is chosen again at the next
-// write, as at start-up.
+// Closes the open file; a copy of Name becomes the base name (null: "log").
+// The current file is chosen again at the next write, as at start-up.
 void SetFilename(const char* Name);
 void SetMaxSize(unsigned Max);
 
