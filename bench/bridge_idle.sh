@@ -22,49 +22,14 @@ requests=${3:-1000}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 
 scratch=$(mktemp -d)
-emulator=""
-bridge=""
+source scripts/bridge_lib.sh
 cleanup() {
-  if [ -n "$bridge" ]; then kill -INT "$bridge" 2>/dev/null && wait "$bridge" 2>/dev/null || true; fi
-  if [ -n "$emulator" ]; then kill "$emulator" 2>/dev/null || true; fi
+  bridge_stop
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-"$build/tools/zorbel-emulator" >"$scratch/emulator.out" 2>&1 &
-emulator=$!
-pty=""
-for _ in $(seq 1 50); do
-  pty=$(head -n 1 "$scratch/emulator.out" 2>/dev/null || true)
-  [ -n "$pty" ] && break
-  sleep 0.1
-done
-[ -n "$pty" ] || { echo "the emulator did not start" >&2; exit 1; }
-
-port=""
-for p in $(seq 18300 18400); do
-  if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then port=$p; break; fi
-done
-[ -n "$port" ] || { echo "no free port in 18300-18400" >&2; exit 1; }
-
-# The program reads proxyconfig.xml from its own directory.
-cp "$build/zorbel" "$scratch/zorbel"
-cat >"$scratch/proxyconfig.xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<config>
-  <SerialPort>$pty</SerialPort>
-  <BaudRate>9600</BaudRate>
-  <HttpPort>$port</HttpPort>
-  <DebugLevel>1</DebugLevel>
-</config>
-XML
-(cd "$scratch" && exec ./zorbel test) >"$scratch/zorbel.out" 2>&1 &
-bridge=$!
-for _ in $(seq 1 100); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/" && break
-  kill -0 "$bridge" 2>/dev/null || { cat "$scratch/zorbel.out" >&2; exit 1; }
-  sleep 0.1
-done
+bridge_start "$build" "$scratch" 18300
 answer=$(curl -s -H 'Content-Type: application/json' \
   --data '{"ConsultarEstado":{"CodigoComprobante":"83"}}' "http://127.0.0.1:$port/fiscal.json")
 case "$answer" in

@@ -18,53 +18,16 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc 2>/dev/null || echo 2)" --target zorbel zorbel-emulator
 
 scratch=$(mktemp -d)
-emulator=""
-bridge=""
+source scripts/bridge_lib.sh
 cleanup() {
-  [ -n "$bridge" ] && kill -INT "$bridge" 2>/dev/null && wait "$bridge" 2>/dev/null || true
-  [ -n "$emulator" ] && kill "$emulator" 2>/dev/null || true
+  bridge_stop
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 trap 'exit 0' INT TERM
 
-"$root/build/tools/zorbel-emulator" >"$scratch/emulator.out" 2>&1 &
-emulator=$!
-pty=""
-for _ in $(seq 1 50); do
-  pty=$(head -n 1 "$scratch/emulator.out" 2>/dev/null || true)
-  [ -n "$pty" ] && break
-  sleep 0.1
-done
-[ -n "$pty" ] || { echo "the emulator did not start" >&2; cat "$scratch/emulator.out" >&2; exit 1; }
-
-# A free local port: the first one nobody answers on.
-port=""
-for p in $(seq 18080 18180); do
-  if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then port=$p; break; fi
-done
-[ -n "$port" ] || { echo "no free port in 18080-18180" >&2; exit 1; }
-
-# The program reads proxyconfig.xml from its own directory.
-cp "$root/build/zorbel" "$scratch/zorbel"
-cat >"$scratch/proxyconfig.xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<config>
-  <SerialPort>$pty</SerialPort>
-  <BaudRate>9600</BaudRate>
-  <HttpPort>$port</HttpPort>
-  <DebugLevel>1</DebugLevel>
-  <AllowedClients>127.0.0.1</AllowedClients>
-</config>
-XML
+bridge_start "$root/build" "$scratch" 18080 "<AllowedClients>127.0.0.1</AllowedClients>"
 echo "emulator on $pty; bridge on http://127.0.0.1:$port/"
-(cd "$scratch" && exec ./zorbel test) >"$scratch/zorbel.out" 2>&1 &
-bridge=$!
-for _ in $(seq 1 100); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/" && break
-  kill -0 "$bridge" 2>/dev/null || { cat "$scratch/zorbel.out" >&2; exit 1; }
-  sleep 0.1
-done
 
 post() {
   echo "\$ curl -s -H 'Content-Type: application/json' --data '$1' http://127.0.0.1:$port/fiscal.json"
