@@ -1,0 +1,17 @@
+# The zip a shop installs from: the bridge, the command-line tool, a
+# proxyconfig.xml to edit and a README for the shop, all in one folder
+# (the program reads its configuration and writes its log beside itself).
+# Built with `cmake --build <build> --target package` in a Windows build.
+install(TARGETS zorbel zorbel-cli RUNTIME DESTINATION .)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/README.txt
+              ${CMAKE_CURRENT_SOURCE_DIR}/packaging/windows/proxyconfig.xml
+        DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME "zorbel")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_SYSTEM_NAME "windows-x64")
+set(CPACK_PACKAGE_FILE_NAME "zorbel-${PROJECT_VERSION}-windows-x64")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+include(CPack)
