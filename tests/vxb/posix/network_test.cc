@@ -1,6 +1,8 @@
 #include "vxb/common/network.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -152,6 +154,7 @@ TEST(StreamSocketClosedTest, EveryOperationReportsTheClosedSocket) {
   EXPECT_EQ(LastContext(), "Accept");
 }
 
+#if !defined(_WIN32)
 TEST_F(StreamSocketTest, DescriptorsAreCloseOnExec) {
   Connect();
   const StreamSocket* sockets[] = {&listener_, &client_, &server_};
@@ -161,6 +164,7 @@ TEST_F(StreamSocketTest, DescriptorsAreCloseOnExec) {
     EXPECT_NE(flags & FD_CLOEXEC, 0);
   }
 }
+#endif
 
 TEST_F(StreamSocketTest, BindingAPortInUseFails) {
   StreamSocket second;
