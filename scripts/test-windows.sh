@@ -32,5 +32,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1 || true
 fi
 # Keep one server running for the whole suite rather than one per program.
-"$wineserver" -p
+"$wineserver" -p 2>/dev/null || true  # already running is fine
+# One program first: a fresh server finishing its start-up while several
+# programs start at once has been seen to leave one of them hanging.
+"$wine" cmd /c exit 0 >/dev/null 2>&1 || true
+
+# COM5 of the prefix is a pseudo-terminal whose far end echoes, for the
+# serial port tests.
+python3 scripts/pty-echo.py "$WINEPREFIX/dosdevices/com5" >"$build_dir/pty-echo.out" &
+echo_pid=$!
+stop_all() { kill "$echo_pid" 2>/dev/null || true; stop_wine; }
+trap stop_all EXIT
+for _ in $(seq 50); do [ -s "$build_dir/pty-echo.out" ] && break; sleep 0.1; done
+export ZORBEL_TEST_COM=COM5
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"

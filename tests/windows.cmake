@@ -59,11 +59,13 @@ foreach(source ${ZORBEL_WINDOWS_TEST_SOURCES} ${ZORBEL_WINDOWS_EXTRA_TESTS})
   target_link_libraries(${name} PRIVATE zorbel_libs zorbel_windows_test_support gtest gmock
                                         gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_compile_definitions(${name}
-                             PRIVATE ZORBEL_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+  # The runtime's localtime_r and the like, which the tests use.
+  target_compile_definitions(
+    ${name} PRIVATE ZORBEL_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data"
+                    _POSIX_THREAD_SAFE_FUNCTIONS)
   # One CTest test per program: listing a program's tests would start Wine
   # once more for every program at build time.
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120 ENVIRONMENT
                                           "WINEPREFIX=${ZORBEL_WINE_PREFIX};WINEDEBUG=-all")
 endforeach()

@@ -1,12 +1,16 @@
 // File-system calls on Windows, through the C runtime's descriptor calls.
 // Only the host's ordinary file system (PRIMARY) is supported; files are
 // opened byte-exact (no text translation) and not inherited by children.
+// Files are opened with every kind of sharing, deletion included, so that
+// an open file (the log) can be read, written, renamed and removed by
+// others as on a POSIX host. Modification times are the file system's
+// 100-nanosecond ones.
+#include <windows.h>
+#undef MAX_PATH  // the file-system layer has its own
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
 #include <sys/stat.h>
-#include <sys/utime.h>
 
 #include <cerrno>
 #include <climits>
@@ -74,18 +78,108 @@ int HostAccessMode(AccessModes Mode) {
 }
 
 // Permission bits for a new file: the runtime knows only read and write.
-int HostPermissions(unsigned Mode) {
-  int out = 0;
-  if (Mode & 0444u) out |= _S_IREAD;
-  if (Mode & 0222u) out |= _S_IWRITE;
-  return out != 0 ? out : _S_IREAD | _S_IWRITE;
-}
-
 // The largest transfer handed to the host at once (its counts are int).
 constexpr unsigned long MAX_TRANSFER = static_cast<unsigned long>(INT_MAX);
 
-// Nanoseconds since 1970 from the runtime's seconds.
-constexpr std::int64_t FromSeconds(std::int64_t Seconds) { return Seconds * NANOS_PER_SECOND; }
+// The errno value nearest to a Win32 error, for the error texts.
+int ErrnoOf(DWORD Win32Error) {
+  switch (Win32Error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return EMFILE;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    default:
+      return EINVAL;
+  }
+}
+
+// Opens Name with every kind of sharing and makes a runtime descriptor of
+// it; -1 with Err (an errno value) on failure.
+int OpenShared(const char* Name, int HostFlags, unsigned Mode, int& Err) {
+  DWORD access = 0;
+  switch (HostFlags & (_O_RDONLY | _O_WRONLY | _O_RDWR)) {
+    case _O_WRONLY:
+      access = GENERIC_WRITE;
+      break;
+    case _O_RDWR:
+      access = GENERIC_READ | GENERIC_WRITE;
+      break;
+    default:
+      access = GENERIC_READ;
+      break;
+  }
+  DWORD disposition = OPEN_EXISTING;
+  if ((HostFlags & _O_CREAT) != 0) {
+    if ((HostFlags & _O_EXCL) != 0) {
+      disposition = CREATE_NEW;
+    } else {
+      disposition = (HostFlags & _O_TRUNC) != 0 ? CREATE_ALWAYS : OPEN_ALWAYS;
+    }
+  } else if ((HostFlags & _O_TRUNC) != 0) {
+    disposition = TRUNCATE_EXISTING;
+  }
+  // A new file without write permission is made read-only.
+  const DWORD attributes = (Mode & 0222u) == 0 && (HostFlags & _O_CREAT) != 0
+                               ? FILE_ATTRIBUTE_READONLY
+                               : FILE_ATTRIBUTE_NORMAL;
+  SECURITY_ATTRIBUTES security{};
+  security.nLength = sizeof security;
+  security.bInheritHandle = FALSE;
+  const HANDLE h = CreateFileA(Name, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               &security, disposition, attributes, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    Err = ErrnoOf(GetLastError());
+    return -1;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h),
+                                 HostFlags & (_O_APPEND | _O_RDONLY | _O_WRONLY | _O_RDWR));
+  if (fd < 0) {
+    Err = EMFILE;
+    CloseHandle(h);
+    return -1;
+  }
+  _setmode(fd, _O_BINARY);
+  return fd;
+}
+
+// File times count 100-nanosecond ticks from 1601-01-01 UTC.
+constexpr std::int64_t TICKS_TO_1970 = 116444736000000000LL;
+constexpr std::int64_t NANOS_PER_TICK = 100;
+
+std::int64_t NanosOfFileTime(const FILETIME& t) {
+  const std::int64_t ticks = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  return (ticks - TICKS_TO_1970) * NANOS_PER_TICK;
+}
+
+// Rounded up to the next tick, so that a time set later than another stays
+// later (the log relies on it), never earlier.
+FILETIME FileTimeOfNanos(std::int64_t Nanos) {
+  std::int64_t ticks = Nanos / NANOS_PER_TICK;
+  if (Nanos % NANOS_PER_TICK > 0) ++ticks;
+  const std::uint64_t t = static_cast<std::uint64_t>(ticks + TICKS_TO_1970);
+  FILETIME f;
+  f.dwLowDateTime = static_cast<DWORD>(t & 0xFFFFFFFFu);
+  f.dwHighDateTime = static_cast<DWORD>(t >> 32);
+  return f;
+}
 
 }  // namespace
 
@@ -114,10 +208,7 @@ int open(const char* Name, unsigned Flags, unsigned Mode, FileSystems fs, bool Q
   int handle = -1;
   int err = EINVAL;
   if (Name != nullptr && HostFlags(Flags, host_flags)) {
-    // Shared for reading and writing like a POSIX file: the log is read
-    // back while it is open for writing.
-    if (_sopen_s(&handle, Name, host_flags, _SH_DENYNO, HostPermissions(Mode)) != 0) handle = -1;
-    err = errno;
+    handle = OpenShared(Name, host_flags, Mode, err);
   }
   if (handle < 0) {
     const ErrorText text(err);
@@ -226,26 +317,24 @@ int getmodtime(const char* Name, std::int64_t& Time, FileSystems fs) {
     Error::SetWithContext(Error::IO_FS_ERROR, "Filesystem not supported for getmodtime(%s)", name);
     return -1;
   }
-  struct _stat64 st {};
-  const int rc = Name != nullptr ? ::_stat64(Name, &st) : -1;
-  if (rc != 0) {
-    const ErrorText text(Name != nullptr ? errno : EINVAL);
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  const bool ok =
+      Name != nullptr && GetFileAttributesExA(Name, GetFileExInfoStandard, &attributes) != FALSE;
+  if (!ok) {
+    const ErrorText text(Name != nullptr ? ErrnoOf(GetLastError()) : EINVAL);
     Error::SetWithContext(Error::IO_FS_ERROR, "stat(%s): %s", name, text.text);
     return -1;
   }
-  Time = FromSeconds(static_cast<std::int64_t>(st.st_mtime));
+  Time = NanosOfFileTime(attributes.ftLastWriteTime);
   return 0;
 }
 
 int setmodtime(int Handle, std::int64_t Time) {
-  std::int64_t seconds = Time / NANOS_PER_SECOND;
-  if (Time % NANOS_PER_SECOND < 0) --seconds;  // times before 1970 round towards the past
-  __utimbuf64 times;
-  times.actime = static_cast<__time64_t>(seconds);
-  times.modtime = times.actime;
-  if (::_futime64(Handle, &times) != 0) {
-    const ErrorText text(errno);
-    Error::SetWithContext(Error::IO_FS_ERROR, "futime: %s", text.text);
+  const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(Handle));
+  const FILETIME t = FileTimeOfNanos(Time);
+  if (h == INVALID_HANDLE_VALUE || !SetFileTime(h, nullptr, &t, &t)) {
+    const ErrorText text(h == INVALID_HANDLE_VALUE ? EBADF : ErrnoOf(GetLastError()));
+    Error::SetWithContext(Error::IO_FS_ERROR, "futimens: %s", text.text);
     return -1;
   }
   return 0;

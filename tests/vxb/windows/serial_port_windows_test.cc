@@ -47,7 +47,9 @@ TEST(SerialPortNamesTest, PortNumberFormsNameTheWin32Device) {
     EXPECT_EQ(std::string(SerialPort::DevicePathForName(r.Name).c_str()), r.Device);
     unsigned port = 0;
     EXPECT_EQ(SerialPort::PortNumberFromName(r.Name, port), r.Port != 0);
-    if (r.Port != 0) EXPECT_EQ(port, r.Port);
+    if (r.Port != 0) {
+      EXPECT_EQ(port, r.Port);
+    }
   }
 }
 
