@@ -45,12 +45,18 @@ set(ZORBEL_WINDOWS_TEST_SOURCES
     vxp/protocol_test.cc
     vxp/vardex_data_container_test.cc
     vxp/vxp_errno_test.cc
-    vxp/zorbel_documents_test.cc)
+    vxp/zorbel_documents_test.cc
+    vxb/common/http_server_test.cc
+    vxb/common/httpd_request_test.cc
+    vxb/common/debug_transport_tcp_test.cc
+    app/config_test.cc
+    tools/zorbel_cli_catalog_test.cc
+    tools/zorbel_emulator_controller_test.cc)
 file(GLOB ZORBEL_WINDOWS_EXTRA_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/vxb/windows/*_test.cc)
 
 add_library(zorbel_windows_test_support STATIC vxp/scripted_controller.cc)
 target_include_directories(zorbel_windows_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(zorbel_windows_test_support PUBLIC zorbel_libs gtest gmock)
+target_link_libraries(zorbel_windows_test_support PUBLIC zorbel_libs zorbel_tools gtest gmock)
 
 set(ZORBEL_WINE_PREFIX ${CMAKE_BINARY_DIR}/prefix CACHE PATH "Wine prefix of the test runs")
 foreach(source ${ZORBEL_WINDOWS_TEST_SOURCES} ${ZORBEL_WINDOWS_EXTRA_TESTS})

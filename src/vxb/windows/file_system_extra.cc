@@ -56,13 +56,21 @@ int remove(const char* Name, FileSystems fs) {
 }
 
 int isregular(int Handle) {
-  struct _stat64 st {};
-  if (::_fstat64(Handle, &st) != 0) {
-    const int e = errno;
-    Error::SetWithContext(Error::IO_FS_ERROR, "fstat %d, errno %d", Handle, e);
+  // A disk file that is no directory (directories are not opened by open()
+  // here anyway); consoles, pipes and devices are not regular.
+  const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(Handle));
+  if (h == INVALID_HANDLE_VALUE) {
+    Error::SetWithContext(Error::IO_FS_ERROR, "fstat %d, errno %d", Handle, EBADF);
     return -1;
   }
-  return (st.st_mode & _S_IFMT) == _S_IFREG ? 1 : 0;
+  if (GetFileType(h) != FILE_TYPE_DISK) return 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info)) {
+    const int e = static_cast<int>(GetLastError());
+    Error::SetWithContext(Error::IO_FS_ERROR, "fstat %d, error %d", Handle, e);
+    return -1;
+  }
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? 1 : 0;
 }
 
 }  // namespace VXB::FileSystem
