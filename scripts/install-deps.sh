@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Zorbel builds with, when any is missing.
+#   scripts/install-deps.sh             the Linux build and its tests
+#   scripts/install-deps.sh --windows   also the Windows cross build and Wine
 set -euo pipefail
 # The program needs only the compiler and the standard library. The tests,
 # benchmarks and fuzz targets use well-kept parsers as oracles and yardsticks
@@ -8,6 +10,14 @@ set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libexpat1-dev rapidjson-dev libhttp-parser-dev
           clang libclang-rt-14-dev curl chromium)
+for arg in "$@"; do
+  case "$arg" in
+    # MinGW-w64 with the posix thread model (std::thread), Wine to run the
+    # Windows test programs, and GoogleTest's sources to build for Windows.
+    --windows) packages+=(g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+    *) echo "usage: $0 [--windows]" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,15 +3,20 @@
 # when they are missing and it runs as root.
 #   scripts/test.sh              normal build in build/
 #   scripts/test.sh --sanitize   address + undefined-behaviour build in build-asan/
+#   scripts/test.sh --windows    Windows cross build in build-win/, run under Wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = "--windows" ]; then
+  exec bash scripts/test-windows.sh
+fi
 
 sanitize=OFF
 build_dir=build
 for arg in "$@"; do
   case "$arg" in
     --sanitize) sanitize=ON; build_dir=build-asan ;;
-    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--sanitize | --windows]" >&2; exit 2 ;;
   esac
 done
 

@@ -113,7 +113,7 @@ TEST(ConfigFileTest, MalformedFileKeepsWhatCameBefore) {
 TEST(ConfigFileTest, MissingFileLeavesTheDefaults) {
   const auto dir = Testing::MakeScratchDir("config");
   ConfigParams c;
-  Zorbel::ReadConfiguration((dir / "proxyconfig.xml").c_str(), c);
+  Zorbel::ReadConfiguration((dir / "proxyconfig.xml").string().c_str(), c);
   EXPECT_EQ(c.SerialPortName, "");
   EXPECT_EQ(c.HTTPPort, 80u);
   EXPECT_EQ(c.IntendedBauds, 9600.0);
@@ -123,7 +123,7 @@ TEST(ConfigFileTest, MissingFileLeavesTheDefaults) {
 
   std::ofstream(dir / "proxyconfig.xml") << "<c><SerialPort>/dev/ttyUSB0</SerialPort></c>";
   ::testing::internal::CaptureStdout();
-  Zorbel::ReadConfiguration((dir / "proxyconfig.xml").c_str(), c);
+  Zorbel::ReadConfiguration((dir / "proxyconfig.xml").string().c_str(), c);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "SerialPort [/dev/ttyUSB0]\n");
   EXPECT_EQ(c.SerialPortName, "/dev/ttyUSB0");
 }

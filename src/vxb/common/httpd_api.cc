@@ -72,8 +72,20 @@ httpContent* AddEntry(httpd* s, const char* dir, const char* name, ContentTypes 
   return entry;
 }
 
+// An absolute path is used as it is: one from the root, and on Windows also
+// one with a drive (C:\dir or C:/dir) or on a network share (\\host\share).
+bool IsAbsolutePath(const char* path) {
+  if (path[0] == '/') return true;
+#if defined(_WIN32)
+  if (path[0] == '\\') return true;
+  const bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+  if (letter && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) return true;
+#endif
+  return false;
+}
+
 std::string FilePath(const httpd* s, const char* path) {
-  if (path[0] == '/') return path;
+  if (IsAbsolutePath(path)) return path;
   return std::string(s->fileBasePath) + "/" + path;
 }
 

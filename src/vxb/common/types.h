@@ -5,7 +5,11 @@
 #include <cstdint>
 
 // Lets the compiler check printf-style calls where it can.
-#if defined(__GNUC__) || defined(__clang__)
+#if defined(__MINGW32__)
+// MinGW's runtime is built with its own standard-conforming printf.
+#define VXB_PRINTF_FORMAT(format_index, first_arg) \
+  __attribute__((format(gnu_printf, format_index, first_arg)))
+#elif defined(__GNUC__) || defined(__clang__)
 #define VXB_PRINTF_FORMAT(format_index, first_arg) \
   __attribute__((format(printf, format_index, first_arg)))
 #else

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -476,9 +477,22 @@ TEST_F(DebugTest, TransportMutexNests) {
 }
 
 TEST_F(DebugTest, LeaveWithoutEnterEndsTheProcess) {
-  const auto dir =
-      std::filesystem::temp_directory_path() /
-      ("zorbel_debug_abort_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  // Where a death test runs in a new process (Windows) rather than a fork,
+  // the child reads the directory chosen by the parent from the
+  // environment: its own random seed differs.
+  constexpr const char* kDirVariable = "ZORBEL_DEBUG_ABORT_DIR";
+  const char* inherited = std::getenv(kDirVariable);
+  const std::filesystem::path dir =
+      inherited != nullptr
+          ? std::filesystem::path(inherited)
+          : std::filesystem::temp_directory_path() /
+                ("zorbel_debug_abort_" +
+                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+#if defined(_WIN32)
+  _putenv_s(kDirVariable, dir.string().c_str());
+#else
+  setenv(kDirVariable, dir.string().c_str(), 1);
+#endif
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   EXPECT_EXIT(
@@ -489,6 +503,11 @@ TEST_F(DebugTest, LeaveWithoutEnterEndsTheProcess) {
       ::testing::ExitedWithCode(1), "");
   EXPECT_EQ(Slurp(dir / "aborts"), "Leave sin Enter\n");
   std::filesystem::remove_all(dir);
+#if defined(_WIN32)
+  _putenv_s(kDirVariable, "");
+#else
+  unsetenv(kDirVariable);
+#endif
 }
 
 // --- Log and lock order ----------------------------------------------------
@@ -507,6 +526,9 @@ class DebugLogTest : public DebugTest {
   }
   void TearDown() override {
     DebugTest::TearDown();
+    // Closes the log file (which Windows will not remove while open) and
+    // drops the log's pointer to base_, which dies with this fixture.
+    VXB::Log::SetFilename(nullptr);
     std::filesystem::remove_all(dir_);
   }
 
@@ -592,6 +614,9 @@ class TransportFileTest : public DebugTest {
   }
   void TearDown() override {
     DebugTest::TearDown();
+    // Closes the log file (which Windows will not remove while open) and
+    // drops the log's pointer to base_, which dies with this fixture.
+    VXB::Log::SetFilename(nullptr);
     std::filesystem::remove_all(dir_);
   }
 

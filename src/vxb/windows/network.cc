@@ -1,0 +1,627 @@
+// StreamSocket on Winsock 2.2. The library is started once per process,
+// under the "SocketInit" lock, by the first socket made. Waits use select()
+// on one handle at a time (or on the listeners of MultipleAccept). Listeners
+// are non-blocking so that a connection that vanishes between the wait and
+// accept() cannot block a timed Accept; connections are blocking, and timed
+// operations wait with select() first and then never block. A listener
+// takes its port exclusively (SO_EXCLUSIVEADDRUSE): on Windows, address
+// reuse would let another program bind the same port and take over its
+// connections. Winsock numbers its errors as the texts below do, so the
+// numbers reported are the library's own.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "vxb/common/circular.h"
+#include "vxb/common/debug.h"
+#include "vxb/common/error.h"
+#include "vxb/common/network.h"
+#include "vxb/common/system.h"
+#include "vxb/common/thread.h"
+#include "vxb/common/thread_state.h"
+
+namespace VXB {
+
+struct StreamSocketData {
+  SOCKET sockfd = INVALID_SOCKET;
+  Network::PORT LocalPort = 0;
+};
+
+namespace {
+
+constexpr const char* kAcceptContext =
+    "bool VXB::StreamSocket::Accept(VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, "
+    "VXB::StreamSocket&)";
+constexpr const char* kMultipleAcceptContext =
+    "static bool VXB::StreamSocket::MultipleAccept(VXB::StreamSocket**, unsigned int&, "
+    "VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, VXB::StreamSocket&)";
+constexpr const char* kWriteContext =
+    "virtual unsigned int VXB::StreamSocket::WriteBufferImplementation(const unsigned char*, "
+    "unsigned int, unsigned int)";
+constexpr const char* kReadContext =
+    "virtual unsigned int VXB::StreamSocket::ReadBufferImplementation(unsigned char*, unsigned "
+    "int, unsigned int)";
+
+struct ErrorTextRow {
+  unsigned Number;
+  const char* Text;
+};
+constexpr ErrorTextRow kErrorTexts[] = {
+    {0, "No description."},
+    {10004, "Interrupted system call"},
+    {10009, "Bad File Number"},
+    {10013, "Permission Denied"},
+    {10014, "Bad Address"},
+    {10022, "Invalid Argument"},
+    {10024, "Too many Open Files"},
+    {10035, "Operation would block"},
+    {10036, "Operation now in progress"},
+    {10037, "Operation already in progress"},
+    {10038, "Socket operation on non socket"},
+    {10039, "Destination address required"},
+    {10040, "Message too long"},
+    {10041, "Protocol wrong type for socket"},
+    {10042, "Protocol not available"},
+    {10043, "Protocol not supported"},
+    {10044, "Socket type not supported"},
+    {10045, "Operation not supported on socket"},
+    {10046, "Protocol family not supported"},
+    {10047, "Address family not supported by protocol family"},
+    {10048, "Address already in use"},
+    {10049, "Can't assign requested address"},
+    {10050, "Network is down"},
+    {10051, "Network is unreachable"},
+    {10052, "Network dropped connection on reset"},
+    {10053, "Software caused connection abort"},
+    {10054, "Conection reset by peer"},
+    {10055, "No buffer space available"},
+    {10056, "Socket is already connected"},
+    {10057, "Socket is not connected"},
+    {10058, "Can't send after socket shutdown"},
+    {10059, "Too many references:can't splice"},
+    {10060, "Connection timeout"},
+    {10061, "Connection refused"},
+    {10062, "Too many levels of symbolics links"},
+    {10063, "File name too long"},
+    {10064, "Host is down"},
+    {10065, "No route to host"},
+    {10066, "Directory not empty"},
+    {10067, "Too many processes"},
+    {10068, "Too many users"},
+    {10069, "Disk quota exceeded"},
+    {10070, "Stale NFS file handle"},
+    {10071, "Too many levels of remote in path"},
+    {10091, "Network subsystem is unusable"},
+    {10092, "Winsock DLL can't support this application"},
+    {10093, "Winsock is not initialized"},
+    {10101, "Disconnect"},
+    {11001, "Host not found"},
+    {11002, "Non authoritative host not found"},
+    {11003, "Non recoverable error"},
+    {11004, "Valid name,no data record of requested type"},
+};
+
+unsigned LastSocketError() { return static_cast<unsigned>(WSAGetLastError()); }
+
+const char* LastErrorText() { return Network::ErrorText(LastSocketError()); }
+
+Debug::Debugger& NetworkDebugger() {
+  static Debug::Debugger debugger(Debug::IO, "Network");
+  return debugger;
+}
+
+// Starts Winsock 2.2 once per process. A library that starts with another
+// version is released again; later calls then fail at the platform with
+// "Winsock is not initialized".
+void StartLibrary() {
+  static Mutex lock("SocketInit");
+  static bool started = false;
+  Locker<Mutex> hold(lock);
+  if (started) return;
+  WSADATA info;
+  if (WSAStartup(MAKEWORD(2, 2), &info) != 0) return;
+  if (LOBYTE(info.wVersion) != 2 || HIBYTE(info.wVersion) != 2) {
+    WSACleanup();
+    return;
+  }
+  started = true;
+}
+
+void SetNonBlocking(SOCKET fd, bool On) {
+  u_long mode = On ? 1 : 0;
+  ioctlsocket(fd, FIONBIO, &mode);
+}
+
+// A new IPv4 stream socket that child processes do not inherit;
+// INVALID_SOCKET with the error in WSAGetLastError() on failure.
+SOCKET NewSocket() {
+  const SOCKET fd = WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                               WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+  if (fd != INVALID_SOCKET) return fd;
+  // Systems before Windows 7 SP1 do not know the no-inherit flag.
+  return WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
+}
+
+void CloseDescriptor(SOCKET fd) {
+  const int saved = WSAGetLastError();
+  closesocket(fd);
+  WSASetLastError(saved);
+}
+
+sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
+  sockaddr_in a;
+  std::memset(&a, 0, sizeof(a));
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(Address);
+  a.sin_port = htons(Port);
+  return a;
+}
+
+class Deadline {
+ public:
+  explicit Deadline(unsigned Timeout)
+      : forever_(Timeout == Constants::WAIT_FOREVER),
+        end_(System::MonotonicMilliseconds() + (forever_ ? 0 : Timeout)) {}
+  bool Forever() const { return forever_; }
+  // Milliseconds left, 0 once passed; without a limit: UINT_MAX.
+  unsigned Left() const {
+    if (forever_) return UINT_MAX;
+    const std::uint64_t now = System::MonotonicMilliseconds();
+    if (now >= end_) return 0;
+    const std::uint64_t left = end_ - now;
+    return left > 0x7FFFFFFFu ? 0x7FFFFFFFu : static_cast<unsigned>(left);
+  }
+  bool Passed() const { return !forever_ && System::MonotonicMilliseconds() >= end_; }
+
+ private:
+  bool forever_;
+  std::uint64_t end_;
+};
+
+enum class Ready { kYes, kTimeout, kFailed };
+enum class Mode { kRead, kWrite };
+
+// Waits until fd is ready or the deadline passes. An error condition counts
+// as ready: the call that follows reports it. A connection's failure to
+// connect shows in the exception set.
+Ready SelectOne(SOCKET fd, Mode M, const Deadline& Until) {
+  for (;;) {
+    fd_set ready;
+    fd_set failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(fd, &ready);
+    FD_SET(fd, &failed);
+    timeval limit;
+    const unsigned left = Until.Left();
+    limit.tv_sec = static_cast<long>(left / 1000);
+    limit.tv_usec = static_cast<long>(left % 1000 * 1000);
+    const int n =
+        select(0, M == Mode::kRead ? &ready : nullptr, M == Mode::kWrite ? &ready : nullptr,
+               &failed, Until.Forever() ? nullptr : &limit);
+    if (n == SOCKET_ERROR) return Ready::kFailed;
+    if (n == 0) {
+      if (!Until.Passed()) continue;  // woken a little early
+      return Ready::kTimeout;
+    }
+    return Ready::kYes;
+  }
+}
+
+bool WaitOne(SOCKET fd, Mode M, unsigned Timeout, const char* TimeoutContext) {
+  switch (SelectOne(fd, M, Deadline(Timeout))) {
+    case Ready::kYes:
+      return true;
+    case Ready::kTimeout:
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
+    case Ready::kFailed:
+      break;
+  }
+  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+}
+
+unsigned StateTime(unsigned Timeout) { return Timeout == Constants::WAIT_FOREVER ? 0 : Timeout; }
+
+void SetReady() { ThreadState::SetState(ThreadState::READY, nullptr, 0); }
+
+void FailWait(Ready ready, const char* TimeoutContext) {
+  SetReady();
+  if (ready == Ready::kTimeout) {
+    Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
+  } else {
+    Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+  }
+}
+
+// The checks every transfer starts with; false (error recorded) when there
+// is nothing to do. A transfer of nothing clears the record: a receive of
+// nothing would otherwise look exactly like a closed peer.
+bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Operation,
+                 const char* ClosedContext) {
+  if (!Open) {
+    Error::SetWithContext(Error::IO_NOT_OPEN, "%s", ClosedContext);
+    return false;
+  }
+  if (Size == 0) {
+    Error::SetWithContext(Error::NO_CURRENT_ERROR, "%s", Operation);
+    return false;
+  }
+  if (Buffer == nullptr) {
+    Error::SetWithContext(Error::IO_PARAM_ERROR, "%s", Operation);
+    return false;
+  }
+  return true;
+}
+
+Network::PORT BoundPort(SOCKET fd, Network::PORT Otherwise) {
+  sockaddr_in bound;
+  int length = sizeof(bound);
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+    return ntohs(bound.sin_port);
+  }
+  return Otherwise;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Addresses and error texts.
+
+namespace Network {
+
+const char* ToString(INADDR Address) {
+  static thread_local CircularChars<16, 8> pool;
+  char* out = pool.GetBuf(16);
+  std::snprintf(out, 16, "%u.%u.%u.%u", (Address >> 24) & 0xFFu, (Address >> 16) & 0xFFu,
+                (Address >> 8) & 0xFFu, Address & 0xFFu);
+  return out;
+}
+
+const char* ErrorText(unsigned SocketErrorNumber) {
+  for (const ErrorTextRow& row : kErrorTexts) {
+    if (row.Number == SocketErrorNumber) return row.Text;
+  }
+  return "Error desconocido";
+}
+
+}  // namespace Network
+
+// ---------------------------------------------------------------------------
+// StreamSocket.
+
+StreamSocket::StreamSocket() : Driver::Generic(SimpleString("TCP")) { StartLibrary(); }
+
+StreamSocket::~StreamSocket() { Close(); }
+
+bool StreamSocket::IsOpen() const { return data_ != nullptr; }
+
+bool StreamSocket::OK() const { return IsOpen(); }
+
+// Socket handles are kernel handles, which Windows keeps below 2^24.
+int StreamSocket::GetDescriptor() const {
+  return data_ != nullptr ? static_cast<int>(data_->sockfd) : -1;
+}
+
+Network::PORT StreamSocket::GetLocalPort() const { return data_ != nullptr ? data_->LocalPort : 0; }
+
+bool StreamSocket::Open(Network::PORT Port) {
+  Close();
+  const SOCKET fd = NewSocket();
+  if (fd == INVALID_SOCKET)
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", LastErrorText());
+
+  const BOOL off = FALSE;
+  const BOOL on = TRUE;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&off), sizeof(off));
+  setsockopt(fd, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof(on));
+  setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof(on));
+  linger no_linger;
+  no_linger.l_onoff = 0;
+  no_linger.l_linger = 0;
+  setsockopt(fd, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&no_linger),
+             sizeof(no_linger));
+
+  const sockaddr_in address = MakeAddress(Network::ANY_ADDRESS, Port);
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    const char* text = LastErrorText();
+    CloseDescriptor(fd);
+    return Error::SetWithContext(Error::SOCK_BIND_ERROR, "%s", text);
+  }
+  data_ = new StreamSocketData;
+  data_->sockfd = fd;
+  data_->LocalPort = BoundPort(fd, Port);
+  return true;
+}
+
+bool StreamSocket::Listen() {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Listen while closed");
+  if (listen(data_->sockfd, LISTEN_BACKLOG) != 0) {
+    return Error::SetWithContext(Error::SOCK_LISTEN_ERROR, "%s", LastErrorText());
+  }
+  SetNonBlocking(data_->sockfd, true);
+  return true;
+}
+
+bool StreamSocket::Accept(Network::INADDR& Address, Network::PORT& Port, unsigned Timeout,
+                          StreamSocket& Target) {
+  if (data_ == nullptr) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Accept");
+  char resource[ThreadState::MAX_RESOURCE + 1];
+  std::snprintf(resource, sizeof(resource), "Accept :%u", static_cast<unsigned>(data_->LocalPort));
+  ThreadState::SetState(ThreadState::WAITING, resource, StateTime(Timeout));
+
+  const Deadline until(Timeout);
+  SOCKET fd = INVALID_SOCKET;
+  sockaddr_in peer;
+  for (;;) {
+    const Ready ready = SelectOne(data_->sockfd, Mode::kRead, until);
+    if (ready == Ready::kTimeout) {
+      SetReady();
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
+    }
+    if (ready == Ready::kFailed) {
+      SetReady();
+      return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+    }
+    int length = sizeof(peer);
+    fd = accept(data_->sockfd, reinterpret_cast<sockaddr*>(&peer), &length);
+    if (fd != INVALID_SOCKET) break;
+    const int err = WSAGetLastError();
+    // The connection went away between the wait and the accept: wait again
+    // for what is left of the time.
+    if (err == WSAEWOULDBLOCK || err == WSAECONNRESET || err == WSAEINTR) {
+      if (until.Passed()) {
+        SetReady();
+        return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
+      }
+      continue;
+    }
+    Console::ErrorPrint("accept: %s\n", Network::ErrorText(static_cast<unsigned>(err)));
+    SetReady();
+    return Error::SetWithContext(Error::SOCK_ERROR_ACCEPT, "%s",
+                                 Network::ErrorText(static_cast<unsigned>(err)));
+  }
+  SetNonBlocking(fd, false);  // an accepted socket takes the listener's mode
+  Address = ntohl(peer.sin_addr.s_addr);
+  Port = ntohs(peer.sin_port);
+  SetReady();
+  const Network::PORT local = data_->LocalPort;
+  if (&Target == this) {
+    CloseDescriptor(data_->sockfd);
+    data_->sockfd = fd;
+    return true;
+  }
+  Target.Close();
+  Target.data_ = new StreamSocketData;
+  Target.data_->sockfd = fd;
+  Target.data_->LocalPort = local;
+  return true;
+}
+
+bool StreamSocket::MultipleAccept(StreamSocket** Sockets, unsigned& Count, Network::INADDR& Address,
+                                  Network::PORT& Port, unsigned Timeout, StreamSocket& Target) {
+  SOCKET handles[MAX_MULTIPLE_ACCEPT];
+  unsigned used = 0;
+  for (unsigned i = 0; Sockets != nullptr && i < Count && used < MAX_MULTIPLE_ACCEPT; ++i) {
+    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
+    const SOCKET fd = Sockets[i]->data_->sockfd;
+    bool seen = false;
+    for (unsigned k = 0; k < used && !seen; ++k) seen = handles[k] == fd;
+    if (!seen) handles[used++] = fd;
+  }
+  if (used == 0) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "MultipleAccept");
+
+  ThreadState::SetState(ThreadState::WAITING, "Multiple Accept", StateTime(Timeout));
+  const Deadline until(Timeout);
+  fd_set ready;
+  int n = 0;
+  for (;;) {
+    FD_ZERO(&ready);
+    for (unsigned k = 0; k < used; ++k) FD_SET(handles[k], &ready);
+    timeval limit;
+    const unsigned left = until.Left();
+    limit.tv_sec = static_cast<long>(left / 1000);
+    limit.tv_usec = static_cast<long>(left % 1000 * 1000);
+    n = select(0, &ready, nullptr, nullptr, until.Forever() ? nullptr : &limit);
+    if (n == 0 && !until.Passed()) continue;
+    break;
+  }
+  SetReady();
+  if (n == 0) {
+    NetworkDebugger().Print("MultipleAccept SOCK_ERROR_TIMEOUT");
+    return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kMultipleAcceptContext);
+  }
+  if (n == SOCKET_ERROR) {
+    const unsigned number = LastSocketError();
+    NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 1, Error %u (%s)", number,
+                            Network::ErrorText(number));
+    return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
+  }
+  for (unsigned i = 0; i < Count; ++i) {
+    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
+    if (FD_ISSET(Sockets[i]->data_->sockfd, &ready)) {
+      Count = i;
+      return Sockets[i]->Accept(Address, Port, Timeout, Target);
+    }
+  }
+  NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 2");
+  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
+}
+
+bool StreamSocket::Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout) {
+  Close();
+  const SOCKET fd = NewSocket();
+  if (fd == INVALID_SOCKET)
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", LastErrorText());
+  char resource[ThreadState::MAX_RESOURCE + 1];
+  std::snprintf(resource, sizeof(resource), "%s:%u", Network::ToString(Address),
+                static_cast<unsigned>(Port));
+  ThreadState::SetState(ThreadState::CONNECTING, resource, StateTime(Timeout));
+
+  SetNonBlocking(fd, true);
+  const sockaddr_in address = MakeAddress(Address, Port);
+  int err = 0;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    err = WSAGetLastError();
+  }
+  if (err == WSAEWOULDBLOCK) {
+    const Ready ready = SelectOne(fd, Mode::kWrite, Deadline(Timeout));
+    if (ready == Ready::kTimeout) {
+      CloseDescriptor(fd);
+      SetReady();
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Connect");
+    }
+    if (ready == Ready::kFailed) {
+      err = WSAGetLastError();
+    } else {
+      int length = sizeof(err);
+      if (getsockopt(fd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &length) != 0) {
+        err = WSAGetLastError();
+      }
+    }
+  }
+  SetReady();
+  if (err != 0) {
+    CloseDescriptor(fd);
+    return Error::SetWithContext(Error::SOCK_ERROR_CONNECT, "%s",
+                                 Network::ErrorText(static_cast<unsigned>(err)));
+  }
+  SetNonBlocking(fd, false);
+  data_ = new StreamSocketData;
+  data_->sockfd = fd;
+  data_->LocalPort = BoundPort(fd, 0);
+  return true;
+}
+
+bool StreamSocket::WaitReadable(unsigned Timeout) {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Read while closed");
+  return WaitOne(data_->sockfd, Mode::kRead, Timeout, "select");
+}
+
+bool StreamSocket::WaitWriteable(unsigned Timeout) {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Write while closed");
+  return WaitOne(data_->sockfd, Mode::kWrite, Timeout, "select");
+}
+
+bool StreamSocket::ShutdownSend() {
+  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Shutdown while closed");
+  if (shutdown(data_->sockfd, SD_SEND) != 0) {
+    return Error::SetWithContext(Error::SOCK_ERROR_GENERAL, "shutdown");
+  }
+  return true;
+}
+
+bool StreamSocket::Close() {
+  if (data_ == nullptr) return true;
+  shutdown(data_->sockfd, SD_BOTH);
+  const bool closed = closesocket(data_->sockfd) == 0;
+  delete data_;
+  data_ = nullptr;
+  return closed;
+}
+
+bool StreamSocket::WriteByteImplementation(Byte b, unsigned Timeout) {
+  return WriteBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+bool StreamSocket::ReadByteImplementation(Byte& b, unsigned Timeout) {
+  return ReadBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Size,
+                                                 unsigned Timeout) {
+  if (!CanTransfer(data_ != nullptr, Buffer, Size, "WriteBuffer", "Write while closed")) return 0;
+  ThreadState::SetState(ThreadState::WRITING, "TCP", StateTime(Timeout));
+  const Deadline until(Timeout);
+  unsigned sent = 0;
+  // A timed write sends only what fits without blocking after each wait;
+  // the socket is switched to non-blocking for that and back afterwards.
+  if (!until.Forever()) SetNonBlocking(data_->sockfd, true);
+  while (sent < Size) {
+    if (!until.Forever()) {
+      const Ready ready = SelectOne(data_->sockfd, Mode::kWrite, until);
+      if (ready != Ready::kYes) {
+        SetNonBlocking(data_->sockfd, false);
+        FailWait(ready, kWriteContext);
+        return sent;
+      }
+    }
+    const unsigned chunk = Size - sent > 0x7FFFFFFFu ? 0x7FFFFFFFu : Size - sent;
+    const int n = send(data_->sockfd, reinterpret_cast<const char*>(Buffer + sent),
+                       static_cast<int>(chunk), 0);
+    if (n == SOCKET_ERROR) {
+      const int err = WSAGetLastError();
+      if (err == WSAEWOULDBLOCK || err == WSAEINTR) {
+        if (!until.Passed()) continue;
+        SetNonBlocking(data_->sockfd, false);
+        SetReady();
+        Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kWriteContext);
+        return sent;
+      }
+      if (!until.Forever()) SetNonBlocking(data_->sockfd, false);
+      SetReady();
+      Error::SetWithContext(Error::IO_WRITE_ERROR, "%s",
+                            Network::ErrorText(static_cast<unsigned>(err)));
+      return sent;
+    }
+    sent += static_cast<unsigned>(n);
+  }
+  if (!until.Forever()) SetNonBlocking(data_->sockfd, false);
+  SetReady();
+  return sent;
+}
+
+unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, unsigned Timeout) {
+  if (!CanTransfer(data_ != nullptr, Buffer, Size, "ReadBuffer", "Read while closed")) return 0;
+  ThreadState::SetState(ThreadState::READING, "TCP", StateTime(Timeout));
+  const Deadline until(Timeout);
+  const int wanted = Size > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(Size);
+  int n = 0;
+  for (;;) {
+    if (!until.Forever()) {
+      const Ready ready = SelectOne(data_->sockfd, Mode::kRead, until);
+      if (ready != Ready::kYes) {
+        FailWait(ready, kReadContext);
+        return 0;
+      }
+    }
+    // After the wait the data is there, so the receive does not block.
+    n = recv(data_->sockfd, reinterpret_cast<char*>(Buffer), wanted, 0);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAEINTR) continue;
+    break;
+  }
+  SetReady();
+  if (n == SOCKET_ERROR) {
+    const int err = WSAGetLastError();
+    if (err == WSAEWOULDBLOCK || err == WSAETIMEDOUT) {
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
+    } else {
+      Error::SetWithContext(Error::IO_READ_ERROR, "%s",
+                            Network::ErrorText(static_cast<unsigned>(err)));
+    }
+    return 0;
+  }
+  if (n == 0) {
+    Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Socket closed");
+    return 0;
+  }
+  Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
+  return static_cast<unsigned>(n);
+}
+
+unsigned StreamSocket::PeekImplementation() {
+  if (data_ == nullptr) return 0;
+  fd_set ready;
+  FD_ZERO(&ready);
+  FD_SET(data_->sockfd, &ready);
+  timeval now{0, 0};
+  if (select(0, &ready, nullptr, nullptr, &now) != 1) return 0;
+  u_long available = 0;
+  if (ioctlsocket(data_->sockfd, FIONREAD, &available) != 0) return 1;
+  return available > 0 ? static_cast<unsigned>(available) : 0;
+}
+
+}  // namespace VXB

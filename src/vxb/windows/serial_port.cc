@@ -1,0 +1,590 @@
+// The serial port over Win32 communications. Port n is the device \\.\COMn
+// (the form that also reaches COM10 and above); other names are opened as
+// given. Reads and writes are overlapped, and each waits for its own event
+// or the abort event, so Abort() from another thread ends a wait at once.
+// Read time-outs are the device's own: for a timed read the device returns
+// as soon as a byte is there, or after the time-out with none.
+//
+// The device is opened without sharing, so a second opener is refused while
+// the port is open. The line settings found at opening are put back at
+// Close(); the settings last applied are kept so that a reset (close and
+// reopen after a failure, such as a USB adapter pulled out) brings the line
+// back as the caller left it. A USB serial gadget is found and restarted
+// through the device installer (gadget_tools.h).
+#include "vxb/common/serial_port.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "vxb/common/debug.h"
+#include "vxb/common/error.h"
+#include "vxb/windows/gadget_tools.h"
+
+namespace VXB {
+
+namespace {
+
+// An event handle owned for the object's lifetime.
+class Event {
+ public:
+  Event() : handle_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    if (handle_ == nullptr) Error::Abort("Error creating serial port event");
+  }
+  ~Event() { CloseHandle(handle_); }
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+struct SerialPortData {
+  unsigned Port = 0;
+  SimpleString ComName{""};
+  HANDLE Handle = INVALID_HANDLE_VALUE;
+  // Made once: Abort() may signal at any time from any thread, also while
+  // the port is being reset.
+  Event ReadEvent;
+  Event WriteEvent;
+  Event AbortEvent;
+  DWORD LastTimeout = 0xFFFFFFFEu;
+  Debug::Debugger Debugger{Debug::IO, "Serial"};
+  bool IsGadgetUSB = false;
+  // Open was asked for and Close was not: a failed reset is retried by the
+  // next read or write.
+  bool WantOpen = false;
+  bool HasApplied = false;
+  SerialPort::SerialParams Applied;
+  // The device's settings when Open() found it.
+  DCB Found{};
+  bool HasFound = false;
+};
+
+namespace {
+
+using SP = SerialPort;
+
+constexpr const char* kNoPort = "No hay puerto especificado";
+
+struct SpeedRow {
+  SP::BaudRates Rate;
+  DWORD Bps;
+};
+
+constexpr SpeedRow kSpeeds[] = {
+    {SP::BAUDRATE_110, 110},       {SP::BAUDRATE_300, 300},     {SP::BAUDRATE_600, 600},
+    {SP::BAUDRATE_1200, 1200},     {SP::BAUDRATE_2400, 2400},   {SP::BAUDRATE_4800, 4800},
+    {SP::BAUDRATE_9600, 9600},     {SP::BAUDRATE_14400, 14400}, {SP::BAUDRATE_19200, 19200},
+    {SP::BAUDRATE_38400, 38400},   {SP::BAUDRATE_57600, 57600}, {SP::BAUDRATE_115200, 115200},
+    {SP::BAUDRATE_230400, 230400},
+};
+
+DWORD SpeedOf(SP::BaudRates b) {
+  for (const SpeedRow& r : kSpeeds) {
+    if (r.Rate == b) return r.Bps;
+  }
+  return 0;
+}
+
+SP::BaudRates RateOf(DWORD Bps) {
+  for (const SpeedRow& r : kSpeeds) {
+    if (r.Bps == Bps) return r.Rate;
+  }
+  return SP::BAUDRATE_INVALID;
+}
+
+// Windows parity codes by ParityModes value (none, even, odd, mark, space).
+constexpr BYTE kParity[] = {NOPARITY, EVENPARITY, ODDPARITY, MARKPARITY, SPACEPARITY};
+// Windows stop-bit codes by StopBitsValues value - 1.
+constexpr BYTE kStopBits[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
+
+SP::SerialParams DefaultParams() {
+  SP::SerialParams p;
+  p.BaudRate = SP::BAUDRATE_115200;
+  p.StopBits = SP::STOP_1;
+  p.Parity = SP::PARITYMODE_NONE;
+  p.WordLength = SP::WORD_LENGTH_8;
+  p.FlowControl.Set(SP::FLOW_XONXOFF_RX);
+  p.FlowControl.Set(SP::FLOW_XONXOFF_TX);
+  return p;
+}
+
+bool Check(const SP::SerialParams& S) {
+  if (SpeedOf(S.BaudRate) == 0) {
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Invalid BaudRate (%d)",
+                                 static_cast<int>(S.BaudRate));
+  }
+  if (S.WordLength < SP::WORD_LENGTH_5 || S.WordLength > SP::WORD_LENGTH_8) {
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Invalid WordLength (%d)",
+                                 static_cast<int>(S.WordLength));
+  }
+  if (S.Parity < SP::PARITYMODE_NONE || S.Parity > SP::PARITYMODE_SPACE) {
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Invalid Parity (%d)",
+                                 static_cast<int>(S.Parity));
+  }
+  if (S.StopBits < SP::STOP_1 || S.StopBits > SP::STOP_2) {
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Invalid StopBits (%d)",
+                                 static_cast<int>(S.StopBits));
+  }
+  return true;
+}
+
+// Writes S (which passed Check) into the device record; the XON/XOFF
+// characters and limits and the special characters stay as they were.
+void Encode(const SP::SerialParams& S, DCB& d) {
+  d.BaudRate = SpeedOf(S.BaudRate);
+  d.fBinary = TRUE;
+  d.fParity = S.Parity != SP::PARITYMODE_NONE;
+  d.fErrorChar = FALSE;
+  d.fNull = FALSE;
+  d.fAbortOnError = FALSE;
+  d.ByteSize = static_cast<BYTE>(S.WordLength);
+  d.Parity = kParity[S.Parity];
+  d.StopBits = kStopBits[S.StopBits - 1];
+  const auto& f = S.FlowControl;
+  d.fOutxCtsFlow = f.Has(SP::FLOW_RTSCTS_TX) && !f.IsEmpty();
+  d.fOutxDsrFlow = f.Has(SP::FLOW_DSRDTR_TX) && !f.IsEmpty();
+  d.fDsrSensitivity = !f.IsEmpty() && (f.Has(SP::FLOW_DSRDTR_TX) || f.Has(SP::FLOW_DSRDTR_RX));
+  // The control lines are raised when not used for handshaking: many
+  // devices and adapters send nothing to a party that holds them low.
+  d.fDtrControl =
+      (!f.IsEmpty() && f.Has(SP::FLOW_DSRDTR_RX)) ? DTR_CONTROL_HANDSHAKE : DTR_CONTROL_ENABLE;
+  d.fRtsControl =
+      (!f.IsEmpty() && f.Has(SP::FLOW_RTSCTS_RX)) ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+  const bool xon_tx = !f.IsEmpty() && f.Has(SP::FLOW_XONXOFF_TX);
+  const bool xon_rx = !f.IsEmpty() && f.Has(SP::FLOW_XONXOFF_RX);
+  d.fTXContinueOnXoff = !xon_tx;
+  d.fOutX = xon_tx;
+  d.fInX = xon_rx;
+}
+
+void Decode(const DCB& d, SP::SerialParams& S) {
+  S.BaudRate = RateOf(d.BaudRate);
+  if (d.ByteSize >= 5 && d.ByteSize <= 8) S.WordLength = static_cast<SP::WordLengths>(d.ByteSize);
+  for (unsigned i = 0; i < sizeof kParity; ++i) {
+    if (kParity[i] == d.Parity) S.Parity = static_cast<SP::ParityModes>(i);
+  }
+  for (unsigned i = 0; i < sizeof kStopBits; ++i) {
+    if (kStopBits[i] == d.StopBits) S.StopBits = static_cast<SP::StopBitsValues>(i + 1);
+  }
+  S.FlowControl.Clear();
+}
+
+bool GetState(HANDLE h, DCB& d) {
+  std::memset(&d, 0, sizeof d);
+  d.DCBlength = sizeof d;
+  return GetCommState(h, &d) != FALSE;
+}
+
+// The longest read time-out the device takes while still returning at the
+// first byte (MAXDWORD there means something else); a read without limit
+// waits in turns of it.
+constexpr DWORD LONGEST_READ_TIMEOUT = MAXDWORD - 1;
+
+}  // namespace
+
+SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortData) {}
+
+SerialPort::~SerialPort() { Close(); }
+
+bool SerialPort::PortNumberFromName(const char* Name, unsigned& Port) {
+  if (Name == nullptr) return false;
+  std::string_view s(Name);
+  if (s.substr(0, 4) == "\\\\.\\") s.remove_prefix(4);
+  if (s.size() >= 3 && (s[0] == 'C' || s[0] == 'c') && (s[1] == 'O' || s[1] == 'o') &&
+      (s[2] == 'M' || s[2] == 'm')) {
+    s.remove_prefix(3);
+  } else if (s.size() != std::strlen(Name)) {
+    return false;  // "\\.\" only before COM
+  }
+  if (s.empty() || s.size() > 4) return false;
+  unsigned n = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (n < 1 || n > MAX_PORT_NUMBER) return false;
+  Port = n;
+  return true;
+}
+
+SimpleString SerialPort::DevicePathForPort(unsigned Port) {
+  if (Port == 0) return SimpleString("");
+  return SimpleString::FromFormat("\\\\.\\COM%u", Port);
+}
+
+SimpleString SerialPort::DevicePathForName(const char* Name) {
+  unsigned n = 0;
+  if (PortNumberFromName(Name, n)) return DevicePathForPort(n);
+  return SimpleString(Name != nullptr ? Name : "");
+}
+
+bool SerialPort::Open(unsigned PortNumber) {
+  Close();
+  if (PortNumber == 0 || PortNumber > MAX_PORT_NUMBER) {
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
+  }
+  data->Port = PortNumber;
+  return Open(DevicePathForPort(PortNumber).c_str());
+}
+
+bool SerialPort::Open(const char* Device) {
+  Close();
+  if (Device == nullptr || *Device == '\0') {
+    data->ComName = "";
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
+  }
+  if (std::strlen(Device) > MAX_DEVICE_NAME) {
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...: name too long",
+                                 Device);
+  }
+  unsigned n = 0;
+  if (PortNumberFromName(Device, n)) {
+    data->Port = n;
+    data->ComName = DevicePathForPort(n);
+  } else {
+    data->Port = 0;
+    data->ComName = Device;
+  }
+  data->IsGadgetUSB = data->Port != 0 && GadgetTools::IsGadgetSerialPort(data->Port);
+  data->Debugger.Print("IsGadgetUSB %s", data->IsGadgetUSB ? "true" : "false");
+  if (!OpenComm()) return false;
+  data->HasFound = GetState(data->Handle, data->Found);
+  data->WantOpen = true;
+  ApplyParams(DefaultParams(), true);
+  if (!OK()) return false;  // the device refused even the defaults
+  return true;
+}
+
+unsigned SerialPort::GetPortNumber() const { return OK() ? data->Port : 0xFFFFFFFFu; }
+
+const char* SerialPort::GetDeviceName() const { return data->ComName.c_str(); }
+
+bool SerialPort::OK() const { return data->Handle != INVALID_HANDLE_VALUE; }
+
+void SerialPort::Close() {
+  data->WantOpen = false;
+  if (data->Handle != INVALID_HANDLE_VALUE) {
+    // Best effort: a device that went away has nothing to restore.
+    if (data->HasFound) SetCommState(data->Handle, &data->Found);
+    CloseHandle(data->Handle);
+    data->Handle = INVALID_HANDLE_VALUE;
+  }
+}
+
+bool SerialPort::OpenComm() {
+  const char* name = data->ComName.c_str();
+  if (*name == '\0') return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
+  auto open = [name] {
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OVERLAPPED, nullptr);
+  };
+  HANDLE h = open();
+  DWORD err = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  if (h == INVALID_HANDLE_VALUE && data->IsGadgetUSB) {
+    data->Debugger.Print("Resteando USB Gadget");
+    GadgetTools::ResetGadgetSerialPort(data->Port);
+    data->Debugger.Print("Intentando reapertura");
+    h = open();
+    err = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  }
+  if (h != INVALID_HANDLE_VALUE) {
+    DCB probe;
+    if (!GetState(h, probe)) {
+      err = GetLastError();
+      CloseHandle(h);
+      h = INVALID_HANDLE_VALUE;
+    }
+  }
+  if (h == INVALID_HANDLE_VALUE) {
+    const char* why = "unknown error";
+    switch (err) {
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+        why = "no such device";
+        break;
+      case ERROR_ACCESS_DENIED:
+      case ERROR_SHARING_VIOLATION:
+        why = "in use by another program";
+        break;
+      case ERROR_INVALID_FUNCTION:
+      case ERROR_INVALID_HANDLE:
+      case ERROR_NOT_SUPPORTED:
+        why = "not a serial port";
+        break;
+      default:
+        break;
+    }
+    data->Debugger.Print("Error opening %s", name);
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s: %s (%lu)", name, why, err);
+  }
+  data->Handle = h;
+  data->LastTimeout = 0xFFFFFFFEu;
+  ResetEvent(data->ReadEvent.Get());
+  ResetEvent(data->WriteEvent.Get());
+  return true;
+}
+
+bool SerialPort::ResetComm() {
+  if (data->Handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(data->Handle);
+    data->Handle = INVALID_HANDLE_VALUE;
+  }
+  if (data->IsGadgetUSB) GadgetTools::ResetGadgetSerialPort(data->Port);
+  if (!OpenComm()) return false;
+  // A reopened device may come back with its driver's defaults.
+  if (data->HasApplied) return ApplyParams(data->Applied, false);
+  return true;
+}
+
+bool SerialPort::EnsureOpen(const char* Operation) {
+  if (data->Handle != INVALID_HANDLE_VALUE) return true;
+  if (!data->WantOpen) {
+    return Error::SetWithContext(Error::IO_NOT_OPEN, "%s: serial port not open", Operation);
+  }
+  // A reset after an earlier failure could not reopen the device: try again.
+  return ResetComm();
+}
+
+bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
+  DCB d;
+  if (data->Handle == INVALID_HANDLE_VALUE || !GetState(data->Handle, d)) {
+    Close();
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
+  }
+  if (!Check(S)) return false;
+  Encode(S, d);
+  if (!SetCommState(data->Handle, &d)) {
+    const DWORD err = GetLastError();
+    Close();
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error setting serial params, ErrNo %lu",
+                                 err);
+  }
+  if (Remember) {
+    data->Applied = S;
+    data->HasApplied = true;
+  }
+  return true;
+}
+
+bool SerialPort::SetSerialParams(SerialParams& S) { return ApplyParams(S, true); }
+
+bool SerialPort::GetSerialParams(SerialParams* S) {
+  if (S == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
+  DCB d;
+  if (data->Handle == INVALID_HANDLE_VALUE || !GetState(data->Handle, d)) {
+    Close();
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
+  }
+  Decode(d, *S);
+  return true;
+}
+
+bool SerialPort::GetBaudRate(double Value, BaudRates& b) {
+  b = BAUDRATE_INVALID;
+  if (!(Value >= 1.0 && Value <= 4294967295.0)) return false;
+  const DWORD bps = static_cast<DWORD>(Value);
+  if (static_cast<double>(bps) != Value) return false;
+  b = RateOf(bps);
+  return b != BAUDRATE_INVALID;
+}
+
+bool SerialPort::GetBaudRate(BaudRates b, double& Value) {
+  const DWORD bps = SpeedOf(b);
+  Value = static_cast<double>(bps);
+  return bps != 0;
+}
+
+bool SerialPort::CreateVirtualPort(unsigned, const char*) { return false; }
+
+bool SerialPort::CreateFromUSBPort(unsigned) { return false; }
+
+bool SerialPort::Abort() {
+  SetEvent(data->AbortEvent.Get());
+  return true;
+}
+
+namespace {
+
+// Sets the device's read time-outs for a read of Timeout milliseconds (see
+// the top of this file); writes never time out.
+bool SetReadTimeout(HANDLE h, DWORD& Last, unsigned Timeout) {
+  const DWORD t = Timeout == Constants::WAIT_FOREVER ? LONGEST_READ_TIMEOUT
+                  : Timeout > LONGEST_READ_TIMEOUT   ? LONGEST_READ_TIMEOUT
+                                                     : Timeout;
+  if (t == Last) return true;
+  COMMTIMEOUTS c{};
+  c.ReadIntervalTimeout = MAXDWORD;
+  c.ReadTotalTimeoutMultiplier = MAXDWORD;
+  c.ReadTotalTimeoutConstant = t;
+  c.WriteTotalTimeoutMultiplier = 0;
+  c.WriteTotalTimeoutConstant = 0;
+  if (!SetCommTimeouts(h, &c)) return false;
+  Last = t;
+  return true;
+}
+
+enum class Outcome { DONE, ABORTED, FAILED };
+
+// Runs one overlapped transfer that ReadFile or WriteFile started with
+// Started (its result) on Ov: waits for it or for the abort event, at most
+// Limit milliseconds (INFINITE: no limit). An abort cancels the transfer
+// and is consumed; a transfer still pending at the limit is cancelled and
+// counts as done with what it moved. Bytes moved before a cancel are
+// counted either way.
+Outcome Finish(HANDLE h, BOOL Started, OVERLAPPED& Ov, HANDLE Abort, DWORD Limit, DWORD& Count,
+               DWORD& Err) {
+  Count = 0;
+  Err = 0;
+  if (!Started) {
+    Err = GetLastError();
+    if (Err != ERROR_IO_PENDING) return Outcome::FAILED;
+    const HANDLE waits[2] = {Abort, Ov.hEvent};
+    const DWORD which = WaitForMultipleObjects(2, waits, FALSE, Limit);
+    if (which == WAIT_TIMEOUT) {
+      // Not every driver ends a read by its time-outs (Wine's does not
+      // always); the wait's own limit does.
+      CancelIo(h);
+      GetOverlappedResult(h, &Ov, &Count, TRUE);
+      Err = 0;
+      return Outcome::DONE;
+    }
+    if (which == WAIT_OBJECT_0) {
+      CancelIo(h);
+      GetOverlappedResult(h, &Ov, &Count, TRUE);
+      ResetEvent(Abort);
+      Err = ERROR_OPERATION_ABORTED;
+      return Outcome::ABORTED;
+    }
+    if (which != WAIT_OBJECT_0 + 1) {
+      Err = GetLastError();
+      CancelIo(h);
+      GetOverlappedResult(h, &Ov, &Count, TRUE);
+      return Outcome::FAILED;
+    }
+  }
+  if (!GetOverlappedResult(h, &Ov, &Count, FALSE)) {
+    Err = GetLastError();
+    return Outcome::FAILED;
+  }
+  return Outcome::DONE;
+}
+
+}  // namespace
+
+unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
+  if (size == 0) return 0;
+  if (buf == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
+  if (!EnsureOpen("Read")) return 0;
+  if (Timeout == 0) {
+    // Only what is waiting: asked of the input queue, so that the read that
+    // follows completes at once whatever the driver makes of zero time-outs.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(data->Handle, &errors, &status)) {
+      const DWORD err = GetLastError();
+      data->Debugger.Print("Error reading %s, ErrNo %lu: reset", data->ComName.c_str(), err);
+      ResetComm();
+      Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %lu", err);
+      return 0;
+    }
+    if (status.cbInQue == 0) {
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Timeout reading from Serial Port");
+      return 0;
+    }
+    if (status.cbInQue < size) size = status.cbInQue;
+  }
+  for (;;) {
+    DWORD count = 0;
+    DWORD err = 0;
+    Outcome outcome = Outcome::FAILED;
+    if (SetReadTimeout(data->Handle, data->LastTimeout, Timeout)) {
+      OVERLAPPED ov{};
+      ov.hEvent = data->ReadEvent.Get();
+      ResetEvent(ov.hEvent);
+      const BOOL started = ReadFile(data->Handle, buf, size, nullptr, &ov);
+      // A little beyond the device's own time-out, which normally ends the
+      // read first.
+      const DWORD limit =
+          Timeout == Constants::WAIT_FOREVER || Timeout >= INFINITE - 100 ? INFINITE : Timeout + 50;
+      outcome = Finish(data->Handle, started, ov, data->AbortEvent.Get(), limit, count, err);
+    } else {
+      err = GetLastError();
+    }
+    switch (outcome) {
+      case Outcome::DONE:
+        if (count > 0) return count;
+        // A read without limit waits on in turns of the longest time-out.
+        if (Timeout == Constants::WAIT_FOREVER) continue;
+        Error::SetWithContext(Error::IO_TIMEOUT_ERROR,
+                              Timeout == 0 ? "Timeout reading from Serial Port"
+                                           : "Timeout ovl reading from Serial Port");
+        return 0;
+      case Outcome::ABORTED:
+        if (count > 0) return count;
+        Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
+        return 0;
+      case Outcome::FAILED:
+        data->Debugger.Print("Error reading %s, ErrNo %lu: reset", data->ComName.c_str(), err);
+        ResetComm();
+        Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %lu", err);
+        return 0;
+    }
+  }
+}
+
+bool SerialPort::ReadByteImplementation(Byte& b, unsigned Timeout) {
+  return ReadBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
+  if (size == 0) return 0;
+  if (buf == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
+  if (!EnsureOpen("Write")) return 0;
+  unsigned written = 0;
+  while (written < size) {
+    OVERLAPPED ov{};
+    ov.hEvent = data->WriteEvent.Get();
+    ResetEvent(ov.hEvent);
+    DWORD count = 0;
+    DWORD err = 0;
+    const BOOL started = WriteFile(data->Handle, buf + written, size - written, nullptr, &ov);
+    const Outcome outcome =
+        Finish(data->Handle, started, ov, data->AbortEvent.Get(), INFINITE, count, err);
+    written += count;
+    if (outcome == Outcome::ABORTED) {
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %lu", err);
+      return written;
+    }
+    if (outcome == Outcome::FAILED || count == 0) {
+      if (outcome != Outcome::FAILED) err = ERROR_WRITE_FAULT;
+      data->Debugger.Print("Error writing %s, ErrNo %lu: reset", data->ComName.c_str(), err);
+      ResetComm();
+      Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %lu", err);
+      return written;
+    }
+  }
+  return written;
+}
+
+bool SerialPort::WriteByteImplementation(Byte b, unsigned Timeout) {
+  return WriteBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+unsigned SerialPort::PeekImplementation() {
+  if (!OK()) return 0;
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (!ClearCommError(data->Handle, &errors, &status)) return 0;
+  return status.cbInQue;
+}
+
+}  // namespace VXB
