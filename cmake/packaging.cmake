@@ -13,5 +13,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_SYSTEM_NAME "windows-x64")
 set(CPACK_PACKAGE_FILE_NAME "zorbel-${PROJECT_VERSION}-windows-x64")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The debugging information stays in the build; the shop gets small programs.
+set(CPACK_STRIP_FILES TRUE)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)
