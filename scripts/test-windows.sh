@@ -114,3 +114,15 @@ if "$wine" sc query "Zorbel Prueba" 2>/dev/null | grep -q STATE; then
   exit 1
 fi
 echo "service install, run, stop and uninstall under Wine: passed"
+
+# The shop's zip: the two programs (stripped), the settings and the README.
+cmake --build "$build_dir" --target package >/dev/null
+zip_file="$build_dir/package/zorbel-$(sed -n 's/^project(zorbel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-windows-x64.zip"
+python3 - "$zip_file" <<'PY'
+import sys, zipfile
+names = {n.split("/", 1)[1] for n in zipfile.ZipFile(sys.argv[1]).namelist()}
+wanted = {"zorbel.exe", "zorbel-cli.exe", "proxyconfig.xml", "README.txt"}
+if not wanted <= names:
+    sys.exit("zip lacks " + ", ".join(sorted(wanted - names)))
+PY
+echo "package $zip_file: passed"
