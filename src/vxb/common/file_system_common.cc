@@ -33,6 +33,14 @@ struct ErrorText {
 
 bool Supported(FileSystems fs) { return fs == PRIMARY; }
 
+// Only the host's ordinary file system exists here.
+bool CheckFileSystem(FileSystems fs, const char* Name) {
+  if (fs == PRIMARY) return true;
+  Error::SetWithContext(Error::IO_MOUNT_ERROR, "\"%s\" (%c)", Name != nullptr ? Name : "",
+                        Letter(fs));
+  return false;
+}
+
 }  // namespace
 
 char Letter(FileSystems fs) {
@@ -199,6 +207,35 @@ char* getcwd(char* Buffer, unsigned Size) {
     return nullptr;
   }
   return Buffer;
+}
+
+int rename(const char* From, const char* To, FileSystems fs) {
+  if (From == nullptr || To == nullptr || *From == '\0' || *To == '\0') {
+    Error::SetWithContext(Error::IO_PARAM_ERROR, "rename");
+    return -1;
+  }
+  if (!CheckFileSystem(fs, From)) return -1;
+  int e = 0;
+  if (Host::Rename(From, To, e) != 0) {
+    Error::SetWithContext(Error::IO_FS_ERROR, "rename \"%s\" -> \"%s\" (%c), errno %d", From, To,
+                          Letter(fs), e);
+    return -1;
+  }
+  return 0;
+}
+
+int remove(const char* Name, FileSystems fs) {
+  if (Name == nullptr || *Name == '\0') {
+    Error::SetWithContext(Error::IO_PARAM_ERROR, "remove");
+    return -1;
+  }
+  if (!CheckFileSystem(fs, Name)) return -1;
+  int e = 0;
+  if (Host::Remove(Name, e) != 0) {
+    Error::SetWithContext(Error::IO_FS_ERROR, "remove \"%s\" (%c), errno %d", Name, Letter(fs), e);
+    return -1;
+  }
+  return 0;
 }
 
 const char* dirname(const char* Path) {

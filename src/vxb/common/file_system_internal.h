@@ -41,6 +41,11 @@ int SetModificationTime(int Handle, std::int64_t Time, int& Err);
 // Buffer and Size are checked by the caller.
 int CurrentDirectory(char* Buffer, unsigned Size, int& Err);
 
+// Renames From to To, replacing an existing To; removes Name. Err is the
+// number the error record shows (errno, or the system's error on Windows).
+int Rename(const char* From, const char* To, int& Err);
+int Remove(const char* Name, int& Err);
+
 // The host's text for an error number, written into Buffer (or a constant
 // text); never null.
 const char* ErrorText(int Err, char* Buffer, std::size_t Size);
