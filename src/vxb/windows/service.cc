@@ -226,7 +226,9 @@ bool Uninstall() {
   return true;
 }
 
-bool RunForManager(Service* s, int argc, const char* const* argv) {
+// The manager runs the body on a thread of its own, for the service object
+// of the process (g_instance).
+bool RunForManager(Service*, int, const char* const* argv) {
   SERVICE_TABLE_ENTRYA table[] = {{g_name, &ServiceMain}, {nullptr, nullptr}};
   g_body_result = false;
   g_body_error = Error::ErrInfo();
@@ -247,6 +249,8 @@ bool RunForManager(Service* s, int argc, const char* const* argv) {
 }
 
 }  // namespace ServiceInternal
+
+using namespace ServiceInternal;
 
 void Service::ReportReady() {
   if (!g_stop.load()) Report(SERVICE_RUNNING);
