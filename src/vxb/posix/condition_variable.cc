@@ -15,6 +15,7 @@
 #include "vxb/common/error.h"
 #include "vxb/common/thread.h"
 #include "vxb/common/types.h"
+#include "vxb/common/waiter_queue.h"
 #include "vxb/posix/timed_wait.h"
 
 namespace VXB {
@@ -33,33 +34,7 @@ struct ConditionVariableData {
   pthread_mutex_t Guard;
   pthread_cond_t LockFree;  // the monitor lock was released
   bool Locked = false;
-  WaiterNode* First = nullptr;  // oldest unsignalled waiter
-  WaiterNode* Last = nullptr;
-
-  void Append(WaiterNode* node) {
-    node->Previous = Last;
-    node->Next = nullptr;
-    if (Last != nullptr) {
-      Last->Next = node;
-    } else {
-      First = node;
-    }
-    Last = node;
-  }
-
-  void Unlink(WaiterNode* node) {
-    if (node->Previous != nullptr) {
-      node->Previous->Next = node->Next;
-    } else {
-      First = node->Next;
-    }
-    if (node->Next != nullptr) {
-      node->Next->Previous = node->Previous;
-    } else {
-      Last = node->Previous;
-    }
-    node->Next = node->Previous = nullptr;
-  }
+  WaiterQueue<WaiterNode> Waiters;  // unsignalled waiters, oldest first
 
   // Takes the monitor lock; Guard is held.
   void AcquireLocked() {
@@ -114,7 +89,7 @@ bool ConditionVariable::Wait(unsigned Timeout) {
   const timespec deadline = Posix::MonotonicDeadline(forever ? 0 : Timeout);
 
   pthread_mutex_lock(&data_->Guard);
-  data_->Append(&node);
+  data_->Waiters.Append(&node);
   data_->ReleaseLocked();
   while (!node.Signalled) {
     if (forever) {
@@ -126,7 +101,7 @@ bool ConditionVariable::Wait(unsigned Timeout) {
   // Checked under Guard: a signal that arrived together with the time-out
   // belongs to this waiter.
   const bool signalled = node.Signalled;
-  if (!signalled) data_->Unlink(&node);
+  if (!signalled) data_->Waiters.Unlink(&node);
   data_->AcquireLocked();
   pthread_mutex_unlock(&data_->Guard);
 
@@ -136,9 +111,9 @@ bool ConditionVariable::Wait(unsigned Timeout) {
 
 void ConditionVariable::Signal() {
   pthread_mutex_lock(&data_->Guard);
-  WaiterNode* node = data_->First;
+  WaiterNode* node = data_->Waiters.First;
   if (node != nullptr) {
-    data_->Unlink(node);
+    data_->Waiters.Unlink(node);
     node->Signalled = true;
     pthread_cond_signal(&node->Wake);
   }

@@ -22,6 +22,7 @@
 #include "vxb/common/debug.h"
 #include "vxb/common/error.h"
 #include "vxb/common/network.h"
+#include "vxb/common/network_internal.h"
 #include "vxb/common/system.h"
 #include "vxb/common/thread_state.h"
 
@@ -34,18 +35,7 @@ struct StreamSocketData {
 
 namespace {
 
-constexpr const char* kAcceptContext =
-    "bool VXB::StreamSocket::Accept(VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, "
-    "VXB::StreamSocket&)";
-constexpr const char* kMultipleAcceptContext =
-    "static bool VXB::StreamSocket::MultipleAccept(VXB::StreamSocket**, unsigned int&, "
-    "VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, VXB::StreamSocket&)";
-constexpr const char* kWriteContext =
-    "virtual unsigned int VXB::StreamSocket::WriteBufferImplementation(const unsigned char*, "
-    "unsigned int, unsigned int)";
-constexpr const char* kReadContext =
-    "virtual unsigned int VXB::StreamSocket::ReadBufferImplementation(unsigned char*, unsigned "
-    "int, unsigned int)";
+using namespace NetworkInternal;
 
 #if defined(MSG_NOSIGNAL)
 constexpr int kSendFlags = MSG_NOSIGNAL;
@@ -127,65 +117,6 @@ constexpr ErrnoRow kErrnoRows[] = {
 #endif
 };
 
-struct ErrorTextRow {
-  unsigned Number;
-  const char* Text;
-};
-constexpr ErrorTextRow kErrorTexts[] = {
-    {0, "No description."},
-    {10004, "Interrupted system call"},
-    {10009, "Bad File Number"},
-    {10013, "Permission Denied"},
-    {10014, "Bad Address"},
-    {10022, "Invalid Argument"},
-    {10024, "Too many Open Files"},
-    {10035, "Operation would block"},
-    {10036, "Operation now in progress"},
-    {10037, "Operation already in progress"},
-    {10038, "Socket operation on non socket"},
-    {10039, "Destination address required"},
-    {10040, "Message too long"},
-    {10041, "Protocol wrong type for socket"},
-    {10042, "Protocol not available"},
-    {10043, "Protocol not supported"},
-    {10044, "Socket type not supported"},
-    {10045, "Operation not supported on socket"},
-    {10046, "Protocol family not supported"},
-    {10047, "Address family not supported by protocol family"},
-    {10048, "Address already in use"},
-    {10049, "Can't assign requested address"},
-    {10050, "Network is down"},
-    {10051, "Network is unreachable"},
-    {10052, "Network dropped connection on reset"},
-    {10053, "Software caused connection abort"},
-    {10054, "Conection reset by peer"},
-    {10055, "No buffer space available"},
-    {10056, "Socket is already connected"},
-    {10057, "Socket is not connected"},
-    {10058, "Can't send after socket shutdown"},
-    {10059, "Too many references:can't splice"},
-    {10060, "Connection timeout"},
-    {10061, "Connection refused"},
-    {10062, "Too many levels of symbolics links"},
-    {10063, "File name too long"},
-    {10064, "Host is down"},
-    {10065, "No route to host"},
-    {10066, "Directory not empty"},
-    {10067, "Too many processes"},
-    {10068, "Too many users"},
-    {10069, "Disk quota exceeded"},
-    {10070, "Stale NFS file handle"},
-    {10071, "Too many levels of remote in path"},
-    {10091, "Network subsystem is unusable"},
-    {10092, "Winsock DLL can't support this application"},
-    {10093, "Winsock is not initialized"},
-    {10101, "Disconnect"},
-    {11001, "Host not found"},
-    {11002, "Non authoritative host not found"},
-    {11003, "Non recoverable error"},
-    {11004, "Valid name,no data record of requested type"},
-};
-
 // The socket library's number for a host error number; a host number
 // without one is passed on as it is (and then reads "Error desconocido").
 unsigned SocketErrorNumber(int HostError) {
@@ -197,11 +128,6 @@ unsigned SocketErrorNumber(int HostError) {
 
 const char* HostErrorText(int HostError) {
   return Network::ErrorText(SocketErrorNumber(HostError));
-}
-
-Debug::Debugger& NetworkDebugger() {
-  static Debug::Debugger debugger(Debug::IO, "Network");
-  return debugger;
 }
 
 void SetCloseOnExec(int fd) {
@@ -251,29 +177,10 @@ sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
   return a;
 }
 
-// Milliseconds left until a deadline on the monotonic clock, for poll().
-// Without a limit: -1.
-class Deadline {
- public:
-  explicit Deadline(unsigned Timeout)
-      : forever_(Timeout == Constants::WAIT_FOREVER),
-        end_(System::MonotonicMilliseconds() + (forever_ ? 0 : Timeout)) {}
-  bool Forever() const { return forever_; }
-  int Left() const {
-    if (forever_) return -1;
-    const std::uint64_t now = System::MonotonicMilliseconds();
-    if (now >= end_) return 0;
-    const std::uint64_t left = end_ - now;
-    return left > static_cast<std::uint64_t>(INT_MAX) ? INT_MAX : static_cast<int>(left);
-  }
-  bool Passed() const { return !forever_ && System::MonotonicMilliseconds() >= end_; }
-
- private:
-  bool forever_;
-  std::uint64_t end_;
-};
-
-enum class Ready { kYes, kTimeout, kFailed };
+// The time-out poll() takes for what is left of a deadline: -1 for none.
+int PollTimeout(const Deadline& Until) {
+  return Until.Forever() ? -1 : static_cast<int>(Until.Left());
+}
 
 // Waits until fd is ready for Events or the deadline passes, retrying after
 // signals. An error or hang-up condition counts as ready: the call that
@@ -284,7 +191,7 @@ Ready PollOne(int fd, short Events, const Deadline& Until) {
     p.fd = fd;
     p.events = Events;
     p.revents = 0;
-    const int n = poll(&p, 1, Until.Left());
+    const int n = poll(&p, 1, PollTimeout(Until));
     if (n < 0) {
       if (errno == EINTR) continue;
       return Ready::kFailed;
@@ -305,85 +212,17 @@ Ready PollOne(int fd, short Events, const Deadline& Until) {
 // The shared timed wait: IO_TIMEOUT_ERROR with TimeoutContext when no
 // readiness came in time, SOCK_SELECT_ERROR "select" when the wait failed.
 bool WaitOne(int fd, short Events, unsigned Timeout, const char* TimeoutContext) {
-  switch (PollOne(fd, Events, Deadline(Timeout))) {
-    case Ready::kYes:
-      return true;
-    case Ready::kTimeout:
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
-    case Ready::kFailed:
-      break;
-  }
-  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
+  return ReportWait(PollOne(fd, Events, Deadline(Timeout)), TimeoutContext);
 }
-
-unsigned StateTime(unsigned Timeout) { return Timeout == Constants::WAIT_FOREVER ? 0 : Timeout; }
-
-void SetReady() { ThreadState::SetState(ThreadState::READY, nullptr, 0); }
 
 // Records why a wait before a transfer ended without the socket being ready.
-void FailWait(Ready ready, const char* TimeoutContext) {
-  SetReady();
-  if (ready == Ready::kTimeout) {
-    Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
-  } else {
-    Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
-  }
-}
-
-// The checks every transfer starts with; false (error recorded) when there
-// is nothing to do. A transfer of nothing clears the record: a receive of
-// nothing would otherwise look exactly like a closed peer.
-bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Operation,
-                 const char* ClosedContext) {
-  if (!Open) {
-    Error::SetWithContext(Error::IO_NOT_OPEN, "%s", ClosedContext);
-    return false;
-  }
-  if (Size == 0) {
-    Error::SetWithContext(Error::NO_CURRENT_ERROR, "%s", Operation);
-    return false;
-  }
-  if (Buffer == nullptr) {
-    Error::SetWithContext(Error::IO_PARAM_ERROR, "%s", Operation);
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Addresses and error texts.
-
-namespace Network {
-
-const char* ToString(INADDR Address) {
-  static thread_local CircularChars<16, 8> pool;
-  char* out = pool.GetBuf(16);
-  std::snprintf(out, 16, "%u.%u.%u.%u", (Address >> 24) & 0xFFu, (Address >> 16) & 0xFFu,
-                (Address >> 8) & 0xFFu, Address & 0xFFu);
-  return out;
-}
-
-const char* ErrorText(unsigned SocketErrorNumber) {
-  for (const ErrorTextRow& row : kErrorTexts) {
-    if (row.Number == SocketErrorNumber) return row.Text;
-  }
-  return "Error desconocido";
-}
-
-}  // namespace Network
 
 // ---------------------------------------------------------------------------
 // StreamSocket.
 
 StreamSocket::StreamSocket() : Driver::Generic(SimpleString("TCP")) {}
-
-StreamSocket::~StreamSocket() { Close(); }
-
-bool StreamSocket::IsOpen() const { return data_ != nullptr; }
-
-bool StreamSocket::OK() const { return IsOpen(); }
 
 int StreamSocket::GetDescriptor() const { return data_ != nullptr ? data_->sockfd : -1; }
 
@@ -517,7 +356,7 @@ bool StreamSocket::MultipleAccept(StreamSocket** Sockets, unsigned& Count, Netwo
   int n = 0;
   for (;;) {
     for (nfds_t k = 0; k < used; ++k) fds[k].revents = 0;
-    n = poll(fds, used, until.Left());
+    n = poll(fds, used, PollTimeout(until));
     if (n < 0 && errno == EINTR) continue;
     if (n == 0 && (until.Forever() || !until.Passed())) continue;
     break;
@@ -617,14 +456,6 @@ bool StreamSocket::Close() {
   delete data_;
   data_ = nullptr;
   return closed;
-}
-
-bool StreamSocket::WriteByteImplementation(Byte b, unsigned Timeout) {
-  return WriteBufferImplementation(&b, 1, Timeout) == 1;
-}
-
-bool StreamSocket::ReadByteImplementation(Byte& b, unsigned Timeout) {
-  return ReadBufferImplementation(&b, 1, Timeout) == 1;
 }
 
 unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Size,

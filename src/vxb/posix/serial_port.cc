@@ -21,6 +21,7 @@
 // settings last applied are kept so that a reset (close and reopen after a
 // failure) brings the line back as the caller left it.
 #include "vxb/common/serial_port.h"
+#include "vxb/common/serial_port_internal.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -31,7 +32,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <string_view>
 
 #include "vxb/common/debug.h"
 #include "vxb/common/error.h"
@@ -59,18 +59,7 @@ struct SerialPortData {
 
 namespace {
 
-constexpr const char* kNoPort = "No hay puerto especificado";
-
-SerialPort::SerialParams DefaultParams() {
-  SerialPort::SerialParams p;
-  p.BaudRate = SerialPort::BAUDRATE_115200;
-  p.StopBits = SerialPort::STOP_1;
-  p.Parity = SerialPort::PARITYMODE_NONE;
-  p.WordLength = SerialPort::WORD_LENGTH_8;
-  p.FlowControl.Set(SerialPort::FLOW_XONXOFF_RX);
-  p.FlowControl.Set(SerialPort::FLOW_XONXOFF_TX);
-  return p;
-}
+using namespace SerialPortInternal;
 
 // Unix 98 pseudo-terminal slaves (/dev/pts/N) have majors 136 to 143.
 bool IsPseudoTerminalSlave(int fd) {
@@ -128,36 +117,9 @@ SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortDat
 
 SerialPort::~SerialPort() { Close(); }
 
-bool SerialPort::PortNumberFromName(const char* Name, unsigned& Port) {
-  if (Name == nullptr) return false;
-  std::string_view s(Name);
-  if (s.substr(0, 4) == "\\\\.\\") s.remove_prefix(4);
-  if (s.size() >= 3 && (s[0] == 'C' || s[0] == 'c') && (s[1] == 'O' || s[1] == 'o') &&
-      (s[2] == 'M' || s[2] == 'm')) {
-    s.remove_prefix(3);
-  } else if (s.size() != std::strlen(Name)) {
-    return false;  // "\\.\" only before COM
-  }
-  if (s.empty() || s.size() > 4) return false;
-  unsigned n = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    n = n * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (n < 1 || n > MAX_PORT_NUMBER) return false;
-  Port = n;
-  return true;
-}
-
 SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   if (Port == 0) return SimpleString("");
   return SimpleString::FromFormat("/dev/ttyS%u", Port - 1);
-}
-
-SimpleString SerialPort::DevicePathForName(const char* Name) {
-  unsigned n = 0;
-  if (PortNumberFromName(Name, n)) return DevicePathForPort(n);
-  return SimpleString(Name != nullptr ? Name : "");
 }
 
 bool SerialPort::Open(unsigned PortNumber) {
@@ -278,8 +240,6 @@ bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
   return true;
 }
 
-bool SerialPort::SetSerialParams(SerialParams& S) { return ApplyParams(S, true); }
-
 bool SerialPort::GetSerialParams(SerialParams* S) {
   int err = 0;
   if (S == nullptr)
@@ -290,25 +250,6 @@ bool SerialPort::GetSerialParams(SerialParams* S) {
   }
   return true;
 }
-
-bool SerialPort::GetBaudRate(double Value, BaudRates& b) {
-  b = BAUDRATE_INVALID;
-  if (!(Value >= 1.0 && Value <= 4294967295.0)) return false;
-  unsigned bps = static_cast<unsigned>(Value);
-  if (static_cast<double>(bps) != Value) return false;
-  b = Posix::SerialLine::RateOf(bps);
-  return b != BAUDRATE_INVALID;
-}
-
-bool SerialPort::GetBaudRate(BaudRates b, double& Value) {
-  unsigned bps = Posix::SerialLine::SpeedOf(b);
-  Value = static_cast<double>(bps);
-  return bps != 0;
-}
-
-bool SerialPort::CreateVirtualPort(unsigned, const char*) { return false; }
-
-bool SerialPort::CreateFromUSBPort(unsigned) { return false; }
 
 bool SerialPort::Abort() {
   data->AbortSignal.Signal();
@@ -340,10 +281,6 @@ unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned
   }
 }
 
-bool SerialPort::ReadByteImplementation(Byte& b, unsigned Timeout) {
-  return ReadBufferImplementation(&b, 1, Timeout) == 1;
-}
-
 unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
   if (size == 0) return 0;
   if (buf == nullptr)
@@ -362,10 +299,6 @@ unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, u
       Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %d", r.Errno);
       return r.Count;
   }
-}
-
-bool SerialPort::WriteByteImplementation(Byte b, unsigned Timeout) {
-  return WriteBufferImplementation(&b, 1, Timeout) == 1;
 }
 
 unsigned SerialPort::PeekImplementation() { return OK() ? Posix::BytesWaiting(data->Fd) : 0; }

@@ -1,12 +1,11 @@
 // The service wrapper on Linux: systemd units for install and uninstall,
 // signals for stop requests, and the readiness notification.
 #include "vxb/common/service.h"
+#include "vxb/common/service_internal.h"
 
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "vxb/common/ascii.h"
 #include "vxb/common/error.h"
@@ -16,14 +15,7 @@
 
 namespace VXB {
 
-namespace {
-
-char g_name[Service::MAX_TEXT + 1] = "";
-char g_description[Service::MAX_TEXT + 1] = "";
-Service* g_instance = nullptr;
-// Lock-free, so that a signal handler may set it.
-std::atomic<bool> g_stop{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+namespace ServiceInternal {
 
 // The first interrupt or termination request asks the body to stop; a
 // further one, while it stops, ends the process the default way.
@@ -69,6 +61,10 @@ bool RunBody(Service* s, unsigned argc, const char* const* argv) {
   return s->ServiceBody(argc, argv, g_stop);
 }
 
+bool RunInConsole(Service* s, unsigned argc, const char* const* argv) {
+  return RunBody(s, argc, argv);
+}
+
 bool Install(Service* s) {
   char path[FileSystem::MAX_PATH];
   if (!System::GetProgramPath(path, sizeof path)) {
@@ -94,56 +90,7 @@ bool Uninstall() {
   return true;
 }
 
-// The last path component of the program's name, for messages.
-const char* ProgramName(const char* argv0) {
-  if (argv0 == nullptr || *argv0 == '\0') return "zorbel";
-  const char* name = argv0;
-  for (const char* p = argv0; *p != '\0'; ++p) {
-    if (*p == '/' || *p == '\\') name = p + 1;
-  }
-  return *name != '\0' ? name : "zorbel";
-}
-
-}  // namespace
-
-Service::Service(const char* Name, const char* Description) {
-  std::snprintf(g_name, sizeof g_name, "%s", Name != nullptr ? Name : "");
-  std::snprintf(g_description, sizeof g_description, "%s",
-                Description != nullptr ? Description : "");
-  g_instance = this;
-  g_stop.store(false);
-}
-
-Service::~Service() {
-  if (g_instance == this) g_instance = nullptr;
-}
-
-bool Service::AutomaticStart() { return false; }
-
-const char* Service::GetName() { return g_name; }
-const char* Service::GetDescription() { return g_description; }
-
-void Service::RequestStop() { g_stop.store(true); }
-bool Service::StopRequested() { return g_stop.load(); }
-
-void Service::ReportReady() { Posix::Systemd::Notify("READY=1"); }
-void Service::ReportStopping() { Posix::Systemd::Notify("STOPPING=1"); }
-
-bool Service::Main(Service* s, int argc, const char* const* argv) {
-  if (s == nullptr || argv == nullptr || argc < 1) {
-    return Error::SetWithContext(Error::SYSTEM_SERVICE_ERROR, "Run: no service");
-  }
-  const std::string_view word = (argc >= 2 && argv[1] != nullptr) ? argv[1] : "";
-  if (ASCII::EqualsIgnoringCase(word, "install")) return Install(s);
-  if (ASCII::EqualsIgnoringCase(word, "uninstall")) return Uninstall();
-  if (ASCII::EqualsIgnoringCase(word, "test")) {
-    // The body sees the program path followed by the words after "test".
-    std::vector<const char*> args;
-    args.push_back(argv[0]);
-    for (int i = 2; i < argc; ++i) args.push_back(argv[i]);
-    args.push_back(nullptr);
-    return RunBody(s, static_cast<unsigned>(args.size() - 1), args.data());
-  }
+bool RunForManager(Service* s, int argc, const char* const* argv) {
   if (!Posix::Systemd::StartedByServiceManager()) {
     const char* name = ProgramName(argv[0]);
     return Error::SetWithContext(
@@ -152,5 +99,10 @@ bool Service::Main(Service* s, int argc, const char* const* argv) {
   }
   return RunBody(s, static_cast<unsigned>(argc), argv);
 }
+
+}  // namespace ServiceInternal
+
+void Service::ReportReady() { Posix::Systemd::Notify("READY=1"); }
+void Service::ReportStopping() { Posix::Systemd::Notify("STOPPING=1"); }
 
 }  // namespace VXB

@@ -1,11 +1,10 @@
-// Sleeping, elapsed-time marks and the local clock on POSIX hosts.
+// Sleeping and the clocks on POSIX hosts.
 #include "vxb/common/system.h"
 
 #include <cerrno>
 #include <ctime>
 
-#include <atomic>
-
+#include "vxb/common/system_internal.h"
 #include "vxb/common/thread_state.h"
 
 namespace VXB::System {
@@ -15,20 +14,21 @@ namespace {
 constexpr std::int64_t NANOS_PER_SECOND = 1000000000;
 constexpr std::int64_t NANOS_PER_MILLI = 1000000;
 
-std::int64_t MonotonicNanoseconds() {
+}  // namespace
+
+namespace Host {
+
+// The monotonic clock in nanoseconds.
+std::int64_t MonotonicCount() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<std::int64_t>(ts.tv_sec) * NANOS_PER_SECOND + ts.tv_nsec;
 }
 
-// The ring of marks, shared by every thread without a lock: each slot and
-// the index are atomics, so a reader sees some whole reading, never a torn
-// one.
-std::atomic<std::int64_t> g_marks[MAX_TIME_MARKS];
-std::atomic<unsigned> g_next_mark{0};
+std::uint64_t CountToMilliseconds(std::int64_t Count) {
+  return static_cast<std::uint64_t>(Count / NANOS_PER_MILLI);
+}
 
-// Reads the local calendar date and time of day once; both invalid when the
-// clock cannot be read or converted.
 void ReadLocalClock(Types::Date& date, Types::Time& time) {
   timespec ts{};
   tm local{};
@@ -45,7 +45,7 @@ void ReadLocalClock(Types::Date& date, Types::Time& time) {
       Types::Time(static_cast<unsigned>(local.tm_hour), static_cast<unsigned>(local.tm_min), sec);
 }
 
-}  // namespace
+}  // namespace Host
 
 void Sleep(unsigned Milliseconds) {
   ThreadState::SetState(ThreadState::SLEEPING, "", Milliseconds);
@@ -61,42 +61,5 @@ void Sleep(unsigned Milliseconds) {
   }
   ThreadState::SetState(ThreadState::READY, "", 0);
 }
-
-unsigned MarkTime() {
-  unsigned slot = g_next_mark.load(std::memory_order_relaxed);
-  while (!g_next_mark.compare_exchange_weak(slot, (slot + 1) % MAX_TIME_MARKS,
-                                            std::memory_order_relaxed)) {
-  }
-  g_marks[slot].store(MonotonicNanoseconds(), std::memory_order_release);
-  return slot;
-}
-
-std::uint64_t ElapsedMilliSecs(unsigned Mark) {
-  if (Mark >= MAX_TIME_MARKS) return 0;
-  const std::int64_t then = g_marks[Mark].load(std::memory_order_acquire);
-  const std::int64_t now = MonotonicNanoseconds();
-  if (now <= then) return 0;
-  return static_cast<std::uint64_t>((now - then) / NANOS_PER_MILLI);
-}
-
-std::uint64_t MonotonicMilliseconds() {
-  return static_cast<std::uint64_t>(MonotonicNanoseconds() / NANOS_PER_MILLI);
-}
-
-Types::Date GetDate() {
-  Types::Date date;
-  Types::Time time;
-  ReadLocalClock(date, time);
-  return date;
-}
-
-Types::Time GetTime() {
-  Types::Date date;
-  Types::Time time;
-  ReadLocalClock(date, time);
-  return time;
-}
-
-void GetDateTime(Types::Date& Date, Types::Time& Time) { ReadLocalClock(Date, Time); }
 
 }  // namespace VXB::System

@@ -26,50 +26,13 @@
 #include "vxb/common/error.h"
 #include "vxb/common/no_destructor.h"
 #include "vxb/common/thread.h"
+#include "vxb/common/thread_priority.h"
 #include "vxb/common/thread_state.h"
 
 namespace VXB {
 namespace {
 
-// Platform levels, from the most to the least urgent.
-constexpr int LEVEL_TIME_CRITICAL = 15;
-constexpr int LEVEL_HIGHEST = 2;
-constexpr int LEVEL_ABOVE_NORMAL = 1;
-constexpr int LEVEL_NORMAL = 0;
-constexpr int LEVEL_BELOW_NORMAL = -1;
-constexpr int LEVEL_IDLE = -15;
-
-struct PriorityBand {
-  unsigned UpTo;  // the band's last priority on the library scale
-  int Level;      // the platform level it maps to
-  int Nice;       // how the level is applied to a Linux thread
-};
-
-// Bands in ascending order; a priority above the last band's limit belongs
-// to the last band. Reading back a level gives the band's last priority.
-constexpr PriorityBand BANDS[] = {
-    {0, LEVEL_TIME_CRITICAL, -20}, {3, LEVEL_HIGHEST, -10},     {5, LEVEL_ABOVE_NORMAL, -5},
-    {10, LEVEL_NORMAL, 0},         {25, LEVEL_BELOW_NORMAL, 5}, {31, LEVEL_IDLE, 19},
-};
-
-constexpr const PriorityBand& BandOfPriority(unsigned Priority) {
-  for (const PriorityBand& band : BANDS) {
-    if (Priority <= band.UpTo) return band;
-  }
-  return BANDS[std::size(BANDS) - 1];
-}
-
-constexpr unsigned PriorityOfLevel(int Level) {
-  for (const PriorityBand& band : BANDS) {
-    if (band.Level == Level) return band.UpTo;
-  }
-  return Thread::NORMAL_PRIORITY;
-}
-
-static_assert(PriorityOfLevel(BandOfPriority(Thread::LOW_PRIORITY).Level) == 25);
-static_assert(PriorityOfLevel(BandOfPriority(7).Level) == 10);
-static_assert(PriorityOfLevel(BandOfPriority(1000).Level) == 31);
-static_assert(PriorityOfLevel(42) == Thread::NORMAL_PRIORITY);
+using namespace ThreadPriority;
 
 // The calling thread's platform level, as last set through this layer.
 thread_local int current_level = LEVEL_NORMAL;

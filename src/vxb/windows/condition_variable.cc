@@ -13,6 +13,7 @@
 
 #include "vxb/common/thread.h"
 #include "vxb/common/types.h"
+#include "vxb/common/waiter_queue.h"
 #include "vxb/windows/win_wait.h"
 
 namespace VXB {
@@ -31,33 +32,7 @@ struct ConditionVariableData {
   CRITICAL_SECTION Guard;
   CONDITION_VARIABLE LockFree = CONDITION_VARIABLE_INIT;  // the monitor lock was released
   bool Locked = false;
-  WaiterNode* First = nullptr;  // oldest unsignalled waiter
-  WaiterNode* Last = nullptr;
-
-  void Append(WaiterNode* node) {
-    node->Previous = Last;
-    node->Next = nullptr;
-    if (Last != nullptr) {
-      Last->Next = node;
-    } else {
-      First = node;
-    }
-    Last = node;
-  }
-
-  void Unlink(WaiterNode* node) {
-    if (node->Previous != nullptr) {
-      node->Previous->Next = node->Next;
-    } else {
-      First = node->Next;
-    }
-    if (node->Next != nullptr) {
-      node->Next->Previous = node->Previous;
-    } else {
-      Last = node->Previous;
-    }
-    node->Next = node->Previous = nullptr;
-  }
+  WaiterQueue<WaiterNode> Waiters;  // unsignalled waiters, oldest first
 
   // Takes the monitor lock; Guard is held.
   void AcquireLocked() {
@@ -106,7 +81,7 @@ bool ConditionVariable::Wait(unsigned Timeout) {
   const Windows::TickDeadline deadline(Timeout);
 
   EnterCriticalSection(&data_->Guard);
-  data_->Append(&node);
+  data_->Waiters.Append(&node);
   data_->ReleaseLocked();
   while (!node.Signalled) {
     const DWORD left = deadline.Left();
@@ -116,7 +91,7 @@ bool ConditionVariable::Wait(unsigned Timeout) {
   // Checked under Guard: a signal that arrived together with the time-out
   // belongs to this waiter.
   const bool signalled = node.Signalled;
-  if (!signalled) data_->Unlink(&node);
+  if (!signalled) data_->Waiters.Unlink(&node);
   data_->AcquireLocked();
   LeaveCriticalSection(&data_->Guard);
   return signalled;
@@ -124,9 +99,9 @@ bool ConditionVariable::Wait(unsigned Timeout) {
 
 void ConditionVariable::Signal() {
   EnterCriticalSection(&data_->Guard);
-  WaiterNode* node = data_->First;
+  WaiterNode* node = data_->Waiters.First;
   if (node != nullptr) {
-    data_->Unlink(node);
+    data_->Waiters.Unlink(node);
     node->Signalled = true;
     WakeConditionVariable(&node->Wake);
   }

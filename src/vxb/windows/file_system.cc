@@ -1,10 +1,9 @@
-// File-system calls on Windows, through the C runtime's descriptor calls.
-// Only the host's ordinary file system (PRIMARY) is supported; files are
-// opened byte-exact (no text translation) and not inherited by children.
-// Files are opened with every kind of sharing, deletion included, so that
-// an open file (the log) can be read, written, renamed and removed by
-// others as on a POSIX host. Modification times are the file system's
-// 100-nanosecond ones.
+// File-system primitives on Windows, through the C runtime's descriptor
+// calls. Files are opened byte-exact (no text translation) and not
+// inherited by children. Files are opened with every kind of sharing,
+// deletion included, so that an open file (the log) can be read, written,
+// renamed and removed by others as on a POSIX host. Modification times are
+// the file system's 100-nanosecond ones.
 #include <windows.h>
 #undef MAX_PATH  // the file-system layer has its own
 #include <direct.h>
@@ -16,34 +15,12 @@
 #include <climits>
 #include <cstring>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
 #include "vxb/common/file.h"
-#include "vxb/common/no_destructor.h"
+#include "vxb/common/file_system_internal.h"
 
-namespace VXB::FileSystem {
+namespace VXB::FileSystem::Host {
 
 namespace {
-
-constexpr std::int64_t NANOS_PER_SECOND = 1000000000;
-
-// The debug channel of the file-system calls; it lives until the very end so
-// that files opened from static destructors can still report.
-Debug::Debugger& Channel() {
-  static NoDestructor<Debug::Debugger> debugger(Debug::IO, "FileSystem");
-  return *debugger;
-}
-
-// The host's text for an error number, in a buffer of the caller.
-struct ErrorText {
-  explicit ErrorText(int err)
-      : text(strerror_s(buffer, sizeof buffer, err) == 0 ? buffer : "Unknown error") {}
-
-  char buffer[128] = "";
-  const char* text;
-};
-
-bool Supported(FileSystems fs) { return fs == PRIMARY; }
 
 // Host flags for our access flags; false for an unknown access mode.
 bool HostFlags(unsigned Flags, int& out) {
@@ -77,7 +54,6 @@ int HostAccessMode(AccessModes Mode) {
   return out;
 }
 
-// Permission bits for a new file: the runtime knows only read and write.
 // The largest transfer handed to the host at once (its counts are int).
 constexpr unsigned long MAX_TRANSFER = static_cast<unsigned long>(INT_MAX);
 
@@ -183,188 +159,90 @@ FILETIME FileTimeOfNanos(std::int64_t Nanos) {
 
 }  // namespace
 
-char Letter(FileSystems fs) {
-  switch (fs) {
-    case ROOT:
-      return 'R';
-    case PRIMARY:
-      return 'P';
-    case SECONDARY:
-      return 'S';
-    case USB:
-      return 'U';
-    default:
-      return '?';
-  }
-}
+unsigned long MaxTransfer() { return MAX_TRANSFER; }
 
-int open(const char* Name, unsigned Flags, unsigned Mode, FileSystems fs, bool Quiet) {
-  const char* name = Name != nullptr ? Name : "";
-  if (!Supported(fs)) {
-    Error::SetWithContext(Error::IO_FS_ERROR, "Filesystem not supported for %s", name);
-    return -1;
-  }
+int Open(const char* Name, unsigned Flags, unsigned Mode, int& Err) {
   int host_flags = 0;
-  int handle = -1;
-  int err = EINVAL;
-  if (Name != nullptr && HostFlags(Flags, host_flags)) {
-    handle = OpenShared(Name, host_flags, Mode, err);
-  }
-  if (handle < 0) {
-    const ErrorText text(err);
-    if (!Quiet) Channel().Print("Error abriendo %s, errno %s", name, text.text);
-    Error::SetWithContext(Error::IO_OPEN_ERROR, "Error opening %s (%s)", name, text.text);
+  if (!HostFlags(Flags, host_flags)) {
+    Err = EINVAL;
     return -1;
   }
-  if (!Quiet) Channel().Print("Open %s -> %d", name, handle);
-  return handle;
+  return OpenShared(Name, host_flags, Mode, Err);
 }
 
-long read(int Handle, void* Buffer, unsigned long Length) {
-  if (Length > MAX_TRANSFER) Length = MAX_TRANSFER;
+long Read(int Handle, void* Buffer, unsigned long Length, int& Err) {
   const int n = ::_read(Handle, Buffer, static_cast<unsigned>(Length));
-  if (n < 0) {
-    const ErrorText text(errno);
-    Error::SetWithContext(Error::IO_READ_ERROR, "%s", text.text);
-    return -1;
-  }
+  if (n < 0) Err = errno;
   return static_cast<long>(n);
 }
 
-long write(int Handle, const void* Buffer, unsigned long Length) {
-  if (Length > MAX_TRANSFER) Length = MAX_TRANSFER;
-  const char* p = static_cast<const char*>(Buffer);
-  unsigned long done = 0;
-  // A regular file takes everything at once; a short or interrupted write
-  // (signal, pipe) is resumed where it stopped.
-  while (done < Length) {
-    const int n = ::_write(Handle, p + done, static_cast<unsigned>(Length - done));
-    if (n < 0) {
-      const ErrorText text(errno);
-      Error::SetWithContext(Error::IO_WRITE_ERROR, "%s", text.text);
-      return -1;
-    }
-    if (n == 0) break;
-    done += static_cast<unsigned long>(n);
-  }
-  return static_cast<long>(done);
+long WriteSome(int Handle, const void* Buffer, unsigned long Length, int& Err) {
+  const int n = ::_write(Handle, Buffer, static_cast<unsigned>(Length));
+  if (n < 0) Err = errno;
+  return static_cast<long>(n);
 }
 
-std::int64_t lseek(int Handle, std::int64_t Offset, Origins Origin) {
-  int whence;
-  switch (Origin) {
-    case FROM_START:
-      whence = SEEK_SET;
-      break;
-    case FROM_CURRENT:
-      whence = SEEK_CUR;
-      break;
-    case FROM_END:
-      whence = SEEK_END;
-      break;
-    default: {
-      const ErrorText text(EINVAL);
-      Error::SetWithContext(Error::IO_SEEK_ERROR, "%s", text.text);
-      return -1;
-    }
-  }
-  const __int64 pos = ::_lseeki64(Handle, Offset, whence);
-  if (pos < 0) {
-    const ErrorText text(errno);
-    Error::SetWithContext(Error::IO_SEEK_ERROR, "%s", text.text);
-    return -1;
-  }
+std::int64_t Seek(int Handle, std::int64_t Offset, int Whence, int& Err) {
+  const __int64 pos = ::_lseeki64(Handle, Offset, Whence);
+  if (pos < 0) Err = errno;
   return static_cast<std::int64_t>(pos);
 }
 
-int truncate(int Handle, std::int64_t Length) {
+int Truncate(int Handle, std::int64_t Length, int& Err) {
   const int rc = ::_chsize_s(Handle, Length);
   if (rc != 0) {
-    const ErrorText text(rc);
-    Error::SetWithContext(Error::IO_FS_ERROR, "truncate: %s", text.text);
+    Err = rc;
     return -1;
   }
   return 0;
 }
 
-int close(int Handle) {
+int Close(int Handle, int& Err) {
   if (::_close(Handle) != 0) {
-    const ErrorText text(errno);
-    Error::SetWithContext(Error::IO_CLOSE_ERROR, "%s", text.text);
+    Err = errno;
     return -1;
   }
   return 0;
 }
 
-int access(const char* Name, AccessModes Mode, FileSystems fs) {
-  const char* name = Name != nullptr ? Name : "";
-  if (!Supported(fs)) {
-    Error::SetWithContext(Error::IO_FS_ERROR, "Filesystem not supported for access(%s)", name);
-    return -1;
-  }
-  const int rc = Name != nullptr ? ::_access(Name, HostAccessMode(Mode)) : -1;
-  if (rc != 0) {
-    const ErrorText text(Name != nullptr ? errno : EINVAL);
-    Error::SetWithContext(Error::IO_FS_ERROR, "Access %s: %s", name, text.text);
+int Access(const char* Name, AccessModes Mode, int& Err) {
+  if (::_access(Name, HostAccessMode(Mode)) != 0) {
+    Err = errno;
     return -1;
   }
   return 0;
 }
 
-int getmodtime(const char* Name, std::int64_t& Time, FileSystems fs) {
-  const char* name = Name != nullptr ? Name : "";
-  if (!Supported(fs)) {
-    Error::SetWithContext(Error::IO_FS_ERROR, "Filesystem not supported for getmodtime(%s)", name);
-    return -1;
-  }
+int ModificationTime(const char* Name, std::int64_t& Time, int& Err) {
   WIN32_FILE_ATTRIBUTE_DATA attributes;
-  const bool ok =
-      Name != nullptr && GetFileAttributesExA(Name, GetFileExInfoStandard, &attributes) != FALSE;
-  if (!ok) {
-    const ErrorText text(Name != nullptr ? ErrnoOf(GetLastError()) : EINVAL);
-    Error::SetWithContext(Error::IO_FS_ERROR, "stat(%s): %s", name, text.text);
+  if (GetFileAttributesExA(Name, GetFileExInfoStandard, &attributes) == FALSE) {
+    Err = ErrnoOf(GetLastError());
     return -1;
   }
   Time = NanosOfFileTime(attributes.ftLastWriteTime);
   return 0;
 }
 
-int setmodtime(int Handle, std::int64_t Time) {
+int SetModificationTime(int Handle, std::int64_t Time, int& Err) {
   const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(Handle));
   const FILETIME t = FileTimeOfNanos(Time);
   if (h == INVALID_HANDLE_VALUE || !SetFileTime(h, nullptr, &t, &t)) {
-    const ErrorText text(h == INVALID_HANDLE_VALUE ? EBADF : ErrnoOf(GetLastError()));
-    Error::SetWithContext(Error::IO_FS_ERROR, "futimens: %s", text.text);
+    Err = h == INVALID_HANDLE_VALUE ? EBADF : ErrnoOf(GetLastError());
     return -1;
   }
   return 0;
 }
 
-char* getcwd(char* Buffer, unsigned Size) {
-  if (Buffer == nullptr || Size == 0) {
-    const ErrorText text(EINVAL);
-    Error::SetWithContext(Error::IO_FS_ERROR, "getcwd: %s", text.text);
-    return nullptr;
-  }
+int CurrentDirectory(char* Buffer, unsigned Size, int& Err) {
   if (::_getcwd(Buffer, static_cast<int>(Size > INT_MAX ? INT_MAX : Size)) == nullptr) {
-    const ErrorText text(errno);
-    Error::SetWithContext(Error::IO_FS_ERROR, "getcwd: %s", text.text);
-    return nullptr;
+    Err = errno;
+    return -1;
   }
-  return Buffer;
+  return 0;
 }
 
-const char* dirname(const char* Path) {
-  if (Path == nullptr) return "";
-  if (Path[0] == '\0') return Path;
-  thread_local char buffer[MAX_PATH];
-  const std::size_t length = std::strlen(Path);
-  std::size_t end = length;  // one past the last separator, 0 when none
-  while (end > 0 && Path[end - 1] != '/' && Path[end - 1] != '\\') --end;
-  if (end >= sizeof buffer) end = sizeof buffer - 1;  // bounded like every path buffer
-  std::memcpy(buffer, Path, end);
-  buffer[end] = '\0';
-  return buffer;
+const char* ErrorText(int Err, char* Buffer, std::size_t Size) {
+  return strerror_s(Buffer, Size, Err) == 0 ? Buffer : "Unknown error";
 }
 
-}  // namespace VXB::FileSystem
+}  // namespace VXB::FileSystem::Host

@@ -1,5 +1,5 @@
-// Renaming and deleting files on the host's file system, and the kind of an
-// open file.
+// Renaming and deleting files on the host's file system (the primitives
+// under rename() and remove()), and the kind of an open file.
 #include <windows.h>
 #undef MAX_PATH  // the file-system layer has its own
 #include <io.h>
@@ -10,50 +10,30 @@
 
 #include "vxb/common/error.h"
 #include "vxb/common/file.h"
+#include "vxb/common/file_system_internal.h"
 
 namespace VXB::FileSystem {
 
-namespace {
+namespace Host {
 
-// Only the host's ordinary file system exists here.
-bool CheckFileSystem(FileSystems fs, const char* Name) {
-  if (fs == PRIMARY) return true;
-  Error::SetWithContext(Error::IO_MOUNT_ERROR, "\"%s\" (%c)", Name != nullptr ? Name : "",
-                        Letter(fs));
-  return false;
-}
-
-}  // namespace
-
-int rename(const char* From, const char* To, FileSystems fs) {
-  if (From == nullptr || To == nullptr || *From == '\0' || *To == '\0') {
-    Error::SetWithContext(Error::IO_PARAM_ERROR, "rename");
-    return -1;
-  }
-  if (!CheckFileSystem(fs, From)) return -1;
+int Rename(const char* From, const char* To, int& Err) {
   // Replaces an existing target as rename() does on POSIX hosts.
   if (!MoveFileExA(From, To, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
-    const int e = static_cast<int>(GetLastError());
-    Error::SetWithContext(Error::IO_FS_ERROR, "rename \"%s\" -> \"%s\" (%c), errno %d", From, To,
-                          Letter(fs), e);
+    Err = static_cast<int>(GetLastError());
     return -1;
   }
   return 0;
 }
 
-int remove(const char* Name, FileSystems fs) {
-  if (Name == nullptr || *Name == '\0') {
-    Error::SetWithContext(Error::IO_PARAM_ERROR, "remove");
-    return -1;
-  }
-  if (!CheckFileSystem(fs, Name)) return -1;
+int Remove(const char* Name, int& Err) {
   if (::_unlink(Name) != 0) {
-    const int e = errno;
-    Error::SetWithContext(Error::IO_FS_ERROR, "remove \"%s\" (%c), errno %d", Name, Letter(fs), e);
+    Err = errno;
     return -1;
   }
   return 0;
 }
+
+}  // namespace Host
 
 int isregular(int Handle) {
   // A disk file that is no directory (directories are not opened by open()

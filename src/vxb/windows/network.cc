@@ -20,6 +20,7 @@
 #include "vxb/common/debug.h"
 #include "vxb/common/error.h"
 #include "vxb/common/network.h"
+#include "vxb/common/network_internal.h"
 #include "vxb/common/system.h"
 #include "vxb/common/thread.h"
 #include "vxb/common/thread_state.h"
@@ -33,86 +34,11 @@ struct StreamSocketData {
 
 namespace {
 
-constexpr const char* kAcceptContext =
-    "bool VXB::StreamSocket::Accept(VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, "
-    "VXB::StreamSocket&)";
-constexpr const char* kMultipleAcceptContext =
-    "static bool VXB::StreamSocket::MultipleAccept(VXB::StreamSocket**, unsigned int&, "
-    "VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, VXB::StreamSocket&)";
-constexpr const char* kWriteContext =
-    "virtual unsigned int VXB::StreamSocket::WriteBufferImplementation(const unsigned char*, "
-    "unsigned int, unsigned int)";
-constexpr const char* kReadContext =
-    "virtual unsigned int VXB::StreamSocket::ReadBufferImplementation(unsigned char*, unsigned "
-    "int, unsigned int)";
-
-struct ErrorTextRow {
-  unsigned Number;
-  const char* Text;
-};
-constexpr ErrorTextRow kErrorTexts[] = {
-    {0, "No description."},
-    {10004, "Interrupted system call"},
-    {10009, "Bad File Number"},
-    {10013, "Permission Denied"},
-    {10014, "Bad Address"},
-    {10022, "Invalid Argument"},
-    {10024, "Too many Open Files"},
-    {10035, "Operation would block"},
-    {10036, "Operation now in progress"},
-    {10037, "Operation already in progress"},
-    {10038, "Socket operation on non socket"},
-    {10039, "Destination address required"},
-    {10040, "Message too long"},
-    {10041, "Protocol wrong type for socket"},
-    {10042, "Protocol not available"},
-    {10043, "Protocol not supported"},
-    {10044, "Socket type not supported"},
-    {10045, "Operation not supported on socket"},
-    {10046, "Protocol family not supported"},
-    {10047, "Address family not supported by protocol family"},
-    {10048, "Address already in use"},
-    {10049, "Can't assign requested address"},
-    {10050, "Network is down"},
-    {10051, "Network is unreachable"},
-    {10052, "Network dropped connection on reset"},
-    {10053, "Software caused connection abort"},
-    {10054, "Conection reset by peer"},
-    {10055, "No buffer space available"},
-    {10056, "Socket is already connected"},
-    {10057, "Socket is not connected"},
-    {10058, "Can't send after socket shutdown"},
-    {10059, "Too many references:can't splice"},
-    {10060, "Connection timeout"},
-    {10061, "Connection refused"},
-    {10062, "Too many levels of symbolics links"},
-    {10063, "File name too long"},
-    {10064, "Host is down"},
-    {10065, "No route to host"},
-    {10066, "Directory not empty"},
-    {10067, "Too many processes"},
-    {10068, "Too many users"},
-    {10069, "Disk quota exceeded"},
-    {10070, "Stale NFS file handle"},
-    {10071, "Too many levels of remote in path"},
-    {10091, "Network subsystem is unusable"},
-    {10092, "Winsock DLL can't support this application"},
-    {10093, "Winsock is not initialized"},
-    {10101, "Disconnect"},
-    {11001, "Host not found"},
-    {11002, "Non authoritative host not found"},
-    {11003, "Non recoverable error"},
-    {11004, "Valid name,no data record of requested type"},
-};
+using namespace NetworkInternal;
 
 unsigned LastSocketError() { return static_cast<unsigned>(WSAGetLastError()); }
 
 const char* LastErrorText() { return Network::ErrorText(LastSocketError()); }
-
-Debug::Debugger& NetworkDebugger() {
-  static Debug::Debugger debugger(Debug::IO, "Network");
-  return debugger;
-}
 
 // Starts Winsock 2.2 once per process. A library that starts with another
 // version is released again; later calls then fail at the platform with
@@ -161,28 +87,6 @@ sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
   return a;
 }
 
-class Deadline {
- public:
-  explicit Deadline(unsigned Timeout)
-      : forever_(Timeout == Constants::WAIT_FOREVER),
-        end_(System::MonotonicMilliseconds() + (forever_ ? 0 : Timeout)) {}
-  bool Forever() const { return forever_; }
-  // Milliseconds left, 0 once passed; without a limit: UINT_MAX.
-  unsigned Left() const {
-    if (forever_) return UINT_MAX;
-    const std::uint64_t now = System::MonotonicMilliseconds();
-    if (now >= end_) return 0;
-    const std::uint64_t left = end_ - now;
-    return left > 0x7FFFFFFFu ? 0x7FFFFFFFu : static_cast<unsigned>(left);
-  }
-  bool Passed() const { return !forever_ && System::MonotonicMilliseconds() >= end_; }
-
- private:
-  bool forever_;
-  std::uint64_t end_;
-};
-
-enum class Ready { kYes, kTimeout, kFailed };
 enum class Mode { kRead, kWrite };
 
 // Waits until fd is ready or the deadline passes. An error condition counts
@@ -213,48 +117,7 @@ Ready SelectOne(SOCKET fd, Mode M, const Deadline& Until) {
 }
 
 bool WaitOne(SOCKET fd, Mode M, unsigned Timeout, const char* TimeoutContext) {
-  switch (SelectOne(fd, M, Deadline(Timeout))) {
-    case Ready::kYes:
-      return true;
-    case Ready::kTimeout:
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
-    case Ready::kFailed:
-      break;
-  }
-  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
-}
-
-unsigned StateTime(unsigned Timeout) { return Timeout == Constants::WAIT_FOREVER ? 0 : Timeout; }
-
-void SetReady() { ThreadState::SetState(ThreadState::READY, nullptr, 0); }
-
-void FailWait(Ready ready, const char* TimeoutContext) {
-  SetReady();
-  if (ready == Ready::kTimeout) {
-    Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", TimeoutContext);
-  } else {
-    Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
-  }
-}
-
-// The checks every transfer starts with; false (error recorded) when there
-// is nothing to do. A transfer of nothing clears the record: a receive of
-// nothing would otherwise look exactly like a closed peer.
-bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Operation,
-                 const char* ClosedContext) {
-  if (!Open) {
-    Error::SetWithContext(Error::IO_NOT_OPEN, "%s", ClosedContext);
-    return false;
-  }
-  if (Size == 0) {
-    Error::SetWithContext(Error::NO_CURRENT_ERROR, "%s", Operation);
-    return false;
-  }
-  if (Buffer == nullptr) {
-    Error::SetWithContext(Error::IO_PARAM_ERROR, "%s", Operation);
-    return false;
-  }
-  return true;
+  return ReportWait(SelectOne(fd, M, Deadline(Timeout)), TimeoutContext);
 }
 
 Network::PORT BoundPort(SOCKET fd, Network::PORT Otherwise) {
@@ -269,37 +132,9 @@ Network::PORT BoundPort(SOCKET fd, Network::PORT Otherwise) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Addresses and error texts.
-
-namespace Network {
-
-const char* ToString(INADDR Address) {
-  static thread_local CircularChars<16, 8> pool;
-  char* out = pool.GetBuf(16);
-  std::snprintf(out, 16, "%u.%u.%u.%u", (Address >> 24) & 0xFFu, (Address >> 16) & 0xFFu,
-                (Address >> 8) & 0xFFu, Address & 0xFFu);
-  return out;
-}
-
-const char* ErrorText(unsigned SocketErrorNumber) {
-  for (const ErrorTextRow& row : kErrorTexts) {
-    if (row.Number == SocketErrorNumber) return row.Text;
-  }
-  return "Error desconocido";
-}
-
-}  // namespace Network
-
-// ---------------------------------------------------------------------------
 // StreamSocket.
 
 StreamSocket::StreamSocket() : Driver::Generic(SimpleString("TCP")) { StartLibrary(); }
-
-StreamSocket::~StreamSocket() { Close(); }
-
-bool StreamSocket::IsOpen() const { return data_ != nullptr; }
-
-bool StreamSocket::OK() const { return IsOpen(); }
 
 // Socket handles are kernel handles, which Windows keeps below 2^24.
 int StreamSocket::GetDescriptor() const {
@@ -521,14 +356,6 @@ bool StreamSocket::Close() {
   delete data_;
   data_ = nullptr;
   return closed;
-}
-
-bool StreamSocket::WriteByteImplementation(Byte b, unsigned Timeout) {
-  return WriteBufferImplementation(&b, 1, Timeout) == 1;
-}
-
-bool StreamSocket::ReadByteImplementation(Byte& b, unsigned Timeout) {
-  return ReadBufferImplementation(&b, 1, Timeout) == 1;
 }
 
 unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Size,

@@ -12,11 +12,11 @@
 // back as the caller left it. A USB serial gadget is found and restarted
 // through the device installer (gadget_tools.h).
 #include "vxb/common/serial_port.h"
+#include "vxb/common/serial_port_internal.h"
 
 #include <windows.h>
 
 #include <cstring>
-#include <string_view>
 
 #include "vxb/common/debug.h"
 #include "vxb/common/error.h"
@@ -68,51 +68,12 @@ struct SerialPortData {
 namespace {
 
 using SP = SerialPort;
-
-constexpr const char* kNoPort = "No hay puerto especificado";
-
-struct SpeedRow {
-  SP::BaudRates Rate;
-  DWORD Bps;
-};
-
-constexpr SpeedRow kSpeeds[] = {
-    {SP::BAUDRATE_110, 110},       {SP::BAUDRATE_300, 300},     {SP::BAUDRATE_600, 600},
-    {SP::BAUDRATE_1200, 1200},     {SP::BAUDRATE_2400, 2400},   {SP::BAUDRATE_4800, 4800},
-    {SP::BAUDRATE_9600, 9600},     {SP::BAUDRATE_14400, 14400}, {SP::BAUDRATE_19200, 19200},
-    {SP::BAUDRATE_38400, 38400},   {SP::BAUDRATE_57600, 57600}, {SP::BAUDRATE_115200, 115200},
-    {SP::BAUDRATE_230400, 230400},
-};
-
-DWORD SpeedOf(SP::BaudRates b) {
-  for (const SpeedRow& r : kSpeeds) {
-    if (r.Rate == b) return r.Bps;
-  }
-  return 0;
-}
-
-SP::BaudRates RateOf(DWORD Bps) {
-  for (const SpeedRow& r : kSpeeds) {
-    if (r.Bps == Bps) return r.Rate;
-  }
-  return SP::BAUDRATE_INVALID;
-}
+using namespace SerialPortInternal;
 
 // Windows parity codes by ParityModes value (none, even, odd, mark, space).
 constexpr BYTE kParity[] = {NOPARITY, EVENPARITY, ODDPARITY, MARKPARITY, SPACEPARITY};
 // Windows stop-bit codes by StopBitsValues value - 1.
 constexpr BYTE kStopBits[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
-
-SP::SerialParams DefaultParams() {
-  SP::SerialParams p;
-  p.BaudRate = SP::BAUDRATE_115200;
-  p.StopBits = SP::STOP_1;
-  p.Parity = SP::PARITYMODE_NONE;
-  p.WordLength = SP::WORD_LENGTH_8;
-  p.FlowControl.Set(SP::FLOW_XONXOFF_RX);
-  p.FlowControl.Set(SP::FLOW_XONXOFF_TX);
-  return p;
-}
 
 bool Check(const SP::SerialParams& S) {
   if (SpeedOf(S.BaudRate) == 0) {
@@ -192,36 +153,9 @@ SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortDat
 
 SerialPort::~SerialPort() { Close(); }
 
-bool SerialPort::PortNumberFromName(const char* Name, unsigned& Port) {
-  if (Name == nullptr) return false;
-  std::string_view s(Name);
-  if (s.substr(0, 4) == "\\\\.\\") s.remove_prefix(4);
-  if (s.size() >= 3 && (s[0] == 'C' || s[0] == 'c') && (s[1] == 'O' || s[1] == 'o') &&
-      (s[2] == 'M' || s[2] == 'm')) {
-    s.remove_prefix(3);
-  } else if (s.size() != std::strlen(Name)) {
-    return false;  // "\\.\" only before COM
-  }
-  if (s.empty() || s.size() > 4) return false;
-  unsigned n = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    n = n * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (n < 1 || n > MAX_PORT_NUMBER) return false;
-  Port = n;
-  return true;
-}
-
 SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   if (Port == 0) return SimpleString("");
   return SimpleString::FromFormat("\\\\.\\COM%u", Port);
-}
-
-SimpleString SerialPort::DevicePathForName(const char* Name) {
-  unsigned n = 0;
-  if (PortNumberFromName(Name, n)) return DevicePathForPort(n);
-  return SimpleString(Name != nullptr ? Name : "");
 }
 
 bool SerialPort::Open(unsigned PortNumber) {
@@ -372,8 +306,6 @@ bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
   return true;
 }
 
-bool SerialPort::SetSerialParams(SerialParams& S) { return ApplyParams(S, true); }
-
 bool SerialPort::GetSerialParams(SerialParams* S) {
   if (S == nullptr)
     return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
@@ -385,25 +317,6 @@ bool SerialPort::GetSerialParams(SerialParams* S) {
   Decode(d, *S);
   return true;
 }
-
-bool SerialPort::GetBaudRate(double Value, BaudRates& b) {
-  b = BAUDRATE_INVALID;
-  if (!(Value >= 1.0 && Value <= 4294967295.0)) return false;
-  const DWORD bps = static_cast<DWORD>(Value);
-  if (static_cast<double>(bps) != Value) return false;
-  b = RateOf(bps);
-  return b != BAUDRATE_INVALID;
-}
-
-bool SerialPort::GetBaudRate(BaudRates b, double& Value) {
-  const DWORD bps = SpeedOf(b);
-  Value = static_cast<double>(bps);
-  return bps != 0;
-}
-
-bool SerialPort::CreateVirtualPort(unsigned, const char*) { return false; }
-
-bool SerialPort::CreateFromUSBPort(unsigned) { return false; }
 
 bool SerialPort::Abort() {
   SetEvent(data->AbortEvent.Get());
@@ -540,10 +453,6 @@ unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned
   }
 }
 
-bool SerialPort::ReadByteImplementation(Byte& b, unsigned Timeout) {
-  return ReadBufferImplementation(&b, 1, Timeout) == 1;
-}
-
 unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
   if (size == 0) return 0;
   if (buf == nullptr)
@@ -573,10 +482,6 @@ unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, u
     }
   }
   return written;
-}
-
-bool SerialPort::WriteByteImplementation(Byte b, unsigned Timeout) {
-  return WriteBufferImplementation(&b, 1, Timeout) == 1;
 }
 
 unsigned SerialPort::PeekImplementation() {

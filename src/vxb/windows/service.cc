@@ -11,6 +11,7 @@
 // that failed stops with a service-specific exit code, its error number, so
 // that the manager (and its event log) shows the failure.
 #include "vxb/common/service.h"
+#include "vxb/common/service_internal.h"
 
 #include <windows.h>
 #undef MAX_PATH  // the file-system layer has its own
@@ -28,12 +29,7 @@
 
 namespace VXB {
 
-namespace {
-
-char g_name[Service::MAX_TEXT + 1] = "";
-char g_description[Service::MAX_TEXT + 1] = "";
-Service* g_instance = nullptr;
-std::atomic<bool> g_stop{false};
+namespace ServiceInternal {
 
 // The manager's view of the service, guarded by g_status_lock: the body's
 // thread and the control handler both report.
@@ -230,58 +226,9 @@ bool Uninstall() {
   return true;
 }
 
-const char* ProgramName(const char* argv0) {
-  if (argv0 == nullptr || *argv0 == '\0') return "zorbel";
-  const char* name = argv0;
-  for (const char* p = argv0; *p != '\0'; ++p) {
-    if (*p == '/' || *p == '\\') name = p + 1;
-  }
-  return *name != '\0' ? name : "zorbel";
-}
-
-}  // namespace
-
-Service::Service(const char* Name, const char* Description) {
-  std::snprintf(g_name, sizeof g_name, "%s", Name != nullptr ? Name : "");
-  std::snprintf(g_description, sizeof g_description, "%s",
-                Description != nullptr ? Description : "");
-  g_instance = this;
-  g_stop.store(false);
-}
-
-Service::~Service() {
-  if (g_instance == this) g_instance = nullptr;
-}
-
-bool Service::AutomaticStart() { return false; }
-
-const char* Service::GetName() { return g_name; }
-const char* Service::GetDescription() { return g_description; }
-
-void Service::RequestStop() { g_stop.store(true); }
-bool Service::StopRequested() { return g_stop.load(); }
-
-void Service::ReportReady() {
-  if (!g_stop.load()) Report(SERVICE_RUNNING);
-}
-
-void Service::ReportStopping() { Report(SERVICE_STOP_PENDING, STOP_WAIT_HINT); }
-
-bool Service::Main(Service* s, int argc, const char* const* argv) {
-  if (s == nullptr || argv == nullptr || argc < 1) {
-    return Error::SetWithContext(Error::SYSTEM_SERVICE_ERROR, "Run: no service");
-  }
-  const std::string_view word = (argc >= 2 && argv[1] != nullptr) ? argv[1] : "";
-  if (ASCII::EqualsIgnoringCase(word, "install")) return Install(s);
-  if (ASCII::EqualsIgnoringCase(word, "uninstall")) return Uninstall();
-  if (ASCII::EqualsIgnoringCase(word, "test")) {
-    // The body sees the program path followed by the words after "test".
-    std::vector<const char*> args;
-    args.push_back(argv[0]);
-    for (int i = 2; i < argc; ++i) args.push_back(argv[i]);
-    args.push_back(nullptr);
-    return RunInConsole(s, static_cast<unsigned>(args.size() - 1), args.data());
-  }
+// The manager runs the body on a thread of its own, for the service object
+// of the process (g_instance).
+bool RunForManager(Service*, int, const char* const* argv) {
   SERVICE_TABLE_ENTRYA table[] = {{g_name, &ServiceMain}, {nullptr, nullptr}};
   g_body_result = false;
   g_body_error = Error::ErrInfo();
@@ -300,5 +247,15 @@ bool Service::Main(Service* s, int argc, const char* const* argv) {
   if (!g_body_result) Error::Set(g_body_error);
   return g_body_result;
 }
+
+}  // namespace ServiceInternal
+
+using namespace ServiceInternal;
+
+void Service::ReportReady() {
+  if (!g_stop.load()) Report(SERVICE_RUNNING);
+}
+
+void Service::ReportStopping() { Report(SERVICE_STOP_PENDING, STOP_WAIT_HINT); }
 
 }  // namespace VXB

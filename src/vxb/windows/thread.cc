@@ -26,55 +26,21 @@
 #include "vxb/common/error.h"
 #include "vxb/common/no_destructor.h"
 #include "vxb/common/thread.h"
+#include "vxb/common/thread_priority.h"
 #include "vxb/common/thread_state.h"
 
 namespace VXB {
 namespace {
 
-// Platform levels, from the most to the least urgent.
-constexpr int LEVEL_TIME_CRITICAL = 15;
-constexpr int LEVEL_HIGHEST = 2;
-constexpr int LEVEL_ABOVE_NORMAL = 1;
-constexpr int LEVEL_NORMAL = 0;
-constexpr int LEVEL_BELOW_NORMAL = -1;
-constexpr int LEVEL_IDLE = -15;
+using namespace ThreadPriority;
 
-struct PriorityBand {
-  unsigned UpTo;  // the band's last priority on the library scale
-  int Level;      // the platform level it maps to
-};
-
-// Bands in ascending order; a priority above the last band's limit belongs
-// to the last band. Reading back a level gives the band's last priority.
-constexpr PriorityBand BANDS[] = {
-    {0, LEVEL_TIME_CRITICAL}, {3, LEVEL_HIGHEST},       {5, LEVEL_ABOVE_NORMAL},
-    {10, LEVEL_NORMAL},       {25, LEVEL_BELOW_NORMAL}, {31, LEVEL_IDLE},
-};
+// The levels are Win32 thread priorities.
 static_assert(LEVEL_TIME_CRITICAL == THREAD_PRIORITY_TIME_CRITICAL);
 static_assert(LEVEL_HIGHEST == THREAD_PRIORITY_HIGHEST);
 static_assert(LEVEL_ABOVE_NORMAL == THREAD_PRIORITY_ABOVE_NORMAL);
 static_assert(LEVEL_NORMAL == THREAD_PRIORITY_NORMAL);
 static_assert(LEVEL_BELOW_NORMAL == THREAD_PRIORITY_BELOW_NORMAL);
 static_assert(LEVEL_IDLE == THREAD_PRIORITY_IDLE);
-
-constexpr const PriorityBand& BandOfPriority(unsigned Priority) {
-  for (const PriorityBand& band : BANDS) {
-    if (Priority <= band.UpTo) return band;
-  }
-  return BANDS[std::size(BANDS) - 1];
-}
-
-constexpr unsigned PriorityOfLevel(int Level) {
-  for (const PriorityBand& band : BANDS) {
-    if (band.Level == Level) return band.UpTo;
-  }
-  return Thread::NORMAL_PRIORITY;
-}
-
-static_assert(PriorityOfLevel(BandOfPriority(Thread::LOW_PRIORITY).Level) == 25);
-static_assert(PriorityOfLevel(BandOfPriority(7).Level) == 10);
-static_assert(PriorityOfLevel(BandOfPriority(1000).Level) == 31);
-static_assert(PriorityOfLevel(42) == Thread::NORMAL_PRIORITY);
 
 // Smallest stack given to a thread that asks for one: library code keeps
 // bounded buffers of a few kilobytes on the stack.

@@ -1,5 +1,5 @@
-// Console output on Windows: standard output and standard error of the
-// console or of whatever the program's output is redirected to.
+// Console output: standard output and standard error (on Windows those of
+// the console or of whatever the output is redirected to).
 #include <cstdio>
 
 #include <atomic>

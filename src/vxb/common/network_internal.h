@@ -1,0 +1,75 @@
+// The parts of StreamSocket that do not depend on the socket library: the
+// deadline of a timed operation, the bookkeeping of the thread-state table
+// and the error record around a wait, and the argument checks of a
+// transfer. Only the platform layers' network.cc include this header.
+#ifndef VXB_COMMON_NETWORK_INTERNAL_H_
+#define VXB_COMMON_NETWORK_INTERNAL_H_
+
+#include <cstdint>
+
+#include "vxb/common/debug.h"
+
+namespace VXB::NetworkInternal {
+
+// Contexts of the errors the socket operations record.
+inline constexpr const char* kAcceptContext =
+    "bool VXB::StreamSocket::Accept(VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, "
+    "VXB::StreamSocket&)";
+inline constexpr const char* kMultipleAcceptContext =
+    "static bool VXB::StreamSocket::MultipleAccept(VXB::StreamSocket**, unsigned int&, "
+    "VXB::Network::INADDR&, VXB::Network::PORT&, unsigned int, VXB::StreamSocket&)";
+inline constexpr const char* kWriteContext =
+    "virtual unsigned int VXB::StreamSocket::WriteBufferImplementation(const unsigned char*, "
+    "unsigned int, unsigned int)";
+inline constexpr const char* kReadContext =
+    "virtual unsigned int VXB::StreamSocket::ReadBufferImplementation(unsigned char*, unsigned "
+    "int, unsigned int)";
+
+// The end of a timed operation on the monotonic clock.
+class Deadline {
+ public:
+  // The longest single wait handed to the platform, in milliseconds; longer
+  // waits are made of several.
+  static constexpr unsigned kLongestWait = 0x7FFFFFFFu;
+
+  explicit Deadline(unsigned Timeout);
+  bool Forever() const { return forever_; }
+  // Milliseconds left, 0 once passed, at most kLongestWait; without a
+  // limit: kLongestWait as well (callers ask Forever() first).
+  unsigned Left() const;
+  bool Passed() const;
+
+ private:
+  bool forever_;
+  std::uint64_t end_;
+};
+
+// How a wait for readiness ended.
+enum class Ready { kYes, kTimeout, kFailed };
+
+// Records the outcome of a wait: true when ready; IO_TIMEOUT_ERROR with
+// TimeoutContext when no readiness came in time, SOCK_SELECT_ERROR "select"
+// when the wait itself failed.
+bool ReportWait(Ready ready, const char* TimeoutContext);
+
+// The time a thread-state row shows for a wait: 0 for no limit.
+unsigned StateTime(unsigned Timeout);
+
+// Puts the calling thread's row back to READY.
+void SetReady();
+
+// Records why a wait before a transfer ended without the socket being ready,
+// after putting the thread's row back to READY.
+void FailWait(Ready ready, const char* TimeoutContext);
+
+// The checks every transfer starts with; false (error recorded) when there
+// is nothing to do. A transfer of nothing clears the record: a receive of
+// nothing would otherwise look exactly like a closed peer.
+bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Operation,
+                 const char* ClosedContext);
+
+Debug::Debugger& NetworkDebugger();
+
+}  // namespace VXB::NetworkInternal
+
+#endif  // VXB_COMMON_NETWORK_INTERNAL_H_

@@ -1,0 +1,115 @@
+// SerialPort's portable part: port names and numbers, the speed table and
+// the members that only forward to the platform's.
+#include <cstring>
+#include <string_view>
+
+#include "vxb/common/serial_port.h"
+#include "vxb/common/serial_port_internal.h"
+
+namespace VXB {
+
+namespace SerialPortInternal {
+
+namespace {
+
+using SP = SerialPort;
+
+struct SpeedRow {
+  SP::BaudRates Rate;
+  unsigned Bps;
+};
+
+constexpr SpeedRow kSpeeds[] = {
+    {SP::BAUDRATE_110, 110},       {SP::BAUDRATE_300, 300},     {SP::BAUDRATE_600, 600},
+    {SP::BAUDRATE_1200, 1200},     {SP::BAUDRATE_2400, 2400},   {SP::BAUDRATE_4800, 4800},
+    {SP::BAUDRATE_9600, 9600},     {SP::BAUDRATE_14400, 14400}, {SP::BAUDRATE_19200, 19200},
+    {SP::BAUDRATE_38400, 38400},   {SP::BAUDRATE_57600, 57600}, {SP::BAUDRATE_115200, 115200},
+    {SP::BAUDRATE_230400, 230400},
+};
+
+}  // namespace
+
+SP::SerialParams DefaultParams() {
+  SP::SerialParams p;
+  p.BaudRate = SP::BAUDRATE_115200;
+  p.StopBits = SP::STOP_1;
+  p.Parity = SP::PARITYMODE_NONE;
+  p.WordLength = SP::WORD_LENGTH_8;
+  p.FlowControl.Set(SP::FLOW_XONXOFF_RX);
+  p.FlowControl.Set(SP::FLOW_XONXOFF_TX);
+  return p;
+}
+
+unsigned SpeedOf(SP::BaudRates b) {
+  for (const SpeedRow& r : kSpeeds) {
+    if (r.Rate == b) return r.Bps;
+  }
+  return 0;
+}
+
+SP::BaudRates RateOf(unsigned Bps) {
+  for (const SpeedRow& r : kSpeeds) {
+    if (r.Bps == Bps) return r.Rate;
+  }
+  return SP::BAUDRATE_INVALID;
+}
+
+}  // namespace SerialPortInternal
+
+bool SerialPort::PortNumberFromName(const char* Name, unsigned& Port) {
+  if (Name == nullptr) return false;
+  std::string_view s(Name);
+  if (s.substr(0, 4) == "\\\\.\\") s.remove_prefix(4);
+  if (s.size() >= 3 && (s[0] == 'C' || s[0] == 'c') && (s[1] == 'O' || s[1] == 'o') &&
+      (s[2] == 'M' || s[2] == 'm')) {
+    s.remove_prefix(3);
+  } else if (s.size() != std::strlen(Name)) {
+    return false;  // "\\.\" only before COM
+  }
+  if (s.empty() || s.size() > 4) return false;
+  unsigned n = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (n < 1 || n > MAX_PORT_NUMBER) return false;
+  Port = n;
+  return true;
+}
+
+SimpleString SerialPort::DevicePathForName(const char* Name) {
+  unsigned n = 0;
+  if (PortNumberFromName(Name, n)) return DevicePathForPort(n);
+  return SimpleString(Name != nullptr ? Name : "");
+}
+
+bool SerialPort::SetSerialParams(SerialParams& S) { return ApplyParams(S, true); }
+
+bool SerialPort::GetBaudRate(double Value, BaudRates& b) {
+  b = BAUDRATE_INVALID;
+  if (!(Value >= 1.0 && Value <= 4294967295.0)) return false;
+  const unsigned bps = static_cast<unsigned>(Value);
+  if (static_cast<double>(bps) != Value) return false;
+  b = SerialPortInternal::RateOf(bps);
+  return b != BAUDRATE_INVALID;
+}
+
+bool SerialPort::GetBaudRate(BaudRates b, double& Value) {
+  const unsigned bps = SerialPortInternal::SpeedOf(b);
+  Value = static_cast<double>(bps);
+  return bps != 0;
+}
+
+bool SerialPort::CreateVirtualPort(unsigned, const char*) { return false; }
+
+bool SerialPort::CreateFromUSBPort(unsigned) { return false; }
+
+bool SerialPort::ReadByteImplementation(Byte& b, unsigned Timeout) {
+  return ReadBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+bool SerialPort::WriteByteImplementation(Byte b, unsigned Timeout) {
+  return WriteBufferImplementation(&b, 1, Timeout) == 1;
+}
+
+}  // namespace VXB

@@ -1,0 +1,24 @@
+// The clock primitives each platform layer provides; the time marks and
+// the date and time calls of system.h (system_common.cc) are built on them.
+#ifndef VXB_COMMON_SYSTEM_INTERNAL_H_
+#define VXB_COMMON_SYSTEM_INTERNAL_H_
+
+#include <cstdint>
+
+#include "vxb/common/types.h"
+
+namespace VXB::System::Host {
+
+// A reading of the monotonic clock in the platform's own units.
+std::int64_t MonotonicCount();
+
+// Whole milliseconds in a (non-negative) number of those units.
+std::uint64_t CountToMilliseconds(std::int64_t Count);
+
+// Reads the local calendar date and time of day once; both invalid when the
+// clock cannot be read or converted. A leap second (60) reads as 59.
+void ReadLocalClock(Types::Date& date, Types::Time& time);
+
+}  // namespace VXB::System::Host
+
+#endif  // VXB_COMMON_SYSTEM_INTERNAL_H_
