@@ -37,6 +37,13 @@ fi
 # programs start at once has been seen to leave one of them hanging.
 "$wine" cmd /c exit 0 >/dev/null 2>&1 || true
 
+# Services an interrupted earlier run left registered in this prefix (an
+# automatic one would start with Wine and disturb the tests).
+"$wine" reg query 'HKLM\System\CurrentControlSet\Services' 2>/dev/null | tr -d '\r' |
+  sed -n 's/^.*\\Services\\\(ZorbelTest .*\)$/\1/p' | while IFS= read -r name; do
+  "$wine" sc delete "$name" >/dev/null 2>&1 || true
+done
+
 # COM5 of the prefix is a pseudo-terminal whose far end echoes, for the
 # serial port tests.
 python3 scripts/pty-echo.py "$WINEPREFIX/dosdevices/com5" >"$build_dir/pty-echo.out" &
