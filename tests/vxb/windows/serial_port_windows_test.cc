@@ -2,8 +2,8 @@
 // names, the speed table and the failures of an absent port. With the
 // environment variable ZORBEL_TEST_COM naming a port whose far end echoes
 // every byte (scripts/test-windows.sh maps one onto a pseudo-terminal
-// through Wine's dosdevices): the line settings, transfers, time-outs,
-// Abort and the settings kept over a reset.
+// through Wine's dosdevices, scripts/pty-echo.py): the line settings,
+// transfers, time-outs, Abort, and a line unplugged and put back.
 #include "vxb/common/serial_port.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <future>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "vxb/common/error.h"
@@ -110,8 +111,27 @@ class EchoPortTest : public ::testing::Test {
     return p;
   }
 
+  // What the far end answers to Text: all that arrives until the line has
+  // been quiet for a moment.
+  std::string Ask(std::string_view Text) {
+    if (port_.WriteBuffer(reinterpret_cast<const VXB::Byte*>(Text.data()),
+                          static_cast<unsigned>(Text.size()), 1000) != Text.size()) {
+      return "write failed: " + LastContext();
+    }
+    std::string answer;
+    VXB::Byte b = 0;
+    while (port_.ReadByte(b, answer.empty() ? 5000 : 200)) answer.push_back(static_cast<char>(b));
+    return answer;
+  }
+
   SerialPort port_;
 };
+
+// The far end's commands (scripts/pty-echo.py): ENQ asks for the line
+// settings the terminal has, SYN unplugs the line and a new terminal comes
+// in under the same name.
+constexpr std::string_view SETTINGS = "\x05";
+constexpr std::string_view UNPLUG = "\x16";
 
 TEST_F(EchoPortTest, OpensWithTheDefaultLineAndTakesEverySpeedOfTheTable) {
   SerialPort::SerialParams got;
@@ -180,6 +200,30 @@ TEST_F(EchoPortTest, AbortEndsAReadWithoutLimit) {
   VXB::Byte b = 0;
   EXPECT_FALSE(port_.ReadByte(b, 100));
   EXPECT_EQ(LastErr(), VXB::Error::IO_TIMEOUT_ERROR);
+}
+
+// A USB adapter pulled out and put back: the read that finds the line gone
+// fails as a read error, the port opens the name again, and the line comes
+// back with the settings last applied rather than the driver's defaults.
+TEST_F(EchoPortTest, AnUnpluggedLineIsReopenedWithTheSettingsLastApplied) {
+  // A pseudo-terminal keeps eight bits without parity whatever it is asked;
+  // its speed and stop bits show what was applied.
+  SerialPort::SerialParams line = Line(SerialPort::BAUDRATE_19200);
+  line.StopBits = SerialPort::STOP_2;
+  ASSERT_TRUE(port_.SetSerialParams(line)) << LastContext();
+  ASSERT_EQ(Ask(SETTINGS), "19200 8N2\n");
+
+  ASSERT_EQ(port_.WriteBuffer(reinterpret_cast<const VXB::Byte*>(UNPLUG.data()), 1, 1000), 1u);
+  VXB::Byte b = 0;
+  EXPECT_FALSE(port_.ReadByte(b, 5000));
+  EXPECT_EQ(LastErr(), VXB::Error::IO_READ_ERROR) << LastContext();
+
+  EXPECT_EQ(Ask(SETTINGS), "19200 8N2\n");
+  EXPECT_EQ(Ask("eco"), "eco");
+  SerialPort::SerialParams got;
+  ASSERT_TRUE(port_.GetSerialParams(&got));
+  EXPECT_EQ(got.BaudRate, SerialPort::BAUDRATE_19200);
+  EXPECT_EQ(got.StopBits, SerialPort::STOP_2);
 }
 
 }  // namespace
