@@ -67,10 +67,11 @@ cp "$build_dir/zorbel.exe" "$run_dir/"
 "$linux_dir/tools/zorbel-emulator" >"$run_dir/emulator.out" 2>&1 &
 emulator_pid=$!
 zorbel_pid=
+slow_pid=
 stop_all() {
   [ -n "$zorbel_pid" ] && kill "$zorbel_pid" 2>/dev/null
-  kill "$emulator_pid" "$echo_pid" 2>/dev/null || true
   stop_wine
+  kill "$emulator_pid" "$echo_pid" $slow_pid 2>/dev/null || true
 }
 trap stop_all EXIT
 for _ in $(seq 50); do [ -s "$run_dir/emulator.out" ] && break; sleep 0.1; done
@@ -102,7 +103,14 @@ wait "$zorbel_pid" 2>/dev/null || true
 zorbel_pid=
 echo "end-to-end sale through zorbel.exe: passed"
 
-# The service: installed on demand, run by the manager, stopped, removed.
+# The service: installed on demand, run by the manager, stopped while the
+# controller prints, removed. This controller takes 20 s over a printing
+# command: the stop must end the exchange, the client get the aborted
+# command's error document, and the log end with the stop.
+"$linux_dir/tools/zorbel-emulator" --slow 20000 --verbose >"$run_dir/slow.out" 2>&1 &
+slow_pid=$!
+for _ in $(seq 50); do [ -s "$run_dir/slow.out" ] && break; sleep 0.1; done
+ln -sfn "$(head -1 "$run_dir/slow.out")" "$WINEPREFIX/dosdevices/com6"
 (cd "$run_dir" && "$wine" ./zorbel.exe install) | grep -q "Servicio instalado"
 "$wine" sc qc "Zorbel Prueba" 2>/dev/null | grep -q DEMAND_START || {
   "$wine" reg query 'HKLM\System\CurrentControlSet\Services\Zorbel Prueba' /v Start |
@@ -110,17 +118,34 @@ echo "end-to-end sale through zorbel.exe: passed"
 }
 "$wine" net start "Zorbel Prueba" >/dev/null
 expect '{"ConsultarEstado":{"CodigoComprobante":"FacturaA"}}' '"CodigoComprobante":"FacturaA"'
+received=$(grep -c Recibido "$run_dir/slow.out" || true)
+post '{"ImprimirTextoFiscal":{"Texto":"Lento"}}' >"$run_dir/slow-answer.txt" &
+client_pid=$!
+for _ in $(seq 100); do
+  [ "$(grep -c Recibido "$run_dir/slow.out" || true)" -gt "$received" ] && break
+  sleep 0.1
+done
 "$wine" net stop "Zorbel Prueba" >/dev/null
+wait "$client_pid" || true
+if ! grep -q PROTOCOL_ABORTED "$run_dir/slow-answer.txt"; then
+  echo "service: a stop during a print answered $(cat "$run_dir/slow-answer.txt")" >&2
+  exit 1
+fi
 for _ in $(seq 50); do
   "$wine" sc query "Zorbel Prueba" | grep -q STOPPED && break
   sleep 0.2
 done
+"$wine" sc query "Zorbel Prueba" | grep -q STOPPED
+if ! tail -1 "$run_dir"/zorbel.log*.log | grep -q "Service stopped"; then
+  echo "service: the log does not end with the stop" >&2
+  exit 1
+fi
 (cd "$run_dir" && "$wine" ./zorbel.exe uninstall) | grep -q "Servicio desinstalado"
 if "$wine" sc query "Zorbel Prueba" 2>/dev/null | grep -q STATE; then
   echo "service: still registered after uninstall" >&2
   exit 1
 fi
-echo "service install, run, stop and uninstall under Wine: passed"
+echo "service install, run, stop during a print and uninstall under Wine: passed"
 
 # The shop's zip: the two programs (stripped), the settings and the README.
 cmake --build "$build_dir" --target package >/dev/null
