@@ -57,10 +57,22 @@ TEST_F(HttpServerTest, PagesFilesAndRefusals) {
     const char* target;
     int status;
   } cases[] = {
-      {"/", 200},          {"/nothing", 404},     {"/sub/echo", 404},
-      {"/files/sub", 404}, {"/files/.", 404},     {"/files/a%5Cb", 404},
-      {"/files/x:y", 404}, {"/files/a\\b", 404},  {"/files/../hello.html", 200},
-      {"/files/", 404},    {"/files/b.PNG", 200}, {"/files/nope.txt", 404},
+      {"/", 200},
+      {"/nothing", 404},
+      {"/sub/echo", 404},
+      {"/files/sub", 404},
+      {"/files/.", 404},
+      {"/files/a%5Cb", 404},
+      {"/files/x:y", 404},
+      {"/files/a\\b", 404},
+      {"/files/../hello.html", 200},
+      {"/files/", 404},
+      {"/files/b.PNG", 200},
+      {"/files/nope.txt", 404},
+      // Ways out of the directory that a Windows path would take.
+      {"/files/..%5Chello.html", 404},
+      {"/files/%2E%2E%2Fhello.html", 404},
+      {"/files/C:%5Chello.html", 404},
   };
   for (const auto& c : cases) EXPECT_EQ(Get(c.target).status, c.status) << c.target;
 
