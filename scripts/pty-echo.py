@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
-"""Far end of a serial line for the Windows tests under Wine.
+"""Far ends of serial lines for the Windows tests under Wine.
 
-Creates a pseudo-terminal, links the given Wine COM device
-($WINEPREFIX/dosdevices/comN) to its slave side, prints the slave path, and
-echoes every byte that arrives until it is terminated. Two bytes are
-commands rather than data:
+  pty-echo.py LINK          one line that echoes
+  pty-echo.py LINK LINK2    two lines crossed: what one side writes, the
+                            other reads, as with a null-modem cable
+
+Each line is a pseudo-terminal whose slave side the given Wine COM device
+link ($WINEPREFIX/dosdevices/comN) points to; the slave paths are printed,
+one a line, and the script serves until it is terminated. On an echoing
+line two bytes are commands rather than data:
   ENQ (0x05)  answers with the line settings the Windows side set on the
               terminal, as "<speed> <bits><parity><stop>\\n" ("19200 7E2")
   SYN (0x16)  unplugs the line: a new terminal takes the link's place and
@@ -57,9 +61,26 @@ def settings(fd):
     return text.encode()
 
 
+def cross(first, second):
+    """Copies what arrives on each master to the other until terminated."""
+    import select
+
+    peer = {first: second, second: first}
+    while True:
+        ready, _, _ = select.select([first, second], [], [])
+        for fd in ready:
+            try:
+                data = os.read(fd, 4096)
+            except OSError:
+                return 0
+            if not data:
+                return 0
+            os.write(peer[fd], data)
+
+
 def main() -> int:
-    if len(sys.argv) != 2:
-        print("usage: pty-echo.py <dosdevices/comN link>", file=sys.stderr)
+    if len(sys.argv) not in (2, 3):
+        print("usage: pty-echo.py <dosdevices/comN link> [<second link>]", file=sys.stderr)
         return 2
     link = sys.argv[1]
     # A session of its own, to hold the terminals; the hang-ups it makes
@@ -70,6 +91,17 @@ def main() -> int:
         pass
     signal.signal(signal.SIGHUP, signal.SIG_IGN)
     master, slave, path = open_line(link)
+    if len(sys.argv) == 3:
+        # A session holds one controlling terminal: the second line is only
+        # opened, not held as this script's own.
+        second, second_slave = os.openpty()
+        tty.setraw(second_slave)
+        second_link = sys.argv[2]
+        if os.path.lexists(second_link):
+            os.remove(second_link)
+        os.symlink(os.ttyname(second_slave), second_link)
+        print(path, os.ttyname(second_slave), sep="\n", flush=True)
+        return cross(master, second)
     print(path, flush=True)
     while True:
         try:

@@ -45,12 +45,19 @@ fi
 done
 
 # COM5 of the prefix is a pseudo-terminal whose far end echoes, for the
-# serial port tests.
+# serial port tests; COM7 and COM8 are two crossed lines, for the driver
+# contract of the serial port.
 python3 scripts/pty-echo.py "$WINEPREFIX/dosdevices/com5" >"$build_dir/pty-echo.out" &
 echo_pid=$!
-trap 'kill "$echo_pid" 2>/dev/null || true; stop_wine' EXIT
-for _ in $(seq 50); do [ -s "$build_dir/pty-echo.out" ] && break; sleep 0.1; done
-export ZORBEL_TEST_COM=COM5
+python3 scripts/pty-echo.py "$WINEPREFIX/dosdevices/com7" "$WINEPREFIX/dosdevices/com8" \
+  >"$build_dir/pty-pair.out" &
+echo_pid="$echo_pid $!"
+trap 'kill $echo_pid 2>/dev/null || true; stop_wine' EXIT
+for _ in $(seq 50); do
+  [ -s "$build_dir/pty-echo.out" ] && [ -s "$build_dir/pty-pair.out" ] && break
+  sleep 0.1
+done
+export ZORBEL_TEST_COM=COM5 ZORBEL_TEST_COM_PAIR=COM7,COM8
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
 
 # End to end: zorbel.exe under Wine serves HTTP and talks to the Linux
@@ -71,7 +78,7 @@ slow_pid=
 stop_all() {
   [ -n "$zorbel_pid" ] && kill "$zorbel_pid" 2>/dev/null
   stop_wine
-  kill "$emulator_pid" "$echo_pid" $slow_pid 2>/dev/null || true
+  kill "$emulator_pid" $echo_pid $slow_pid 2>/dev/null || true
 }
 trap stop_all EXIT
 for _ in $(seq 50); do [ -s "$run_dir/emulator.out" ] && break; sleep 0.1; done

@@ -3,8 +3,10 @@
 # GoogleTest comes from Debian's googletest source package, built with the
 # cross compiler. The programs are the tests of the portable code and the
 # platform conformance tests that need nothing but the library; tests that
-# use reference parsers, pseudo-terminals or the Linux service manager stay
-# in the Linux build.
+# use expat, pseudo-terminals or the Linux service manager stay in the Linux
+# build. nlohmann-json, the JSON tests' reference, is headers only: the
+# cross build takes it from the host through a directory that holds nothing
+# else, so no other host header can slip in.
 set(ZORBEL_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
@@ -51,11 +53,23 @@ set(ZORBEL_WINDOWS_TEST_SOURCES
     vxb/common/debug_transport_tcp_test.cc
     app/config_test.cc
     tools/zorbel_cli_catalog_test.cc
-    tools/zorbel_emulator_controller_test.cc)
+    tools/zorbel_emulator_controller_test.cc
+    vxp/driver_conformance_test.cc
+    vxb/common/xml_reader_test.cc
+    vxb/common/xml_writer_test.cc
+    vxb/common/json_reader_test.cc
+    vxb/common/json_writer_test.cc
+    vxb/common/log_concurrency_test.cc)
 file(GLOB ZORBEL_WINDOWS_EXTRA_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/vxb/windows/*_test.cc)
 
-add_library(zorbel_windows_test_support STATIC vxp/scripted_controller.cc)
+set(ZORBEL_NLOHMANN_DIR /usr/include/nlohmann CACHE PATH "nlohmann-json headers on the host")
+set(host_headers ${CMAKE_BINARY_DIR}/host-headers)
+file(MAKE_DIRECTORY ${host_headers})
+file(CREATE_LINK ${ZORBEL_NLOHMANN_DIR} ${host_headers}/nlohmann SYMBOLIC)
+
+add_library(zorbel_windows_test_support STATIC vxp/scripted_controller.cc testing/xml_rig.cc)
 target_include_directories(zorbel_windows_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_include_directories(zorbel_windows_test_support SYSTEM PUBLIC ${host_headers})
 target_link_libraries(zorbel_windows_test_support PUBLIC zorbel_libs zorbel_tools gtest gmock)
 
 set(ZORBEL_WINE_PREFIX ${CMAKE_BINARY_DIR}/prefix CACHE PATH "Wine prefix of the test runs")

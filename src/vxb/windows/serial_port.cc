@@ -349,8 +349,9 @@ enum class Outcome { DONE, ABORTED, FAILED };
 // Started (its result) on Ov: waits for it or for the abort event, at most
 // Limit milliseconds (INFINITE: no limit). An abort cancels the transfer
 // and is consumed; a transfer still pending at the limit is cancelled and
-// counts as done with what it moved. Bytes moved before a cancel are
-// counted either way.
+// counts as done with what it moved. An abort that ends a transfer which
+// had moved bytes leaves the abort for the next wait: what came is
+// delivered first.
 Outcome Finish(HANDLE h, BOOL Started, OVERLAPPED& Ov, HANDLE Abort, DWORD Limit, DWORD& Count,
                DWORD& Err) {
   Count = 0;
@@ -371,6 +372,13 @@ Outcome Finish(HANDLE h, BOOL Started, OVERLAPPED& Ov, HANDLE Abort, DWORD Limit
     if (which == WAIT_OBJECT_0) {
       CancelIo(h);
       GetOverlappedResult(h, &Ov, &Count, TRUE);
+      if (Count > 0) {
+        // The transfer moved bytes before the abort ended it (the wait
+        // names the abort first when both are signalled): those bytes are
+        // the result, and the abort stays set for the next wait.
+        Err = 0;
+        return Outcome::DONE;
+      }
       ResetEvent(Abort);
       Err = ERROR_OPERATION_ABORTED;
       return Outcome::ABORTED;
@@ -441,7 +449,6 @@ unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned
                                            : "Timeout ovl reading from Serial Port");
         return 0;
       case Outcome::ABORTED:
-        if (count > 0) return count;
         Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
         return 0;
       case Outcome::FAILED:
