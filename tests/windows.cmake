@@ -59,7 +59,14 @@ set(ZORBEL_WINDOWS_TEST_SOURCES
     vxb/common/xml_writer_test.cc
     vxb/common/json_reader_test.cc
     vxb/common/json_writer_test.cc
-    vxb/common/log_concurrency_test.cc)
+    vxb/common/log_concurrency_test.cc
+    vxp/format2packet_test.cc
+    vxp/xml_round_trip_test.cc
+    vxp/argentina/bits_rg3561_test.cc
+    vxp/argentina/commands_rg3561_test.cc
+    vxp/argentina/enums_rg3561_test.cc
+    vxp/argentina/fields_rg3561_test.cc
+    tools/zorbel_cli_convert_test.cc)
 file(GLOB ZORBEL_WINDOWS_EXTRA_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/vxb/windows/*_test.cc)
 
 set(ZORBEL_NLOHMANN_DIR /usr/include/nlohmann CACHE PATH "nlohmann-json headers on the host")
