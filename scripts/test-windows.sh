@@ -154,6 +154,25 @@ if "$wine" sc query "Zorbel Prueba" 2>/dev/null | grep -q STATE; then
 fi
 echo "service install, run, stop during a print and uninstall under Wine: passed"
 
+# A service whose controller's port cannot be opened stops at once, and the
+# manager shows why: a service-specific exit code, the error number
+# (IO_OPEN_ERROR, 252).
+sed -i 's/COM6/COM9/' "$run_dir/proxyconfig.xml"
+rm -f "$WINEPREFIX/dosdevices/com9"
+(cd "$run_dir" && "$wine" ./zorbel.exe install) | grep -q "Servicio instalado"
+"$wine" net start "Zorbel Prueba" >/dev/null 2>&1 || true
+for _ in $(seq 50); do
+  "$wine" sc query "Zorbel Prueba" | grep -q STOPPED && break
+  sleep 0.2
+done
+state=$("$wine" sc query "Zorbel Prueba" | tr -d '\r')
+(cd "$run_dir" && "$wine" ./zorbel.exe uninstall) | grep -q "Servicio desinstalado"
+if ! grep -q "WIN32_EXIT_CODE *: *1066" <<<"$state" || ! grep -q "SERVICE_EXIT_CODE *: *252" <<<"$state"; then
+  echo "service: a failed start shows $state" >&2
+  exit 1
+fi
+echo "service that cannot open its port reports the failure to the manager: passed"
+
 # The shop's zip: the two programs (stripped), the settings and the README.
 cmake --build "$build_dir" --target package >/dev/null
 zip_file="$build_dir/package/zorbel-$(sed -n 's/^project(zorbel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-windows-x64.zip"
