@@ -105,10 +105,17 @@ expect() {  # expect <document> <text the answer must hold>
 expect '{"AbrirDocumento":{"CodigoComprobante":"TiqueFacturaB"}}' '"NumeroComprobante":"1"'
 expect '{"ImprimirItem":{"Descripcion":"Pan","Cantidad":"1","PrecioUnitario":"10.00","CondicionIVA":"Gravado","AlicuotaIVA":"21.00","ModoIngresoPrecio":"ModoPrecioTotal","UnidadReferencia":"1"}}' '"IndiceAuditoria":"1"'
 expect '{"CerrarDocumento":{}}' '"CantidadDePaginas":"1"'
-kill "$zorbel_pid" 2>/dev/null || true
-wait "$zorbel_pid" 2>/dev/null || true
+# Ctrl-C in the console (Wine turns SIGINT into the console's interrupt):
+# the bridge stops in order and ends with exit code 0.
+kill -INT "$zorbel_pid"
+code=0
+wait "$zorbel_pid" || code=$?
 zorbel_pid=
-echo "end-to-end sale through zorbel.exe: passed"
+if [ "$code" -ne 0 ] || ! tail -1 "$run_dir"/zorbel.log*.log | grep -q "Service stopped"; then
+  echo "end-to-end: Ctrl-C ended zorbel.exe with $code; log: $(tail -2 "$run_dir"/zorbel.log*.log)" >&2
+  exit 1
+fi
+echo "end-to-end sale through zorbel.exe, stopped by Ctrl-C: passed"
 
 # The service: installed on demand, run by the manager, stopped while the
 # controller prints, removed. This controller takes 20 s over a printing
