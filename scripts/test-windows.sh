@@ -67,7 +67,10 @@ ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
 linux_dir=${ZORBEL_LINUX_BUILD:-build}
 cmake -S . -B "$linux_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$linux_dir" -j "$jobs" --target zorbel-emulator
-run_dir="$build_dir/e2e"
+# A folder with a blank in its name, as under C:\Program Files: the
+# service's registered command line must keep the path whole.
+run_dir="$build_dir/e2e tienda"
+rm -rf "$build_dir/e2e"
 rm -rf "$run_dir"
 mkdir -p "$run_dir"
 cp "$build_dir/zorbel.exe" "$run_dir/"
@@ -105,6 +108,11 @@ expect() {  # expect <document> <text the answer must hold>
 expect '{"AbrirDocumento":{"CodigoComprobante":"TiqueFacturaB"}}' '"NumeroComprobante":"1"'
 expect '{"ImprimirItem":{"Descripcion":"Pan","Cantidad":"1","PrecioUnitario":"10.00","CondicionIVA":"Gravado","AlicuotaIVA":"21.00","ModoIngresoPrecio":"ModoPrecioTotal","UnidadReferencia":"1"}}' '"IndiceAuditoria":"1"'
 expect '{"CerrarDocumento":{}}' '"CantidadDePaginas":"1"'
+# The index page shows the log, read while the bridge writes it.
+if ! curl -s -m 20 "http://127.0.0.1:$port/" | grep -q "Serial COM6 to HTTP $port"; then
+  echo "end-to-end: the index page does not show the log" >&2
+  exit 1
+fi
 # Ctrl-C in the console (Wine turns SIGINT into the console's interrupt):
 # the bridge stops in order and ends with exit code 0.
 kill -INT "$zorbel_pid"
