@@ -1,13 +1,16 @@
 // The parts of StreamSocket that do not depend on the socket library: the
 // deadline of a timed operation, the bookkeeping of the thread-state table
-// and the error record around a wait, and the argument checks of a
-// transfer. Only the platform layers' network.cc include this header.
+// and the error record around a wait, the argument checks of a transfer,
+// and the primitives each platform layer provides for the members shared
+// in network_common.cc. Only network_common.cc and the platform layers'
+// network.cc include this header.
 #ifndef VXB_COMMON_NETWORK_INTERNAL_H_
 #define VXB_COMMON_NETWORK_INTERNAL_H_
 
 #include <cstdint>
 
 #include "vxb/common/debug.h"
+#include "vxb/common/network.h"
 
 namespace VXB::NetworkInternal {
 
@@ -69,6 +72,51 @@ bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Opera
                  const char* ClosedContext);
 
 Debug::Debugger& NetworkDebugger();
+
+// Primitives each platform layer's network.cc provides over its own
+// StreamSocketData; the members of StreamSocket in network_common.cc that
+// wait, accept, shut down and close are built on them.
+namespace Host {
+
+enum class Direction { kRead, kWrite };
+
+// The port a socket is bound to.
+Network::PORT LocalPort(const StreamSocketData& Socket);
+
+// Waits until Socket is ready for Way or Until passes. An error condition
+// counts as ready: the call that follows reports it.
+Ready Wait(StreamSocketData& Socket, Direction Way, const Deadline& Until);
+
+// Waits until one of Count listeners has a connection waiting (IsReady[k]
+// true for each that has) or Until passes; with kFailed, ErrorNumber is
+// the socket library's number of the failure.
+Ready WaitAny(StreamSocketData* const* Listeners, unsigned Count, const Deadline& Until,
+              bool* IsReady, unsigned& ErrorNumber);
+
+// How taking a connection from a listener ended.
+enum class Taken {
+  kYes,    // Accepted, Address and Port are set
+  kRetry,  // the connection went away first, or a signal came: wait again
+  kFailed  // reported on the console; ErrorText tells why
+};
+
+// Takes one waiting connection from Listener. The new connection's record
+// is blocking and keeps the listener's local port.
+Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network::INADDR& Address,
+                Network::PORT& Port, const char*& ErrorText);
+
+// Listener closes its own handle and takes Accepted's instead; Accepted's
+// record is freed.
+void TakeOver(StreamSocketData& Listener, StreamSocketData* Accepted);
+
+// Stops sending on Socket; false when the system refuses.
+bool ShutdownSend(StreamSocketData& Socket);
+
+// Shuts Socket down both ways, closes it and frees the record; false when
+// the close failed.
+bool Dispose(StreamSocketData* Socket);
+
+}  // namespace Host
 
 }  // namespace VXB::NetworkInternal
 
