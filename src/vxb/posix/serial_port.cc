@@ -31,6 +31,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "vxb/common/debug.h"
@@ -41,18 +42,9 @@
 
 namespace VXB {
 
-struct SerialPortData {
-  unsigned Port = 0;
-  SimpleString ComName{""};
+struct SerialPortData : SerialPortInternal::PortState {
   int Fd = -1;
   Posix::AbortEvent AbortSignal;
-  Debug::Debugger Debugger{Debug::IO, "Serial"};
-  bool IsGadgetUSB = false;
-  // Open was asked for and Close was not: a failed reset is retried by the
-  // next read or write.
-  bool WantOpen = false;
-  bool HasApplied = false;
-  SerialPort::SerialParams Applied;
   // The device's settings when Open() found it.
   Posix::SerialLine::Snapshot Found;
 };
@@ -113,6 +105,62 @@ void CloseExclusive(int fd) {
 
 }  // namespace
 
+namespace SerialPortInternal::Host {
+
+PortState& State(SerialPortData& Data) { return Data; }
+
+bool IsOpen(const SerialPortData& Data) { return Data.Fd >= 0; }
+
+bool IsGadget(const PortState& State) {
+  return GadgetTools::IsGadgetSerialDevice(State.ComName.c_str());
+}
+
+void ResetGadget(const PortState& State) {
+  GadgetTools::ResetGadgetSerialDevice(State.ComName.c_str());
+}
+
+bool OpenDevice(SerialPortData& Data, const char* Name, unsigned long& Err) {
+  int err = 0;
+  const int fd = OpenExclusive(Name, err);
+  if (fd < 0) {
+    Err = static_cast<unsigned long>(err);
+    return false;
+  }
+  Data.Fd = fd;
+  return true;
+}
+
+// OpenExclusive() has already checked that the device is a terminal.
+bool FinishOpen(SerialPortData&, unsigned long&) { return true; }
+
+void DescribeFailure(unsigned long Err, char* Text, unsigned Size) {
+  char buffer[128];
+  std::snprintf(Text, Size, "%s", Reason(static_cast<int>(Err), buffer, sizeof buffer));
+}
+
+void KeepFound(SerialPortData& Data) {
+  int err = 0;
+  Posix::SerialLine::Save(Data.Fd, Data.Found, err);
+}
+
+void CloseDevice(SerialPortData& Data) {
+  if (Data.Fd >= 0) {
+    CloseExclusive(Data.Fd);
+    Data.Fd = -1;
+  }
+}
+
+void RestoreAndClose(SerialPortData& Data) {
+  if (Data.Fd >= 0) {
+    int err = 0;
+    (void)Posix::SerialLine::Restore(Data.Fd, Data.Found, err);
+    CloseExclusive(Data.Fd);
+    Data.Fd = -1;
+  }
+}
+
+}  // namespace SerialPortInternal::Host
+
 SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortData) {}
 
 SerialPort::~SerialPort() { Close(); }
@@ -120,105 +168,6 @@ SerialPort::~SerialPort() { Close(); }
 SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   if (Port == 0) return SimpleString("");
   return SimpleString::FromFormat("/dev/ttyS%u", Port - 1);
-}
-
-bool SerialPort::Open(unsigned PortNumber) {
-  Close();
-  if (PortNumber == 0 || PortNumber > MAX_PORT_NUMBER) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  data->Port = PortNumber;
-  return Open(DevicePathForPort(PortNumber).c_str());
-}
-
-bool SerialPort::Open(const char* Device) {
-  Close();
-  if (Device == nullptr || *Device == '\0') {
-    data->ComName = "";
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  std::size_t len = std::strlen(Device);
-  if (len > MAX_DEVICE_NAME) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...: name too long",
-                                 Device);
-  }
-  unsigned n = 0;
-  if (PortNumberFromName(Device, n)) {
-    data->Port = n;
-    data->ComName = DevicePathForPort(n);
-  } else {
-    // Opened by number (Open(unsigned)) or by a path that is not a port's.
-    if (data->Port != 0 && DevicePathForPort(data->Port) != Device) data->Port = 0;
-    data->ComName = Device;
-  }
-  data->IsGadgetUSB = GadgetTools::IsGadgetSerialDevice(data->ComName.c_str());
-  data->Debugger.Print("IsGadgetUSB %s", data->IsGadgetUSB ? "true" : "false");
-  if (!OpenComm()) return false;
-  int err = 0;
-  Posix::SerialLine::Save(data->Fd, data->Found, err);
-  data->WantOpen = true;
-  ApplyParams(DefaultParams(), true);
-  if (!OK()) return false;  // the device refused even the defaults
-  return true;
-}
-
-unsigned SerialPort::GetPortNumber() const { return OK() ? data->Port : 0xFFFFFFFFu; }
-
-const char* SerialPort::GetDeviceName() const { return data->ComName.c_str(); }
-
-bool SerialPort::OK() const { return data->Fd >= 0; }
-
-void SerialPort::Close() {
-  data->WantOpen = false;
-  if (data->Fd >= 0) {
-    int err = 0;
-    // Best effort: a device that went away has nothing to restore.
-    (void)Posix::SerialLine::Restore(data->Fd, data->Found, err);
-    CloseExclusive(data->Fd);
-    data->Fd = -1;
-  }
-}
-
-bool SerialPort::OpenComm() {
-  const char* name = data->ComName.c_str();
-  if (*name == '\0') return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  int err = 0;
-  int fd = OpenExclusive(name, err);
-  if (fd < 0 && data->IsGadgetUSB) {
-    data->Debugger.Print("Resteando USB Gadget");
-    GadgetTools::ResetGadgetSerialDevice(name);
-    data->Debugger.Print("Intentando reapertura");
-    fd = OpenExclusive(name, err);
-  }
-  if (fd < 0) {
-    char text[128];
-    const char* why = Reason(err, text, sizeof text);
-    data->Debugger.Print("Error opening %s", name);
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s: %s", name, why);
-  }
-  data->Fd = fd;
-  return true;
-}
-
-bool SerialPort::ResetComm() {
-  if (data->Fd >= 0) {
-    CloseExclusive(data->Fd);
-    data->Fd = -1;
-  }
-  if (data->IsGadgetUSB) GadgetTools::ResetGadgetSerialDevice(data->ComName.c_str());
-  if (!OpenComm()) return false;
-  // A reopened device may come back with its driver's defaults.
-  if (data->HasApplied) return ApplyParams(data->Applied, false);
-  return true;
-}
-
-bool SerialPort::EnsureOpen(const char* Operation) {
-  if (data->Fd >= 0) return true;
-  if (!data->WantOpen) {
-    return Error::SetWithContext(Error::IO_NOT_OPEN, "%s: serial port not open", Operation);
-  }
-  // A reset after an earlier failure could not reopen the device: try again.
-  return ResetComm();
 }
 
 bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {

@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "vxb/common/debug.h"
@@ -43,9 +44,7 @@ class Event {
 
 }  // namespace
 
-struct SerialPortData {
-  unsigned Port = 0;
-  SimpleString ComName{""};
+struct SerialPortData : SerialPortInternal::PortState {
   HANDLE Handle = INVALID_HANDLE_VALUE;
   // Made once: Abort() may signal at any time from any thread, also while
   // the port is being reset.
@@ -53,13 +52,6 @@ struct SerialPortData {
   Event WriteEvent;
   Event AbortEvent;
   DWORD LastTimeout = 0xFFFFFFFEu;
-  Debug::Debugger Debugger{Debug::IO, "Serial"};
-  bool IsGadgetUSB = false;
-  // Open was asked for and Close was not: a failed reset is retried by the
-  // next read or write.
-  bool WantOpen = false;
-  bool HasApplied = false;
-  SerialPort::SerialParams Applied;
   // The device's settings when Open() found it.
   DCB Found{};
   bool HasFound = false;
@@ -149,6 +141,85 @@ constexpr DWORD LONGEST_READ_TIMEOUT = MAXDWORD - 1;
 
 }  // namespace
 
+namespace SerialPortInternal::Host {
+
+PortState& State(SerialPortData& Data) { return Data; }
+
+bool IsOpen(const SerialPortData& Data) { return Data.Handle != INVALID_HANDLE_VALUE; }
+
+bool IsGadget(const PortState& State) {
+  return State.Port != 0 && GadgetTools::IsGadgetSerialPort(State.Port);
+}
+
+void ResetGadget(const PortState& State) { GadgetTools::ResetGadgetSerialPort(State.Port); }
+
+bool OpenDevice(SerialPortData& Data, const char* Name, unsigned long& Err) {
+  const HANDLE h = CreateFileA(Name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    Err = GetLastError();
+    return false;
+  }
+  Data.Handle = h;
+  return true;
+}
+
+// A device that does not give its line settings is no serial port.
+bool FinishOpen(SerialPortData& Data, unsigned long& Err) {
+  DCB probe;
+  if (!GetState(Data.Handle, probe)) {
+    Err = GetLastError();
+    CloseHandle(Data.Handle);
+    Data.Handle = INVALID_HANDLE_VALUE;
+    return false;
+  }
+  Data.LastTimeout = 0xFFFFFFFEu;
+  ResetEvent(Data.ReadEvent.Get());
+  ResetEvent(Data.WriteEvent.Get());
+  return true;
+}
+
+void DescribeFailure(unsigned long Err, char* Text, unsigned Size) {
+  const char* why = "unknown error";
+  switch (Err) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      why = "no such device";
+      break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      why = "in use by another program";
+      break;
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_NOT_SUPPORTED:
+      why = "not a serial port";
+      break;
+    default:
+      break;
+  }
+  std::snprintf(Text, Size, "%s (%lu)", why, Err);
+}
+
+void KeepFound(SerialPortData& Data) { Data.HasFound = GetState(Data.Handle, Data.Found); }
+
+void CloseDevice(SerialPortData& Data) {
+  if (Data.Handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(Data.Handle);
+    Data.Handle = INVALID_HANDLE_VALUE;
+  }
+}
+
+void RestoreAndClose(SerialPortData& Data) {
+  if (Data.Handle != INVALID_HANDLE_VALUE) {
+    if (Data.HasFound) SetCommState(Data.Handle, &Data.Found);
+    CloseHandle(Data.Handle);
+    Data.Handle = INVALID_HANDLE_VALUE;
+  }
+}
+
+}  // namespace SerialPortInternal::Host
+
 SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortData) {}
 
 SerialPort::~SerialPort() { Close(); }
@@ -156,133 +227,6 @@ SerialPort::~SerialPort() { Close(); }
 SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   if (Port == 0) return SimpleString("");
   return SimpleString::FromFormat("\\\\.\\COM%u", Port);
-}
-
-bool SerialPort::Open(unsigned PortNumber) {
-  Close();
-  if (PortNumber == 0 || PortNumber > MAX_PORT_NUMBER) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  data->Port = PortNumber;
-  return Open(DevicePathForPort(PortNumber).c_str());
-}
-
-bool SerialPort::Open(const char* Device) {
-  Close();
-  if (Device == nullptr || *Device == '\0') {
-    data->ComName = "";
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  if (std::strlen(Device) > MAX_DEVICE_NAME) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...: name too long",
-                                 Device);
-  }
-  unsigned n = 0;
-  if (PortNumberFromName(Device, n)) {
-    data->Port = n;
-    data->ComName = DevicePathForPort(n);
-  } else {
-    data->Port = 0;
-    data->ComName = Device;
-  }
-  data->IsGadgetUSB = data->Port != 0 && GadgetTools::IsGadgetSerialPort(data->Port);
-  data->Debugger.Print("IsGadgetUSB %s", data->IsGadgetUSB ? "true" : "false");
-  if (!OpenComm()) return false;
-  data->HasFound = GetState(data->Handle, data->Found);
-  data->WantOpen = true;
-  ApplyParams(DefaultParams(), true);
-  if (!OK()) return false;  // the device refused even the defaults
-  return true;
-}
-
-unsigned SerialPort::GetPortNumber() const { return OK() ? data->Port : 0xFFFFFFFFu; }
-
-const char* SerialPort::GetDeviceName() const { return data->ComName.c_str(); }
-
-bool SerialPort::OK() const { return data->Handle != INVALID_HANDLE_VALUE; }
-
-void SerialPort::Close() {
-  data->WantOpen = false;
-  if (data->Handle != INVALID_HANDLE_VALUE) {
-    // Best effort: a device that went away has nothing to restore.
-    if (data->HasFound) SetCommState(data->Handle, &data->Found);
-    CloseHandle(data->Handle);
-    data->Handle = INVALID_HANDLE_VALUE;
-  }
-}
-
-bool SerialPort::OpenComm() {
-  const char* name = data->ComName.c_str();
-  if (*name == '\0') return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  auto open = [name] {
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OVERLAPPED, nullptr);
-  };
-  HANDLE h = open();
-  DWORD err = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  if (h == INVALID_HANDLE_VALUE && data->IsGadgetUSB) {
-    data->Debugger.Print("Resteando USB Gadget");
-    GadgetTools::ResetGadgetSerialPort(data->Port);
-    data->Debugger.Print("Intentando reapertura");
-    h = open();
-    err = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  }
-  if (h != INVALID_HANDLE_VALUE) {
-    DCB probe;
-    if (!GetState(h, probe)) {
-      err = GetLastError();
-      CloseHandle(h);
-      h = INVALID_HANDLE_VALUE;
-    }
-  }
-  if (h == INVALID_HANDLE_VALUE) {
-    const char* why = "unknown error";
-    switch (err) {
-      case ERROR_FILE_NOT_FOUND:
-      case ERROR_PATH_NOT_FOUND:
-        why = "no such device";
-        break;
-      case ERROR_ACCESS_DENIED:
-      case ERROR_SHARING_VIOLATION:
-        why = "in use by another program";
-        break;
-      case ERROR_INVALID_FUNCTION:
-      case ERROR_INVALID_HANDLE:
-      case ERROR_NOT_SUPPORTED:
-        why = "not a serial port";
-        break;
-      default:
-        break;
-    }
-    data->Debugger.Print("Error opening %s", name);
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s: %s (%lu)", name, why, err);
-  }
-  data->Handle = h;
-  data->LastTimeout = 0xFFFFFFFEu;
-  ResetEvent(data->ReadEvent.Get());
-  ResetEvent(data->WriteEvent.Get());
-  return true;
-}
-
-bool SerialPort::ResetComm() {
-  if (data->Handle != INVALID_HANDLE_VALUE) {
-    CloseHandle(data->Handle);
-    data->Handle = INVALID_HANDLE_VALUE;
-  }
-  if (data->IsGadgetUSB) GadgetTools::ResetGadgetSerialPort(data->Port);
-  if (!OpenComm()) return false;
-  // A reopened device may come back with its driver's defaults.
-  if (data->HasApplied) return ApplyParams(data->Applied, false);
-  return true;
-}
-
-bool SerialPort::EnsureOpen(const char* Operation) {
-  if (data->Handle != INVALID_HANDLE_VALUE) return true;
-  if (!data->WantOpen) {
-    return Error::SetWithContext(Error::IO_NOT_OPEN, "%s: serial port not open", Operation);
-  }
-  // A reset after an earlier failure could not reopen the device: try again.
-  return ResetComm();
 }
 
 bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
