@@ -72,6 +72,24 @@ bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Opera
   return true;
 }
 
+unsigned Received(unsigned Count) {
+  if (Count == 0) {
+    Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Socket closed");
+    return 0;
+  }
+  Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
+  return Count;
+}
+
+unsigned ReceiveFailed(bool TimedOut, const char* ErrorText) {
+  if (TimedOut) {
+    Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
+  } else {
+    Error::SetWithContext(Error::IO_READ_ERROR, "%s", ErrorText);
+  }
+  return 0;
+}
+
 Debug::Debugger& NetworkDebugger() {
   static Debug::Debugger debugger(Debug::IO, "Network");
   return debugger;
@@ -157,7 +175,9 @@ bool StreamSocket::Accept(Network::INADDR& Address, Network::PORT& Port, unsigne
   if (&Target == this) {
     // Accepting into the listener itself would lose the listener's handle
     // without closing it; keep the handle released instead.
-    Host::TakeOver(*data_, accepted);
+    // The accepted record keeps the listener's local port.
+    Host::Release(data_);
+    data_ = accepted;
     return true;
   }
   Target.Close();

@@ -71,6 +71,15 @@ void FailWait(Ready ready, const char* TimeoutContext);
 bool CanTransfer(bool Open, const void* Buffer, unsigned Size, const char* Operation,
                  const char* ClosedContext);
 
+// The end of a receive that brought Count bytes: 0 means the peer closed
+// the connection (SOCK_CONNECTION_CLOSED), more clears the error record.
+// Gives Count.
+unsigned Received(unsigned Count);
+
+// The end of a receive that failed: IO_TIMEOUT_ERROR when nothing came in
+// time, else IO_READ_ERROR with ErrorText. Gives 0.
+unsigned ReceiveFailed(bool TimedOut, const char* ErrorText);
+
 Debug::Debugger& NetworkDebugger();
 
 // Primitives each platform layer's network.cc provides over its own
@@ -105,9 +114,9 @@ enum class Taken {
 Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network::INADDR& Address,
                 Network::PORT& Port, const char*& ErrorText);
 
-// Listener closes its own handle and takes Accepted's instead; Accepted's
-// record is freed.
-void TakeOver(StreamSocketData& Listener, StreamSocketData* Accepted);
+// Closes Socket as it is, without a shutdown and keeping the calling
+// thread's last socket error, and frees the record.
+void Release(StreamSocketData* Socket);
 
 // Stops sending on Socket; false when the system refuses.
 bool ShutdownSend(StreamSocketData& Socket);

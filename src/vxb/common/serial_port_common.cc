@@ -211,4 +211,37 @@ bool SerialPort::EnsureOpen(const char* Operation) {
   return ResetComm();
 }
 
+bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
+  unsigned long err = 0;
+  switch (Host::ApplyLine(*data, S, err)) {
+    case Host::LineResult::kUnreadable:
+      Close();
+      return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
+    case Host::LineResult::kInvalid:
+      return false;
+    case Host::LineResult::kRefused:
+      Close();
+      return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error setting serial params, ErrNo %lu",
+                                   err);
+    case Host::LineResult::kDone:
+      break;
+  }
+  if (Remember) {
+    PortState& s = Host::State(*data);
+    s.Applied = S;
+    s.HasApplied = true;
+  }
+  return true;
+}
+
+bool SerialPort::GetSerialParams(SerialParams* S) {
+  if (S == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
+  if (!Host::ReadLine(*data, *S)) {
+    Close();
+    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
+  }
+  return true;
+}
+
 }  // namespace VXB

@@ -56,6 +56,17 @@ bool OpenDevice(SerialPortData& Data, const char* Name, unsigned long& Err);
 bool FinishOpen(SerialPortData& Data, unsigned long& Err);
 // The reason of an opening's failure, for the error's context.
 void DescribeFailure(unsigned long Err, char* Text, unsigned Size);
+// How applying line settings to the device ended.
+enum class LineResult {
+  kUnreadable,  // the port is closed or its settings cannot be read
+  kInvalid,     // the settings are not supported (error recorded)
+  kRefused,     // the device refused them; Err tells why
+  kDone
+};
+LineResult ApplyLine(SerialPortData& Data, const SerialPort::SerialParams& S, unsigned long& Err);
+// Reads the line settings into S; false when the port is closed or they
+// cannot be read.
+bool ReadLine(SerialPortData& Data, SerialPort::SerialParams& S);
 // Keeps the line settings the device has at opening, for Close().
 void KeepFound(SerialPortData& Data);
 // Closes the device, when open, as it is (before a reset).

@@ -282,10 +282,9 @@ Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network
   return Taken::kYes;
 }
 
-void TakeOver(StreamSocketData& Listener, StreamSocketData* Accepted) {
-  CloseDescriptor(Listener.sockfd);
-  Listener.sockfd = Accepted->sockfd;
-  delete Accepted;
+void Release(StreamSocketData* Socket) {
+  CloseDescriptor(Socket->sockfd);
+  delete Socket;
 }
 
 bool ShutdownSend(StreamSocketData& Socket) { return shutdown(Socket.sockfd, SHUT_WR) == 0; }
@@ -456,19 +455,9 @@ unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, uns
   SetReady();
   if (n < 0) {
     const int err = errno;
-    if (err == EAGAIN || err == EWOULDBLOCK) {
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
-    } else {
-      Error::SetWithContext(Error::IO_READ_ERROR, "%s", HostErrorText(err));
-    }
-    return 0;
+    return ReceiveFailed(err == EAGAIN || err == EWOULDBLOCK, HostErrorText(err));
   }
-  if (n == 0) {
-    Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Socket closed");
-    return 0;
-  }
-  Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
-  return static_cast<unsigned>(n);
+  return Received(static_cast<unsigned>(n));
 }
 
 unsigned StreamSocket::PeekImplementation() {

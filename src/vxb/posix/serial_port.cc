@@ -138,6 +138,22 @@ void DescribeFailure(unsigned long Err, char* Text, unsigned Size) {
   std::snprintf(Text, Size, "%s", Reason(static_cast<int>(Err), buffer, sizeof buffer));
 }
 
+LineResult ApplyLine(SerialPortData& Data, const SerialPort::SerialParams& S, unsigned long& Err) {
+  int err = 0;
+  if (Data.Fd < 0 || !Posix::SerialLine::Probe(Data.Fd, err)) return LineResult::kUnreadable;
+  if (!Posix::SerialLine::Check(S)) return LineResult::kInvalid;
+  if (!Posix::SerialLine::Apply(Data.Fd, S, err)) {
+    Err = static_cast<unsigned long>(err);
+    return LineResult::kRefused;
+  }
+  return LineResult::kDone;
+}
+
+bool ReadLine(SerialPortData& Data, SerialPort::SerialParams& S) {
+  int err = 0;
+  return Data.Fd >= 0 && Posix::SerialLine::Read(Data.Fd, S, err);
+}
+
 void KeepFound(SerialPortData& Data) {
   int err = 0;
   Posix::SerialLine::Save(Data.Fd, Data.Found, err);
@@ -168,36 +184,6 @@ SerialPort::~SerialPort() { Close(); }
 SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   if (Port == 0) return SimpleString("");
   return SimpleString::FromFormat("/dev/ttyS%u", Port - 1);
-}
-
-bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
-  int err = 0;
-  if (data->Fd < 0 || !Posix::SerialLine::Probe(data->Fd, err)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  if (!Posix::SerialLine::Check(S)) return false;
-  if (!Posix::SerialLine::Apply(data->Fd, S, err)) {
-    Close();
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error setting serial params, ErrNo %d",
-                                 err);
-  }
-  if (Remember) {
-    data->Applied = S;
-    data->HasApplied = true;
-  }
-  return true;
-}
-
-bool SerialPort::GetSerialParams(SerialParams* S) {
-  int err = 0;
-  if (S == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
-  if (data->Fd < 0 || !Posix::SerialLine::Read(data->Fd, *S, err)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  return true;
 }
 
 bool SerialPort::Abort() {

@@ -184,10 +184,9 @@ Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network
   return Taken::kYes;
 }
 
-void TakeOver(StreamSocketData& Listener, StreamSocketData* Accepted) {
-  CloseDescriptor(Listener.sockfd);
-  Listener.sockfd = Accepted->sockfd;
-  delete Accepted;
+void Release(StreamSocketData* Socket) {
+  CloseDescriptor(Socket->sockfd);
+  delete Socket;
 }
 
 bool ShutdownSend(StreamSocketData& Socket) { return shutdown(Socket.sockfd, SD_SEND) == 0; }
@@ -359,20 +358,10 @@ unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, uns
   SetReady();
   if (n == SOCKET_ERROR) {
     const int err = WSAGetLastError();
-    if (err == WSAEWOULDBLOCK || err == WSAETIMEDOUT) {
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
-    } else {
-      Error::SetWithContext(Error::IO_READ_ERROR, "%s",
-                            Network::ErrorText(static_cast<unsigned>(err)));
-    }
-    return 0;
+    return ReceiveFailed(err == WSAEWOULDBLOCK || err == WSAETIMEDOUT,
+                         Network::ErrorText(static_cast<unsigned>(err)));
   }
-  if (n == 0) {
-    Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Socket closed");
-    return 0;
-  }
-  Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
-  return static_cast<unsigned>(n);
+  return Received(static_cast<unsigned>(n));
 }
 
 unsigned StreamSocket::PeekImplementation() {

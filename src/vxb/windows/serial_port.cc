@@ -201,6 +201,27 @@ void DescribeFailure(unsigned long Err, char* Text, unsigned Size) {
   std::snprintf(Text, Size, "%s (%lu)", why, Err);
 }
 
+LineResult ApplyLine(SerialPortData& Data, const SerialPort::SerialParams& S, unsigned long& Err) {
+  DCB d;
+  if (Data.Handle == INVALID_HANDLE_VALUE || !GetState(Data.Handle, d)) {
+    return LineResult::kUnreadable;
+  }
+  if (!Check(S)) return LineResult::kInvalid;
+  Encode(S, d);
+  if (!SetCommState(Data.Handle, &d)) {
+    Err = GetLastError();
+    return LineResult::kRefused;
+  }
+  return LineResult::kDone;
+}
+
+bool ReadLine(SerialPortData& Data, SerialPort::SerialParams& S) {
+  DCB d;
+  if (Data.Handle == INVALID_HANDLE_VALUE || !GetState(Data.Handle, d)) return false;
+  Decode(d, S);
+  return true;
+}
+
 void KeepFound(SerialPortData& Data) { Data.HasFound = GetState(Data.Handle, Data.Found); }
 
 void CloseDevice(SerialPortData& Data) {
@@ -227,39 +248,6 @@ SerialPort::~SerialPort() { Close(); }
 SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   if (Port == 0) return SimpleString("");
   return SimpleString::FromFormat("\\\\.\\COM%u", Port);
-}
-
-bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
-  DCB d;
-  if (data->Handle == INVALID_HANDLE_VALUE || !GetState(data->Handle, d)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  if (!Check(S)) return false;
-  Encode(S, d);
-  if (!SetCommState(data->Handle, &d)) {
-    const DWORD err = GetLastError();
-    Close();
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error setting serial params, ErrNo %lu",
-                                 err);
-  }
-  if (Remember) {
-    data->Applied = S;
-    data->HasApplied = true;
-  }
-  return true;
-}
-
-bool SerialPort::GetSerialParams(SerialParams* S) {
-  if (S == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
-  DCB d;
-  if (data->Handle == INVALID_HANDLE_VALUE || !GetState(data->Handle, d)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  Decode(d, *S);
-  return true;
 }
 
 bool SerialPort::Abort() {
