@@ -226,6 +226,37 @@ bool StreamSocket::MultipleAccept(StreamSocket** Sockets, unsigned& Count, Netwo
   return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
 }
 
+bool StreamSocket::Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout) {
+  Close();
+  const char* text = nullptr;
+  StreamSocketData* socket = Host::NewConnection(text);
+  if (socket == nullptr) return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", text);
+  char resource[ThreadState::MAX_RESOURCE + 1];
+  std::snprintf(resource, sizeof(resource), "%s:%u", Network::ToString(Address),
+                static_cast<unsigned>(Port));
+  ThreadState::SetState(ThreadState::CONNECTING, resource, StateTime(Timeout));
+
+  bool pending = false;
+  int err = Host::StartConnect(*socket, Address, Port, pending);
+  if (pending) {
+    const Ready ready = Host::Wait(*socket, Host::Direction::kWrite, Deadline(Timeout));
+    if (ready == Ready::kTimeout) {
+      Host::Release(socket);
+      SetReady();
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Connect");
+    }
+    err = Host::ConnectResult(*socket, ready);
+  }
+  SetReady();
+  if (err != 0) {
+    Host::Release(socket);
+    return Error::SetWithContext(Error::SOCK_ERROR_CONNECT, "%s", Host::ConnectErrorText(err));
+  }
+  Host::FinishConnect(*socket);
+  data_ = socket;
+  return true;
+}
+
 bool StreamSocket::WaitReadable(unsigned Timeout) {
   if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Read while closed");
   return ReportWait(Host::Wait(*data_, Host::Direction::kRead, Deadline(Timeout)), "select");

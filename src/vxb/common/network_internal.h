@@ -118,6 +118,26 @@ Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network
 // thread's last socket error, and frees the record.
 void Release(StreamSocketData* Socket);
 
+// A new socket for a connection, not yet connected, in non-blocking mode;
+// null, with the system's reason in ErrorText, when none can be made.
+StreamSocketData* NewConnection(const char*& ErrorText);
+
+// Starts connecting Socket to Address:Port. Gives the socket library's
+// error number, 0 when connected or under way; Pending tells whether the
+// connection is still under way (then wait until Socket is writable).
+int StartConnect(StreamSocketData& Socket, Network::INADDR Address, Network::PORT Port,
+                 bool& Pending);
+
+// The error number of a connection once the wait for it ended with
+// Outcome (kYes or kFailed): 0 when it is made.
+int ConnectResult(StreamSocketData& Socket, Ready Outcome);
+
+// Puts a connection made back to blocking mode and records its local port.
+void FinishConnect(StreamSocketData& Socket);
+
+// The text of an error number StartConnect or ConnectResult gave.
+const char* ConnectErrorText(int Err);
+
 // Stops sending on Socket; false when the system refuses.
 bool ShutdownSend(StreamSocketData& Socket);
 

@@ -177,6 +177,13 @@ sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
   return a;
 }
 
+StreamSocketData* NewRecord(int fd, Network::PORT LocalPort) {
+  StreamSocketData* record = new StreamSocketData;
+  record->sockfd = fd;
+  record->LocalPort = LocalPort;
+  return record;
+}
+
 // The time-out poll() takes for what is left of a deadline: -1 for none.
 int PollTimeout(const Deadline& Until) {
   return Until.Forever() ? -1 : static_cast<int>(Until.Left());
@@ -276,9 +283,7 @@ Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network
   SetNoSigPipe(fd);
   Address = ntohl(peer.sin_addr.s_addr);
   Port = ntohs(peer.sin_port);
-  Accepted = new StreamSocketData;
-  Accepted->sockfd = fd;
-  Accepted->LocalPort = Listener.LocalPort;
+  Accepted = NewRecord(fd, Listener.LocalPort);
   return Taken::kYes;
 }
 
@@ -286,6 +291,45 @@ void Release(StreamSocketData* Socket) {
   CloseDescriptor(Socket->sockfd);
   delete Socket;
 }
+
+StreamSocketData* NewConnection(const char*& ErrorText) {
+  const int fd = NewSocket();
+  if (fd < 0) {
+    ErrorText = HostErrorText(errno);
+    return nullptr;
+  }
+  SetNonBlocking(fd, true);
+  return NewRecord(fd, 0);
+}
+
+int StartConnect(StreamSocketData& Socket, Network::INADDR Address, Network::PORT Port,
+                 bool& Pending) {
+  const sockaddr_in address = MakeAddress(Address, Port);
+  const int rc =
+      connect(Socket.sockfd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+  const int err = rc == 0 ? 0 : errno;
+  Pending = rc != 0 && (err == EINPROGRESS || err == EINTR);
+  return Pending ? 0 : err;
+}
+
+int ConnectResult(StreamSocketData& Socket, Ready Outcome) {
+  if (Outcome == Ready::kFailed) return errno;
+  int err = 0;
+  socklen_t length = sizeof(err);
+  if (getsockopt(Socket.sockfd, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
+  return err;
+}
+
+void FinishConnect(StreamSocketData& Socket) {
+  SetNonBlocking(Socket.sockfd, false);
+  sockaddr_in bound;
+  socklen_t length = sizeof(bound);
+  if (getsockname(Socket.sockfd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+    Socket.LocalPort = ntohs(bound.sin_port);
+  }
+}
+
+const char* ConnectErrorText(int Err) { return HostErrorText(Err); }
 
 bool ShutdownSend(StreamSocketData& Socket) { return shutdown(Socket.sockfd, SHUT_WR) == 0; }
 
@@ -333,9 +377,7 @@ bool StreamSocket::Open(Network::PORT Port) {
   if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
     local = ntohs(bound.sin_port);
   }
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = local;
+  data_ = NewRecord(fd, local);
   return true;
 }
 
@@ -345,51 +387,6 @@ bool StreamSocket::Listen() {
     return Error::SetWithContext(Error::SOCK_LISTEN_ERROR, "%s", HostErrorText(errno));
   }
   SetNonBlocking(data_->sockfd, true);
-  return true;
-}
-
-bool StreamSocket::Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout) {
-  Close();
-  const int fd = NewSocket();
-  if (fd < 0) return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", HostErrorText(errno));
-  char resource[ThreadState::MAX_RESOURCE + 1];
-  std::snprintf(resource, sizeof(resource), "%s:%u", Network::ToString(Address),
-                static_cast<unsigned>(Port));
-  ThreadState::SetState(ThreadState::CONNECTING, resource, StateTime(Timeout));
-
-  SetNonBlocking(fd, true);
-  const sockaddr_in address = MakeAddress(Address, Port);
-  int rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  int err = rc == 0 ? 0 : errno;
-  if (rc != 0 && (err == EINPROGRESS || err == EINTR)) {
-    const Ready ready = PollOne(fd, POLLOUT, Deadline(Timeout));
-    if (ready == Ready::kTimeout) {
-      CloseDescriptor(fd);
-      SetReady();
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Connect");
-    }
-    if (ready == Ready::kFailed) {
-      err = errno;
-    } else {
-      socklen_t length = sizeof(err);
-      if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
-    }
-  }
-  SetReady();
-  if (err != 0) {
-    CloseDescriptor(fd);
-    return Error::SetWithContext(Error::SOCK_ERROR_CONNECT, "%s", HostErrorText(err));
-  }
-  SetNonBlocking(fd, false);
-  sockaddr_in bound;
-  socklen_t length = sizeof(bound);
-  Network::PORT local = 0;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
-    local = ntohs(bound.sin_port);
-  }
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = local;
   return true;
 }
 

@@ -87,6 +87,13 @@ sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
   return a;
 }
 
+StreamSocketData* NewRecord(SOCKET fd, Network::PORT LocalPort) {
+  StreamSocketData* record = new StreamSocketData;
+  record->sockfd = fd;
+  record->LocalPort = LocalPort;
+  return record;
+}
+
 enum class Mode { kRead, kWrite };
 
 // Waits until fd is ready or the deadline passes. An error condition counts
@@ -178,9 +185,7 @@ Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network
   SetNonBlocking(fd, false);  // an accepted socket takes the listener's mode
   Address = ntohl(peer.sin_addr.s_addr);
   Port = ntohs(peer.sin_port);
-  Accepted = new StreamSocketData;
-  Accepted->sockfd = fd;
-  Accepted->LocalPort = Listener.LocalPort;
+  Accepted = NewRecord(fd, Listener.LocalPort);
   return Taken::kYes;
 }
 
@@ -188,6 +193,45 @@ void Release(StreamSocketData* Socket) {
   CloseDescriptor(Socket->sockfd);
   delete Socket;
 }
+
+StreamSocketData* NewConnection(const char*& ErrorText) {
+  const SOCKET fd = NewSocket();
+  if (fd == INVALID_SOCKET) {
+    ErrorText = LastErrorText();
+    return nullptr;
+  }
+  SetNonBlocking(fd, true);
+  return NewRecord(fd, 0);
+}
+
+int StartConnect(StreamSocketData& Socket, Network::INADDR Address, Network::PORT Port,
+                 bool& Pending) {
+  const sockaddr_in address = MakeAddress(Address, Port);
+  int err = 0;
+  if (connect(Socket.sockfd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    err = WSAGetLastError();
+  }
+  Pending = err == WSAEWOULDBLOCK;
+  return Pending ? 0 : err;
+}
+
+int ConnectResult(StreamSocketData& Socket, Ready Outcome) {
+  if (Outcome == Ready::kFailed) return WSAGetLastError();
+  int err = 0;
+  int length = sizeof(err);
+  if (getsockopt(Socket.sockfd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &length) !=
+      0) {
+    err = WSAGetLastError();
+  }
+  return err;
+}
+
+void FinishConnect(StreamSocketData& Socket) {
+  SetNonBlocking(Socket.sockfd, false);
+  Socket.LocalPort = BoundPort(Socket.sockfd, 0);
+}
+
+const char* ConnectErrorText(int Err) { return Network::ErrorText(static_cast<unsigned>(Err)); }
 
 bool ShutdownSend(StreamSocketData& Socket) { return shutdown(Socket.sockfd, SD_SEND) == 0; }
 
@@ -233,9 +277,7 @@ bool StreamSocket::Open(Network::PORT Port) {
     CloseDescriptor(fd);
     return Error::SetWithContext(Error::SOCK_BIND_ERROR, "%s", text);
   }
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = BoundPort(fd, Port);
+  data_ = NewRecord(fd, BoundPort(fd, Port));
   return true;
 }
 
@@ -245,51 +287,6 @@ bool StreamSocket::Listen() {
     return Error::SetWithContext(Error::SOCK_LISTEN_ERROR, "%s", LastErrorText());
   }
   SetNonBlocking(data_->sockfd, true);
-  return true;
-}
-
-bool StreamSocket::Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout) {
-  Close();
-  const SOCKET fd = NewSocket();
-  if (fd == INVALID_SOCKET)
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", LastErrorText());
-  char resource[ThreadState::MAX_RESOURCE + 1];
-  std::snprintf(resource, sizeof(resource), "%s:%u", Network::ToString(Address),
-                static_cast<unsigned>(Port));
-  ThreadState::SetState(ThreadState::CONNECTING, resource, StateTime(Timeout));
-
-  SetNonBlocking(fd, true);
-  const sockaddr_in address = MakeAddress(Address, Port);
-  int err = 0;
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-    err = WSAGetLastError();
-  }
-  if (err == WSAEWOULDBLOCK) {
-    const Ready ready = SelectOne(fd, Mode::kWrite, Deadline(Timeout));
-    if (ready == Ready::kTimeout) {
-      CloseDescriptor(fd);
-      SetReady();
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Connect");
-    }
-    if (ready == Ready::kFailed) {
-      err = WSAGetLastError();
-    } else {
-      int length = sizeof(err);
-      if (getsockopt(fd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &length) != 0) {
-        err = WSAGetLastError();
-      }
-    }
-  }
-  SetReady();
-  if (err != 0) {
-    CloseDescriptor(fd);
-    return Error::SetWithContext(Error::SOCK_ERROR_CONNECT, "%s",
-                                 Network::ErrorText(static_cast<unsigned>(err)));
-  }
-  SetNonBlocking(fd, false);
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = BoundPort(fd, 0);
   return true;
 }
 
