@@ -84,7 +84,7 @@ Debug::Debugger& NetworkDebugger();
 
 // Primitives each platform layer's network.cc provides over its own
 // StreamSocketData; the members of StreamSocket in network_common.cc that
-// wait, accept, shut down and close are built on them.
+// wait, accept, connect, shut down and close are built on them.
 namespace Host {
 
 enum class Direction { kRead, kWrite };
@@ -122,8 +122,8 @@ void Release(StreamSocketData* Socket);
 // null, with the system's reason in ErrorText, when none can be made.
 StreamSocketData* NewConnection(const char*& ErrorText);
 
-// Starts connecting Socket to Address:Port. Gives the socket library's
-// error number, 0 when connected or under way; Pending tells whether the
+// Starts connecting Socket to Address:Port. Gives the platform's error
+// number, 0 when connected or under way; Pending tells whether the
 // connection is still under way (then wait until Socket is writable).
 int StartConnect(StreamSocketData& Socket, Network::INADDR Address, Network::PORT Port,
                  bool& Pending);

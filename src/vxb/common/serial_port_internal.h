@@ -56,7 +56,9 @@ bool OpenDevice(SerialPortData& Data, const char* Name, unsigned long& Err);
 bool FinishOpen(SerialPortData& Data, unsigned long& Err);
 // The reason of an opening's failure, for the error's context.
 void DescribeFailure(unsigned long Err, char* Text, unsigned Size);
-// How applying line settings to the device ended.
+
+// Applies S to the device's line, keeping what S does not name (the XON
+// and XOFF characters...) as the device has it; says how that ended.
 enum class LineResult {
   kUnreadable,  // the port is closed or its settings cannot be read
   kInvalid,     // the settings are not supported (error recorded)
