@@ -244,4 +244,36 @@ bool SerialPort::GetSerialParams(SerialParams* S) {
   return true;
 }
 
+unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
+  if (size == 0) return 0;
+  if (buf == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
+  if (!EnsureOpen("Read")) return 0;
+  unsigned count = 0;
+  unsigned long err = 0;
+  if (Host::Read(*data, buf, size, Timeout, count, err)) return count;
+  // A device that fails (a USB adapter pulled out...) is reopened at once,
+  // so that the next read may find it back.
+  PortState& s = Host::State(*data);
+  s.Debugger.Print("Error reading %s, ErrNo %lu: reset", s.ComName.c_str(), err);
+  ResetComm();
+  Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %lu", err);
+  return 0;
+}
+
+unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
+  if (size == 0) return 0;
+  if (buf == nullptr)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
+  if (!EnsureOpen("Write")) return 0;
+  unsigned count = 0;
+  unsigned long err = 0;
+  if (Host::Write(*data, buf, size, count, err)) return count;
+  PortState& s = Host::State(*data);
+  s.Debugger.Print("Error writing %s, ErrNo %lu: reset", s.ComName.c_str(), err);
+  ResetComm();
+  Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %lu", err);
+  return count;
+}
+
 }  // namespace VXB

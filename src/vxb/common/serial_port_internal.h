@@ -69,6 +69,17 @@ LineResult ApplyLine(SerialPortData& Data, const SerialPort::SerialParams& S, un
 // Reads the line settings into S; false when the port is closed or they
 // cannot be read.
 bool ReadLine(SerialPortData& Data, SerialPort::SerialParams& S);
+// Reads into Buffer (Size > 0 bytes) within Timeout; Count is the number
+// of bytes read. A time-out or an abort records its error and gives true
+// with what came; false, with the system's error number in Err, when the
+// device failed and needs a reset.
+bool Read(SerialPortData& Data, Byte* Buffer, unsigned Size, unsigned Timeout, unsigned& Count,
+          unsigned long& Err);
+// Writes all of Buffer (Size > 0 bytes); Count is the number of bytes
+// written. An abort records its error and gives true; false, with Err,
+// when the device failed and needs a reset.
+bool Write(SerialPortData& Data, const Byte* Buffer, unsigned Size, unsigned& Count,
+           unsigned long& Err);
 // Keeps the line settings the device has at opening, for Close().
 void KeepFound(SerialPortData& Data);
 // Closes the device, when open, as it is (before a reset).

@@ -154,6 +154,43 @@ bool ReadLine(SerialPortData& Data, SerialPort::SerialParams& S) {
   return Data.Fd >= 0 && Posix::SerialLine::Read(Data.Fd, S, err);
 }
 
+bool Read(SerialPortData& Data, Byte* Buffer, unsigned Size, unsigned Timeout, unsigned& Count,
+          unsigned long& Err) {
+  const Posix::IoResult r = Posix::ReadWithin(Data.Fd, Data.AbortSignal, Buffer, Size, Timeout);
+  switch (r.Outcome) {
+    case Posix::IoOutcome::DONE:
+      Count = r.Count;
+      return true;
+    case Posix::IoOutcome::TIMED_OUT:
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, Timeout == 0
+                                                         ? "Timeout reading from Serial Port"
+                                                         : "Timeout ovl reading from Serial Port");
+      return true;
+    case Posix::IoOutcome::ABORTED:
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
+      return true;
+    default:
+      Err = static_cast<unsigned long>(r.Errno);
+      return false;
+  }
+}
+
+bool Write(SerialPortData& Data, const Byte* Buffer, unsigned Size, unsigned& Count,
+           unsigned long& Err) {
+  const Posix::IoResult r = Posix::WriteAll(Data.Fd, Data.AbortSignal, Buffer, Size);
+  Count = r.Count;
+  switch (r.Outcome) {
+    case Posix::IoOutcome::DONE:
+      return true;
+    case Posix::IoOutcome::ABORTED:
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %d", ECANCELED);
+      return true;
+    default:
+      Err = static_cast<unsigned long>(r.Errno);
+      return false;
+  }
+}
+
 void KeepFound(SerialPortData& Data) {
   int err = 0;
   Posix::SerialLine::Save(Data.Fd, Data.Found, err);
@@ -189,51 +226,6 @@ SimpleString SerialPort::DevicePathForPort(unsigned Port) {
 bool SerialPort::Abort() {
   data->AbortSignal.Signal();
   return true;
-}
-
-unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
-  if (!EnsureOpen("Read")) return 0;
-  Posix::IoResult r = Posix::ReadWithin(data->Fd, data->AbortSignal, buf, size, Timeout);
-  switch (r.Outcome) {
-    case Posix::IoOutcome::DONE:
-      return r.Count;
-    case Posix::IoOutcome::TIMED_OUT:
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, Timeout == 0
-                                                         ? "Timeout reading from Serial Port"
-                                                         : "Timeout ovl reading from Serial Port");
-      return 0;
-    case Posix::IoOutcome::ABORTED:
-      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
-      return 0;
-    default:
-      data->Debugger.Print("Error reading %s, ErrNo %d: reset", data->ComName.c_str(), r.Errno);
-      ResetComm();
-      Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %d", r.Errno);
-      return 0;
-  }
-}
-
-unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
-  if (!EnsureOpen("Write")) return 0;
-  Posix::IoResult r = Posix::WriteAll(data->Fd, data->AbortSignal, buf, size);
-  switch (r.Outcome) {
-    case Posix::IoOutcome::DONE:
-      return r.Count;
-    case Posix::IoOutcome::ABORTED:
-      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %d", ECANCELED);
-      return r.Count;
-    default:
-      data->Debugger.Print("Error writing %s, ErrNo %d: reset", data->ComName.c_str(), r.Errno);
-      ResetComm();
-      Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %d", r.Errno);
-      return r.Count;
-  }
 }
 
 unsigned SerialPort::PeekImplementation() { return OK() ? Posix::BytesWaiting(data->Fd) : 0; }

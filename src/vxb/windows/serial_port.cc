@@ -323,98 +323,91 @@ Outcome Finish(HANDLE h, BOOL Started, OVERLAPPED& Ov, HANDLE Abort, DWORD Limit
 
 }  // namespace
 
-unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
-  if (!EnsureOpen("Read")) return 0;
+namespace SerialPortInternal::Host {
+
+bool Read(SerialPortData& Data, Byte* Buffer, unsigned Size, unsigned Timeout, unsigned& Count,
+          unsigned long& Err) {
   if (Timeout == 0) {
     // Only what is waiting: asked of the input queue, so that the read that
     // follows completes at once whatever the driver makes of zero time-outs.
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(data->Handle, &errors, &status)) {
-      const DWORD err = GetLastError();
-      data->Debugger.Print("Error reading %s, ErrNo %lu: reset", data->ComName.c_str(), err);
-      ResetComm();
-      Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %lu", err);
-      return 0;
+    if (!ClearCommError(Data.Handle, &errors, &status)) {
+      Err = GetLastError();
+      return false;
     }
     if (status.cbInQue == 0) {
       Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Timeout reading from Serial Port");
-      return 0;
+      return true;
     }
-    if (status.cbInQue < size) size = status.cbInQue;
+    if (status.cbInQue < Size) Size = status.cbInQue;
   }
   for (;;) {
     DWORD count = 0;
     DWORD err = 0;
     Outcome outcome = Outcome::FAILED;
-    if (SetReadTimeout(data->Handle, data->LastTimeout, Timeout)) {
+    if (SetReadTimeout(Data.Handle, Data.LastTimeout, Timeout)) {
       OVERLAPPED ov{};
-      ov.hEvent = data->ReadEvent.Get();
+      ov.hEvent = Data.ReadEvent.Get();
       ResetEvent(ov.hEvent);
-      const BOOL started = ReadFile(data->Handle, buf, size, nullptr, &ov);
+      const BOOL started = ReadFile(Data.Handle, Buffer, Size, nullptr, &ov);
       // A little beyond the device's own time-out, which normally ends the
       // read first.
       const DWORD limit =
           Timeout == Constants::WAIT_FOREVER || Timeout >= INFINITE - 100 ? INFINITE : Timeout + 50;
-      outcome = Finish(data->Handle, started, ov, data->AbortEvent.Get(), limit, count, err);
+      outcome = Finish(Data.Handle, started, ov, Data.AbortEvent.Get(), limit, count, err);
     } else {
       err = GetLastError();
     }
     switch (outcome) {
       case Outcome::DONE:
-        if (count > 0) return count;
+        Count = count;
+        if (count > 0) return true;
         // A read without limit waits on in turns of the longest time-out.
         if (Timeout == Constants::WAIT_FOREVER) continue;
         Error::SetWithContext(Error::IO_TIMEOUT_ERROR,
                               Timeout == 0 ? "Timeout reading from Serial Port"
                                            : "Timeout ovl reading from Serial Port");
-        return 0;
+        return true;
       case Outcome::ABORTED:
-        if (count > 0) return count;
+        Count = count;
+        if (count > 0) return true;
         Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
-        return 0;
+        return true;
       case Outcome::FAILED:
-        data->Debugger.Print("Error reading %s, ErrNo %lu: reset", data->ComName.c_str(), err);
-        ResetComm();
-        Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %lu", err);
-        return 0;
+        Err = err;
+        return false;
     }
   }
 }
 
-unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
-  if (!EnsureOpen("Write")) return 0;
+bool Write(SerialPortData& Data, const Byte* Buffer, unsigned Size, unsigned& Count,
+           unsigned long& Err) {
   unsigned written = 0;
-  while (written < size) {
+  while (written < Size) {
     OVERLAPPED ov{};
-    ov.hEvent = data->WriteEvent.Get();
+    ov.hEvent = Data.WriteEvent.Get();
     ResetEvent(ov.hEvent);
     DWORD count = 0;
     DWORD err = 0;
-    const BOOL started = WriteFile(data->Handle, buf + written, size - written, nullptr, &ov);
+    const BOOL started = WriteFile(Data.Handle, Buffer + written, Size - written, nullptr, &ov);
     const Outcome outcome =
-        Finish(data->Handle, started, ov, data->AbortEvent.Get(), INFINITE, count, err);
+        Finish(Data.Handle, started, ov, Data.AbortEvent.Get(), INFINITE, count, err);
     written += count;
+    Count = written;
     if (outcome == Outcome::ABORTED) {
       Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %lu", err);
-      return written;
+      return true;
     }
     if (outcome == Outcome::FAILED || count == 0) {
-      if (outcome != Outcome::FAILED) err = ERROR_WRITE_FAULT;
-      data->Debugger.Print("Error writing %s, ErrNo %lu: reset", data->ComName.c_str(), err);
-      ResetComm();
-      Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %lu", err);
-      return written;
+      Err = outcome == Outcome::FAILED ? err : ERROR_WRITE_FAULT;
+      return false;
     }
   }
-  return written;
+  return true;
 }
+
+}  // namespace SerialPortInternal::Host
 
 unsigned SerialPort::PeekImplementation() {
   if (!OK()) return 0;
