@@ -1,10 +1,12 @@
-// The clock primitives each platform layer provides; the time marks and
-// the date and time calls of system.h (system_common.cc) are built on them.
+// The primitives each platform layer provides for system.h: the clocks,
+// which the time marks and the date and time calls (system_common.cc) are
+// built on, and the program's own path behind GetProgramPath().
 #ifndef VXB_COMMON_SYSTEM_INTERNAL_H_
 #define VXB_COMMON_SYSTEM_INTERNAL_H_
 
 #include <cstdint>
 
+#include "vxb/common/datetime.h"
 #include "vxb/common/types.h"
 
 namespace VXB::System::Host {
@@ -18,6 +20,12 @@ std::uint64_t CountToMilliseconds(std::int64_t Count);
 // Reads the local calendar date and time of day once; both invalid when the
 // clock cannot be read or converted. A leap second (60) reads as 59.
 void ReadLocalClock(Types::Date& date, Types::Time& time);
+
+// Writes the running program's executable path into Buffer (Size >= 2
+// bytes) and sets Length to its length; a path cut to fit the buffer gives
+// a Length of Size or more. False, with the error recorded, when the
+// system cannot tell the path.
+bool ReadProgramPath(char* Buffer, unsigned Size, unsigned& Length);
 
 }  // namespace VXB::System::Host
 

@@ -177,6 +177,13 @@ sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
   return a;
 }
 
+StreamSocketData* NewRecord(int fd, Network::PORT LocalPort) {
+  StreamSocketData* record = new StreamSocketData;
+  record->sockfd = fd;
+  record->LocalPort = LocalPort;
+  return record;
+}
+
 // The time-out poll() takes for what is left of a deadline: -1 for none.
 int PollTimeout(const Deadline& Until) {
   return Until.Forever() ? -1 : static_cast<int>(Until.Left());
@@ -209,15 +216,131 @@ Ready PollOne(int fd, short Events, const Deadline& Until) {
   }
 }
 
-// The shared timed wait: IO_TIMEOUT_ERROR with TimeoutContext when no
-// readiness came in time, SOCK_SELECT_ERROR "select" when the wait failed.
-bool WaitOne(int fd, short Events, unsigned Timeout, const char* TimeoutContext) {
-  return ReportWait(PollOne(fd, Events, Deadline(Timeout)), TimeoutContext);
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The primitives of the shared StreamSocket members.
+
+namespace NetworkInternal::Host {
+
+Network::PORT LocalPort(const StreamSocketData& Socket) { return Socket.LocalPort; }
+
+Ready Wait(StreamSocketData& Socket, Direction Way, const Deadline& Until) {
+  return PollOne(Socket.sockfd, Way == Direction::kRead ? POLLIN : POLLOUT, Until);
 }
 
-// Records why a wait before a transfer ended without the socket being ready.
+Ready WaitAny(StreamSocketData* const* Listeners, unsigned Count, const Deadline& Until,
+              bool* IsReady, unsigned& ErrorNumber) {
+  pollfd fds[StreamSocket::MAX_MULTIPLE_ACCEPT];
+  const nfds_t used =
+      Count < StreamSocket::MAX_MULTIPLE_ACCEPT ? Count : StreamSocket::MAX_MULTIPLE_ACCEPT;
+  for (nfds_t k = 0; k < used; ++k) {
+    fds[k].fd = Listeners[k]->sockfd;
+    fds[k].events = POLLIN;
+  }
+  int n = 0;
+  for (;;) {
+    for (nfds_t k = 0; k < used; ++k) fds[k].revents = 0;
+    n = poll(fds, used, PollTimeout(Until));
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0 && (Until.Forever() || !Until.Passed())) continue;
+    break;
+  }
+  if (n == 0) return Ready::kTimeout;
+  if (n < 0) {
+    ErrorNumber = SocketErrorNumber(errno);
+    return Ready::kFailed;
+  }
+  for (nfds_t k = 0; k < used; ++k) {
+    IsReady[k] = (fds[k].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
+  }
+  return Ready::kYes;
+}
 
-}  // namespace
+Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network::INADDR& Address,
+                Network::PORT& Port, const char*& ErrorText) {
+  sockaddr_in peer;
+  socklen_t length = sizeof(peer);
+#if defined(__linux__)
+  const int fd =
+      accept4(Listener.sockfd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
+#else
+  const int fd = accept(Listener.sockfd, reinterpret_cast<sockaddr*>(&peer), &length);
+#endif
+  if (fd < 0) {
+    const int err = errno;
+    // A signal came, or the connection went away between the wait and the
+    // accept.
+    if (err == EINTR || err == EAGAIN || err == EWOULDBLOCK || err == ECONNABORTED) {
+      return Taken::kRetry;
+    }
+    Console::ErrorPrint("accept: %s\n", std::strerror(err));
+    ErrorText = HostErrorText(err);
+    return Taken::kFailed;
+  }
+  SetCloseOnExec(fd);
+  SetNonBlocking(fd, false);  // some systems pass the listener's mode on
+  SetNoSigPipe(fd);
+  Address = ntohl(peer.sin_addr.s_addr);
+  Port = ntohs(peer.sin_port);
+  Accepted = NewRecord(fd, Listener.LocalPort);
+  return Taken::kYes;
+}
+
+void Release(StreamSocketData* Socket) {
+  CloseDescriptor(Socket->sockfd);
+  delete Socket;
+}
+
+StreamSocketData* NewConnection(const char*& ErrorText) {
+  const int fd = NewSocket();
+  if (fd < 0) {
+    ErrorText = HostErrorText(errno);
+    return nullptr;
+  }
+  SetNonBlocking(fd, true);
+  return NewRecord(fd, 0);
+}
+
+int StartConnect(StreamSocketData& Socket, Network::INADDR Address, Network::PORT Port,
+                 bool& Pending) {
+  const sockaddr_in address = MakeAddress(Address, Port);
+  const int rc =
+      connect(Socket.sockfd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+  const int err = rc == 0 ? 0 : errno;
+  Pending = rc != 0 && (err == EINPROGRESS || err == EINTR);
+  return Pending ? 0 : err;
+}
+
+int ConnectResult(StreamSocketData& Socket, Ready Outcome) {
+  if (Outcome == Ready::kFailed) return errno;
+  int err = 0;
+  socklen_t length = sizeof(err);
+  if (getsockopt(Socket.sockfd, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
+  return err;
+}
+
+void FinishConnect(StreamSocketData& Socket) {
+  SetNonBlocking(Socket.sockfd, false);
+  sockaddr_in bound;
+  socklen_t length = sizeof(bound);
+  if (getsockname(Socket.sockfd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+    Socket.LocalPort = ntohs(bound.sin_port);
+  }
+}
+
+const char* ConnectErrorText(int Err) { return HostErrorText(Err); }
+
+bool ShutdownSend(StreamSocketData& Socket) { return shutdown(Socket.sockfd, SHUT_WR) == 0; }
+
+bool Dispose(StreamSocketData* Socket) {
+  shutdown(Socket->sockfd, SHUT_RDWR);
+  const bool closed = close(Socket->sockfd) == 0;
+  delete Socket;
+  return closed;
+}
+
+}  // namespace NetworkInternal::Host
 
 // ---------------------------------------------------------------------------
 // StreamSocket.
@@ -225,8 +348,6 @@ bool WaitOne(int fd, short Events, unsigned Timeout, const char* TimeoutContext)
 StreamSocket::StreamSocket() : Driver::Generic(SimpleString("TCP")) {}
 
 int StreamSocket::GetDescriptor() const { return data_ != nullptr ? data_->sockfd : -1; }
-
-Network::PORT StreamSocket::GetLocalPort() const { return data_ != nullptr ? data_->LocalPort : 0; }
 
 bool StreamSocket::Open(Network::PORT Port) {
   Close();
@@ -256,9 +377,7 @@ bool StreamSocket::Open(Network::PORT Port) {
   if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
     local = ntohs(bound.sin_port);
   }
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = local;
+  data_ = NewRecord(fd, local);
   return true;
 }
 
@@ -269,193 +388,6 @@ bool StreamSocket::Listen() {
   }
   SetNonBlocking(data_->sockfd, true);
   return true;
-}
-
-bool StreamSocket::Accept(Network::INADDR& Address, Network::PORT& Port, unsigned Timeout,
-                          StreamSocket& Target) {
-  if (data_ == nullptr) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Accept");
-  char resource[ThreadState::MAX_RESOURCE + 1];
-  std::snprintf(resource, sizeof(resource), "Accept :%u", static_cast<unsigned>(data_->LocalPort));
-  ThreadState::SetState(ThreadState::WAITING, resource, StateTime(Timeout));
-
-  const Deadline until(Timeout);
-  int fd = -1;
-  sockaddr_in peer;
-  for (;;) {
-    const Ready ready = PollOne(data_->sockfd, POLLIN, until);
-    if (ready == Ready::kTimeout) {
-      SetReady();
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
-    }
-    if (ready == Ready::kFailed) {
-      SetReady();
-      return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
-    }
-    socklen_t length = sizeof(peer);
-#if defined(__linux__)
-    fd = accept4(data_->sockfd, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
-#else
-    fd = accept(data_->sockfd, reinterpret_cast<sockaddr*>(&peer), &length);
-#endif
-    if (fd >= 0) break;
-    const int err = errno;
-    // The connection went away between the wait and the accept, or a
-    // signal came: wait again for what is left of the time.
-    if (err == EINTR || err == EAGAIN || err == EWOULDBLOCK || err == ECONNABORTED) {
-      if (until.Passed()) {
-        SetReady();
-        return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
-      }
-      continue;
-    }
-    Console::ErrorPrint("accept: %s\n", std::strerror(err));
-    SetReady();
-    return Error::SetWithContext(Error::SOCK_ERROR_ACCEPT, "%s", HostErrorText(err));
-  }
-  SetCloseOnExec(fd);
-  SetNonBlocking(fd, false);  // some systems pass the listener's mode on
-  SetNoSigPipe(fd);
-  Address = ntohl(peer.sin_addr.s_addr);
-  Port = ntohs(peer.sin_port);
-  SetReady();
-  const Network::PORT local = data_->LocalPort;
-  if (&Target == this) {
-    // Accepting into the listener itself would lose the listener's handle
-    // without closing it; keep the handle released instead.
-    CloseDescriptor(data_->sockfd);
-    data_->sockfd = fd;
-    return true;
-  }
-  Target.Close();
-  Target.data_ = new StreamSocketData;
-  Target.data_->sockfd = fd;
-  Target.data_->LocalPort = local;
-  return true;
-}
-
-bool StreamSocket::MultipleAccept(StreamSocket** Sockets, unsigned& Count, Network::INADDR& Address,
-                                  Network::PORT& Port, unsigned Timeout, StreamSocket& Target) {
-  pollfd fds[MAX_MULTIPLE_ACCEPT];
-  nfds_t used = 0;
-  for (unsigned i = 0; Sockets != nullptr && i < Count && used < MAX_MULTIPLE_ACCEPT; ++i) {
-    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
-    const int fd = Sockets[i]->GetDescriptor();
-    bool seen = false;
-    for (nfds_t k = 0; k < used && !seen; ++k) seen = fds[k].fd == fd;
-    if (seen) continue;
-    fds[used].fd = fd;
-    fds[used].events = POLLIN;
-    fds[used].revents = 0;
-    ++used;
-  }
-  // With nothing to wait on, a wait without limit would never end.
-  if (used == 0) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "MultipleAccept");
-
-  ThreadState::SetState(ThreadState::WAITING, "Multiple Accept", StateTime(Timeout));
-  const Deadline until(Timeout);
-  int n = 0;
-  for (;;) {
-    for (nfds_t k = 0; k < used; ++k) fds[k].revents = 0;
-    n = poll(fds, used, PollTimeout(until));
-    if (n < 0 && errno == EINTR) continue;
-    if (n == 0 && (until.Forever() || !until.Passed())) continue;
-    break;
-  }
-  SetReady();
-  if (n == 0) {
-    NetworkDebugger().Print("MultipleAccept SOCK_ERROR_TIMEOUT");
-    return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kMultipleAcceptContext);
-  }
-  if (n < 0) {
-    const unsigned number = SocketErrorNumber(errno);
-    NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 1, Error %u (%s)", number,
-                            Network::ErrorText(number));
-    return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
-  }
-  for (unsigned i = 0; i < Count; ++i) {
-    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
-    const int fd = Sockets[i]->GetDescriptor();
-    for (nfds_t k = 0; k < used; ++k) {
-      if (fds[k].fd == fd && (fds[k].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
-        Count = i;
-        return Sockets[i]->Accept(Address, Port, Timeout, Target);
-      }
-    }
-  }
-  NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 2");
-  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
-}
-
-bool StreamSocket::Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout) {
-  Close();
-  const int fd = NewSocket();
-  if (fd < 0) return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", HostErrorText(errno));
-  char resource[ThreadState::MAX_RESOURCE + 1];
-  std::snprintf(resource, sizeof(resource), "%s:%u", Network::ToString(Address),
-                static_cast<unsigned>(Port));
-  ThreadState::SetState(ThreadState::CONNECTING, resource, StateTime(Timeout));
-
-  SetNonBlocking(fd, true);
-  const sockaddr_in address = MakeAddress(Address, Port);
-  int rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-  int err = rc == 0 ? 0 : errno;
-  if (rc != 0 && (err == EINPROGRESS || err == EINTR)) {
-    const Ready ready = PollOne(fd, POLLOUT, Deadline(Timeout));
-    if (ready == Ready::kTimeout) {
-      CloseDescriptor(fd);
-      SetReady();
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Connect");
-    }
-    if (ready == Ready::kFailed) {
-      err = errno;
-    } else {
-      socklen_t length = sizeof(err);
-      if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
-    }
-  }
-  SetReady();
-  if (err != 0) {
-    CloseDescriptor(fd);
-    return Error::SetWithContext(Error::SOCK_ERROR_CONNECT, "%s", HostErrorText(err));
-  }
-  SetNonBlocking(fd, false);
-  sockaddr_in bound;
-  socklen_t length = sizeof(bound);
-  Network::PORT local = 0;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
-    local = ntohs(bound.sin_port);
-  }
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = local;
-  return true;
-}
-
-bool StreamSocket::WaitReadable(unsigned Timeout) {
-  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Read while closed");
-  return WaitOne(data_->sockfd, POLLIN, Timeout, "select");
-}
-
-bool StreamSocket::WaitWriteable(unsigned Timeout) {
-  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Write while closed");
-  return WaitOne(data_->sockfd, POLLOUT, Timeout, "select");
-}
-
-bool StreamSocket::ShutdownSend() {
-  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Shutdown while closed");
-  if (shutdown(data_->sockfd, SHUT_WR) != 0) {
-    return Error::SetWithContext(Error::SOCK_ERROR_GENERAL, "shutdown");
-  }
-  return true;
-}
-
-bool StreamSocket::Close() {
-  if (data_ == nullptr) return true;
-  shutdown(data_->sockfd, SHUT_RDWR);
-  const bool closed = close(data_->sockfd) == 0;
-  delete data_;
-  data_ = nullptr;
-  return closed;
 }
 
 unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Size,
@@ -520,19 +452,9 @@ unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, uns
   SetReady();
   if (n < 0) {
     const int err = errno;
-    if (err == EAGAIN || err == EWOULDBLOCK) {
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
-    } else {
-      Error::SetWithContext(Error::IO_READ_ERROR, "%s", HostErrorText(err));
-    }
-    return 0;
+    return ReceiveFailed(err == EAGAIN || err == EWOULDBLOCK, HostErrorText(err));
   }
-  if (n == 0) {
-    Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Socket closed");
-    return 0;
-  }
-  Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
-  return static_cast<unsigned>(n);
+  return Received(static_cast<unsigned>(n));
 }
 
 unsigned StreamSocket::PeekImplementation() {

@@ -31,6 +31,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "vxb/common/debug.h"
@@ -41,18 +42,9 @@
 
 namespace VXB {
 
-struct SerialPortData {
-  unsigned Port = 0;
-  SimpleString ComName{""};
+struct SerialPortData : SerialPortInternal::PortState {
   int Fd = -1;
   Posix::AbortEvent AbortSignal;
-  Debug::Debugger Debugger{Debug::IO, "Serial"};
-  bool IsGadgetUSB = false;
-  // Open was asked for and Close was not: a failed reset is retried by the
-  // next read or write.
-  bool WantOpen = false;
-  bool HasApplied = false;
-  SerialPort::SerialParams Applied;
   // The device's settings when Open() found it.
   Posix::SerialLine::Snapshot Found;
 };
@@ -113,6 +105,115 @@ void CloseExclusive(int fd) {
 
 }  // namespace
 
+namespace SerialPortInternal::Host {
+
+PortState& State(SerialPortData& Data) { return Data; }
+
+bool IsOpen(const SerialPortData& Data) { return Data.Fd >= 0; }
+
+bool IsGadget(const PortState& State) {
+  return GadgetTools::IsGadgetSerialDevice(State.ComName.c_str());
+}
+
+void ResetGadget(const PortState& State) {
+  GadgetTools::ResetGadgetSerialDevice(State.ComName.c_str());
+}
+
+bool OpenDevice(SerialPortData& Data, const char* Name, unsigned long& Err) {
+  int err = 0;
+  const int fd = OpenExclusive(Name, err);
+  if (fd < 0) {
+    Err = static_cast<unsigned long>(err);
+    return false;
+  }
+  Data.Fd = fd;
+  return true;
+}
+
+// OpenExclusive() has already checked that the device is a terminal.
+bool FinishOpen(SerialPortData&, unsigned long&) { return true; }
+
+void DescribeFailure(unsigned long Err, char* Text, unsigned Size) {
+  char buffer[128];
+  std::snprintf(Text, Size, "%s", Reason(static_cast<int>(Err), buffer, sizeof buffer));
+}
+
+LineResult ApplyLine(SerialPortData& Data, const SerialPort::SerialParams& S, unsigned long& Err) {
+  int err = 0;
+  if (Data.Fd < 0 || !Posix::SerialLine::Probe(Data.Fd, err)) return LineResult::kUnreadable;
+  if (!Posix::SerialLine::Check(S)) return LineResult::kInvalid;
+  if (!Posix::SerialLine::Apply(Data.Fd, S, err)) {
+    Err = static_cast<unsigned long>(err);
+    return LineResult::kRefused;
+  }
+  return LineResult::kDone;
+}
+
+bool ReadLine(SerialPortData& Data, SerialPort::SerialParams& S) {
+  int err = 0;
+  return Data.Fd >= 0 && Posix::SerialLine::Read(Data.Fd, S, err);
+}
+
+bool Read(SerialPortData& Data, Byte* Buffer, unsigned Size, unsigned Timeout, unsigned& Count,
+          unsigned long& Err) {
+  const Posix::IoResult r = Posix::ReadWithin(Data.Fd, Data.AbortSignal, Buffer, Size, Timeout);
+  switch (r.Outcome) {
+    case Posix::IoOutcome::DONE:
+      Count = r.Count;
+      return true;
+    case Posix::IoOutcome::TIMED_OUT:
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, Timeout == 0
+                                                         ? "Timeout reading from Serial Port"
+                                                         : "Timeout ovl reading from Serial Port");
+      return true;
+    case Posix::IoOutcome::ABORTED:
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
+      return true;
+    default:
+      Err = static_cast<unsigned long>(r.Errno);
+      return false;
+  }
+}
+
+bool Write(SerialPortData& Data, const Byte* Buffer, unsigned Size, unsigned& Count,
+           unsigned long& Err) {
+  const Posix::IoResult r = Posix::WriteAll(Data.Fd, Data.AbortSignal, Buffer, Size);
+  Count = r.Count;
+  switch (r.Outcome) {
+    case Posix::IoOutcome::DONE:
+      return true;
+    case Posix::IoOutcome::ABORTED:
+      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %d", ECANCELED);
+      return true;
+    default:
+      Err = static_cast<unsigned long>(r.Errno);
+      return false;
+  }
+}
+
+void KeepFound(SerialPortData& Data) {
+  int err = 0;
+  Posix::SerialLine::Save(Data.Fd, Data.Found, err);
+}
+
+void CloseDevice(SerialPortData& Data) {
+  if (Data.Fd >= 0) {
+    CloseExclusive(Data.Fd);
+    Data.Fd = -1;
+  }
+}
+
+void RestoreAndClose(SerialPortData& Data) {
+  if (Data.Fd >= 0) {
+    int err = 0;
+    (void)Posix::SerialLine::Restore(Data.Fd, Data.Found, err);
+    CloseExclusive(Data.Fd);
+    Data.Fd = -1;
+  }
+}
+
+}  // namespace SerialPortInternal::Host
+
 SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortData) {}
 
 SerialPort::~SerialPort() { Close(); }
@@ -122,183 +223,9 @@ SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   return SimpleString::FromFormat("/dev/ttyS%u", Port - 1);
 }
 
-bool SerialPort::Open(unsigned PortNumber) {
-  Close();
-  if (PortNumber == 0 || PortNumber > MAX_PORT_NUMBER) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  data->Port = PortNumber;
-  return Open(DevicePathForPort(PortNumber).c_str());
-}
-
-bool SerialPort::Open(const char* Device) {
-  Close();
-  if (Device == nullptr || *Device == '\0') {
-    data->ComName = "";
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  std::size_t len = std::strlen(Device);
-  if (len > MAX_DEVICE_NAME) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...: name too long",
-                                 Device);
-  }
-  unsigned n = 0;
-  if (PortNumberFromName(Device, n)) {
-    data->Port = n;
-    data->ComName = DevicePathForPort(n);
-  } else {
-    // Opened by number (Open(unsigned)) or by a path that is not a port's.
-    if (data->Port != 0 && DevicePathForPort(data->Port) != Device) data->Port = 0;
-    data->ComName = Device;
-  }
-  data->IsGadgetUSB = GadgetTools::IsGadgetSerialDevice(data->ComName.c_str());
-  data->Debugger.Print("IsGadgetUSB %s", data->IsGadgetUSB ? "true" : "false");
-  if (!OpenComm()) return false;
-  int err = 0;
-  Posix::SerialLine::Save(data->Fd, data->Found, err);
-  data->WantOpen = true;
-  ApplyParams(DefaultParams(), true);
-  if (!OK()) return false;  // the device refused even the defaults
-  return true;
-}
-
-unsigned SerialPort::GetPortNumber() const { return OK() ? data->Port : 0xFFFFFFFFu; }
-
-const char* SerialPort::GetDeviceName() const { return data->ComName.c_str(); }
-
-bool SerialPort::OK() const { return data->Fd >= 0; }
-
-void SerialPort::Close() {
-  data->WantOpen = false;
-  if (data->Fd >= 0) {
-    int err = 0;
-    // Best effort: a device that went away has nothing to restore.
-    (void)Posix::SerialLine::Restore(data->Fd, data->Found, err);
-    CloseExclusive(data->Fd);
-    data->Fd = -1;
-  }
-}
-
-bool SerialPort::OpenComm() {
-  const char* name = data->ComName.c_str();
-  if (*name == '\0') return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  int err = 0;
-  int fd = OpenExclusive(name, err);
-  if (fd < 0 && data->IsGadgetUSB) {
-    data->Debugger.Print("Resteando USB Gadget");
-    GadgetTools::ResetGadgetSerialDevice(name);
-    data->Debugger.Print("Intentando reapertura");
-    fd = OpenExclusive(name, err);
-  }
-  if (fd < 0) {
-    char text[128];
-    const char* why = Reason(err, text, sizeof text);
-    data->Debugger.Print("Error opening %s", name);
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s: %s", name, why);
-  }
-  data->Fd = fd;
-  return true;
-}
-
-bool SerialPort::ResetComm() {
-  if (data->Fd >= 0) {
-    CloseExclusive(data->Fd);
-    data->Fd = -1;
-  }
-  if (data->IsGadgetUSB) GadgetTools::ResetGadgetSerialDevice(data->ComName.c_str());
-  if (!OpenComm()) return false;
-  // A reopened device may come back with its driver's defaults.
-  if (data->HasApplied) return ApplyParams(data->Applied, false);
-  return true;
-}
-
-bool SerialPort::EnsureOpen(const char* Operation) {
-  if (data->Fd >= 0) return true;
-  if (!data->WantOpen) {
-    return Error::SetWithContext(Error::IO_NOT_OPEN, "%s: serial port not open", Operation);
-  }
-  // A reset after an earlier failure could not reopen the device: try again.
-  return ResetComm();
-}
-
-bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
-  int err = 0;
-  if (data->Fd < 0 || !Posix::SerialLine::Probe(data->Fd, err)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  if (!Posix::SerialLine::Check(S)) return false;
-  if (!Posix::SerialLine::Apply(data->Fd, S, err)) {
-    Close();
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error setting serial params, ErrNo %d",
-                                 err);
-  }
-  if (Remember) {
-    data->Applied = S;
-    data->HasApplied = true;
-  }
-  return true;
-}
-
-bool SerialPort::GetSerialParams(SerialParams* S) {
-  int err = 0;
-  if (S == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
-  if (data->Fd < 0 || !Posix::SerialLine::Read(data->Fd, *S, err)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  return true;
-}
-
 bool SerialPort::Abort() {
   data->AbortSignal.Signal();
   return true;
-}
-
-unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
-  if (!EnsureOpen("Read")) return 0;
-  Posix::IoResult r = Posix::ReadWithin(data->Fd, data->AbortSignal, buf, size, Timeout);
-  switch (r.Outcome) {
-    case Posix::IoOutcome::DONE:
-      return r.Count;
-    case Posix::IoOutcome::TIMED_OUT:
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, Timeout == 0
-                                                         ? "Timeout reading from Serial Port"
-                                                         : "Timeout ovl reading from Serial Port");
-      return 0;
-    case Posix::IoOutcome::ABORTED:
-      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
-      return 0;
-    default:
-      data->Debugger.Print("Error reading %s, ErrNo %d: reset", data->ComName.c_str(), r.Errno);
-      ResetComm();
-      Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %d", r.Errno);
-      return 0;
-  }
-}
-
-unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
-  if (!EnsureOpen("Write")) return 0;
-  Posix::IoResult r = Posix::WriteAll(data->Fd, data->AbortSignal, buf, size);
-  switch (r.Outcome) {
-    case Posix::IoOutcome::DONE:
-      return r.Count;
-    case Posix::IoOutcome::ABORTED:
-      Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %d", ECANCELED);
-      return r.Count;
-    default:
-      data->Debugger.Print("Error writing %s, ErrNo %d: reset", data->ComName.c_str(), r.Errno);
-      ResetComm();
-      Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %d", r.Errno);
-      return r.Count;
-  }
 }
 
 unsigned SerialPort::PeekImplementation() { return OK() ? Posix::BytesWaiting(data->Fd) : 0; }

@@ -87,6 +87,13 @@ sockaddr_in MakeAddress(Network::INADDR Address, Network::PORT Port) {
   return a;
 }
 
+StreamSocketData* NewRecord(SOCKET fd, Network::PORT LocalPort) {
+  StreamSocketData* record = new StreamSocketData;
+  record->sockfd = fd;
+  record->LocalPort = LocalPort;
+  return record;
+}
+
 enum class Mode { kRead, kWrite };
 
 // Waits until fd is ready or the deadline passes. An error condition counts
@@ -116,10 +123,6 @@ Ready SelectOne(SOCKET fd, Mode M, const Deadline& Until) {
   }
 }
 
-bool WaitOne(SOCKET fd, Mode M, unsigned Timeout, const char* TimeoutContext) {
-  return ReportWait(SelectOne(fd, M, Deadline(Timeout)), TimeoutContext);
-}
-
 Network::PORT BoundPort(SOCKET fd, Network::PORT Otherwise) {
   sockaddr_in bound;
   int length = sizeof(bound);
@@ -132,6 +135,116 @@ Network::PORT BoundPort(SOCKET fd, Network::PORT Otherwise) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// The primitives of the shared StreamSocket members.
+
+namespace NetworkInternal::Host {
+
+Network::PORT LocalPort(const StreamSocketData& Socket) { return Socket.LocalPort; }
+
+Ready Wait(StreamSocketData& Socket, Direction Way, const Deadline& Until) {
+  return SelectOne(Socket.sockfd, Way == Direction::kRead ? Mode::kRead : Mode::kWrite, Until);
+}
+
+Ready WaitAny(StreamSocketData* const* Listeners, unsigned Count, const Deadline& Until,
+              bool* IsReady, unsigned& ErrorNumber) {
+  fd_set ready;
+  int n = 0;
+  for (;;) {
+    FD_ZERO(&ready);
+    for (unsigned k = 0; k < Count; ++k) FD_SET(Listeners[k]->sockfd, &ready);
+    timeval limit;
+    const unsigned left = Until.Left();
+    limit.tv_sec = static_cast<long>(left / 1000);
+    limit.tv_usec = static_cast<long>(left % 1000 * 1000);
+    n = select(0, &ready, nullptr, nullptr, Until.Forever() ? nullptr : &limit);
+    if (n == 0 && !Until.Passed()) continue;
+    break;
+  }
+  if (n == 0) return Ready::kTimeout;
+  if (n == SOCKET_ERROR) {
+    ErrorNumber = LastSocketError();
+    return Ready::kFailed;
+  }
+  for (unsigned k = 0; k < Count; ++k) IsReady[k] = FD_ISSET(Listeners[k]->sockfd, &ready) != 0;
+  return Ready::kYes;
+}
+
+Taken AcceptOne(StreamSocketData& Listener, StreamSocketData*& Accepted, Network::INADDR& Address,
+                Network::PORT& Port, const char*& ErrorText) {
+  sockaddr_in peer;
+  int length = sizeof(peer);
+  const SOCKET fd = accept(Listener.sockfd, reinterpret_cast<sockaddr*>(&peer), &length);
+  if (fd == INVALID_SOCKET) {
+    const int err = WSAGetLastError();
+    // The connection went away between the wait and the accept.
+    if (err == WSAEWOULDBLOCK || err == WSAECONNRESET || err == WSAEINTR) return Taken::kRetry;
+    Console::ErrorPrint("accept: %s\n", Network::ErrorText(static_cast<unsigned>(err)));
+    ErrorText = Network::ErrorText(static_cast<unsigned>(err));
+    return Taken::kFailed;
+  }
+  SetNonBlocking(fd, false);  // an accepted socket takes the listener's mode
+  Address = ntohl(peer.sin_addr.s_addr);
+  Port = ntohs(peer.sin_port);
+  Accepted = NewRecord(fd, Listener.LocalPort);
+  return Taken::kYes;
+}
+
+void Release(StreamSocketData* Socket) {
+  CloseDescriptor(Socket->sockfd);
+  delete Socket;
+}
+
+StreamSocketData* NewConnection(const char*& ErrorText) {
+  const SOCKET fd = NewSocket();
+  if (fd == INVALID_SOCKET) {
+    ErrorText = LastErrorText();
+    return nullptr;
+  }
+  SetNonBlocking(fd, true);
+  return NewRecord(fd, 0);
+}
+
+int StartConnect(StreamSocketData& Socket, Network::INADDR Address, Network::PORT Port,
+                 bool& Pending) {
+  const sockaddr_in address = MakeAddress(Address, Port);
+  int err = 0;
+  if (connect(Socket.sockfd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    err = WSAGetLastError();
+  }
+  Pending = err == WSAEWOULDBLOCK;
+  return Pending ? 0 : err;
+}
+
+int ConnectResult(StreamSocketData& Socket, Ready Outcome) {
+  if (Outcome == Ready::kFailed) return WSAGetLastError();
+  int err = 0;
+  int length = sizeof(err);
+  if (getsockopt(Socket.sockfd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &length) !=
+      0) {
+    err = WSAGetLastError();
+  }
+  return err;
+}
+
+void FinishConnect(StreamSocketData& Socket) {
+  SetNonBlocking(Socket.sockfd, false);
+  Socket.LocalPort = BoundPort(Socket.sockfd, 0);
+}
+
+const char* ConnectErrorText(int Err) { return Network::ErrorText(static_cast<unsigned>(Err)); }
+
+bool ShutdownSend(StreamSocketData& Socket) { return shutdown(Socket.sockfd, SD_SEND) == 0; }
+
+bool Dispose(StreamSocketData* Socket) {
+  shutdown(Socket->sockfd, SD_BOTH);
+  const bool closed = closesocket(Socket->sockfd) == 0;
+  delete Socket;
+  return closed;
+}
+
+}  // namespace NetworkInternal::Host
+
+// ---------------------------------------------------------------------------
 // StreamSocket.
 
 StreamSocket::StreamSocket() : Driver::Generic(SimpleString("TCP")) { StartLibrary(); }
@@ -140,8 +253,6 @@ StreamSocket::StreamSocket() : Driver::Generic(SimpleString("TCP")) { StartLibra
 int StreamSocket::GetDescriptor() const {
   return data_ != nullptr ? static_cast<int>(data_->sockfd) : -1;
 }
-
-Network::PORT StreamSocket::GetLocalPort() const { return data_ != nullptr ? data_->LocalPort : 0; }
 
 bool StreamSocket::Open(Network::PORT Port) {
   Close();
@@ -166,9 +277,7 @@ bool StreamSocket::Open(Network::PORT Port) {
     CloseDescriptor(fd);
     return Error::SetWithContext(Error::SOCK_BIND_ERROR, "%s", text);
   }
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = BoundPort(fd, Port);
+  data_ = NewRecord(fd, BoundPort(fd, Port));
   return true;
 }
 
@@ -179,183 +288,6 @@ bool StreamSocket::Listen() {
   }
   SetNonBlocking(data_->sockfd, true);
   return true;
-}
-
-bool StreamSocket::Accept(Network::INADDR& Address, Network::PORT& Port, unsigned Timeout,
-                          StreamSocket& Target) {
-  if (data_ == nullptr) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Accept");
-  char resource[ThreadState::MAX_RESOURCE + 1];
-  std::snprintf(resource, sizeof(resource), "Accept :%u", static_cast<unsigned>(data_->LocalPort));
-  ThreadState::SetState(ThreadState::WAITING, resource, StateTime(Timeout));
-
-  const Deadline until(Timeout);
-  SOCKET fd = INVALID_SOCKET;
-  sockaddr_in peer;
-  for (;;) {
-    const Ready ready = SelectOne(data_->sockfd, Mode::kRead, until);
-    if (ready == Ready::kTimeout) {
-      SetReady();
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
-    }
-    if (ready == Ready::kFailed) {
-      SetReady();
-      return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "select");
-    }
-    int length = sizeof(peer);
-    fd = accept(data_->sockfd, reinterpret_cast<sockaddr*>(&peer), &length);
-    if (fd != INVALID_SOCKET) break;
-    const int err = WSAGetLastError();
-    // The connection went away between the wait and the accept: wait again
-    // for what is left of the time.
-    if (err == WSAEWOULDBLOCK || err == WSAECONNRESET || err == WSAEINTR) {
-      if (until.Passed()) {
-        SetReady();
-        return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kAcceptContext);
-      }
-      continue;
-    }
-    Console::ErrorPrint("accept: %s\n", Network::ErrorText(static_cast<unsigned>(err)));
-    SetReady();
-    return Error::SetWithContext(Error::SOCK_ERROR_ACCEPT, "%s",
-                                 Network::ErrorText(static_cast<unsigned>(err)));
-  }
-  SetNonBlocking(fd, false);  // an accepted socket takes the listener's mode
-  Address = ntohl(peer.sin_addr.s_addr);
-  Port = ntohs(peer.sin_port);
-  SetReady();
-  const Network::PORT local = data_->LocalPort;
-  if (&Target == this) {
-    CloseDescriptor(data_->sockfd);
-    data_->sockfd = fd;
-    return true;
-  }
-  Target.Close();
-  Target.data_ = new StreamSocketData;
-  Target.data_->sockfd = fd;
-  Target.data_->LocalPort = local;
-  return true;
-}
-
-bool StreamSocket::MultipleAccept(StreamSocket** Sockets, unsigned& Count, Network::INADDR& Address,
-                                  Network::PORT& Port, unsigned Timeout, StreamSocket& Target) {
-  SOCKET handles[MAX_MULTIPLE_ACCEPT];
-  unsigned used = 0;
-  for (unsigned i = 0; Sockets != nullptr && i < Count && used < MAX_MULTIPLE_ACCEPT; ++i) {
-    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
-    const SOCKET fd = Sockets[i]->data_->sockfd;
-    bool seen = false;
-    for (unsigned k = 0; k < used && !seen; ++k) seen = handles[k] == fd;
-    if (!seen) handles[used++] = fd;
-  }
-  if (used == 0) return Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "MultipleAccept");
-
-  ThreadState::SetState(ThreadState::WAITING, "Multiple Accept", StateTime(Timeout));
-  const Deadline until(Timeout);
-  fd_set ready;
-  int n = 0;
-  for (;;) {
-    FD_ZERO(&ready);
-    for (unsigned k = 0; k < used; ++k) FD_SET(handles[k], &ready);
-    timeval limit;
-    const unsigned left = until.Left();
-    limit.tv_sec = static_cast<long>(left / 1000);
-    limit.tv_usec = static_cast<long>(left % 1000 * 1000);
-    n = select(0, &ready, nullptr, nullptr, until.Forever() ? nullptr : &limit);
-    if (n == 0 && !until.Passed()) continue;
-    break;
-  }
-  SetReady();
-  if (n == 0) {
-    NetworkDebugger().Print("MultipleAccept SOCK_ERROR_TIMEOUT");
-    return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kMultipleAcceptContext);
-  }
-  if (n == SOCKET_ERROR) {
-    const unsigned number = LastSocketError();
-    NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 1, Error %u (%s)", number,
-                            Network::ErrorText(number));
-    return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
-  }
-  for (unsigned i = 0; i < Count; ++i) {
-    if (Sockets[i] == nullptr || !Sockets[i]->IsOpen()) continue;
-    if (FD_ISSET(Sockets[i]->data_->sockfd, &ready)) {
-      Count = i;
-      return Sockets[i]->Accept(Address, Port, Timeout, Target);
-    }
-  }
-  NetworkDebugger().Print("MultipleAccept SOCK_SELECT_ERROR 2");
-  return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", kMultipleAcceptContext);
-}
-
-bool StreamSocket::Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout) {
-  Close();
-  const SOCKET fd = NewSocket();
-  if (fd == INVALID_SOCKET)
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", LastErrorText());
-  char resource[ThreadState::MAX_RESOURCE + 1];
-  std::snprintf(resource, sizeof(resource), "%s:%u", Network::ToString(Address),
-                static_cast<unsigned>(Port));
-  ThreadState::SetState(ThreadState::CONNECTING, resource, StateTime(Timeout));
-
-  SetNonBlocking(fd, true);
-  const sockaddr_in address = MakeAddress(Address, Port);
-  int err = 0;
-  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-    err = WSAGetLastError();
-  }
-  if (err == WSAEWOULDBLOCK) {
-    const Ready ready = SelectOne(fd, Mode::kWrite, Deadline(Timeout));
-    if (ready == Ready::kTimeout) {
-      CloseDescriptor(fd);
-      SetReady();
-      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Connect");
-    }
-    if (ready == Ready::kFailed) {
-      err = WSAGetLastError();
-    } else {
-      int length = sizeof(err);
-      if (getsockopt(fd, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &length) != 0) {
-        err = WSAGetLastError();
-      }
-    }
-  }
-  SetReady();
-  if (err != 0) {
-    CloseDescriptor(fd);
-    return Error::SetWithContext(Error::SOCK_ERROR_CONNECT, "%s",
-                                 Network::ErrorText(static_cast<unsigned>(err)));
-  }
-  SetNonBlocking(fd, false);
-  data_ = new StreamSocketData;
-  data_->sockfd = fd;
-  data_->LocalPort = BoundPort(fd, 0);
-  return true;
-}
-
-bool StreamSocket::WaitReadable(unsigned Timeout) {
-  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Read while closed");
-  return WaitOne(data_->sockfd, Mode::kRead, Timeout, "select");
-}
-
-bool StreamSocket::WaitWriteable(unsigned Timeout) {
-  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Write while closed");
-  return WaitOne(data_->sockfd, Mode::kWrite, Timeout, "select");
-}
-
-bool StreamSocket::ShutdownSend() {
-  if (data_ == nullptr) return Error::SetWithContext(Error::IO_NOT_OPEN, "Shutdown while closed");
-  if (shutdown(data_->sockfd, SD_SEND) != 0) {
-    return Error::SetWithContext(Error::SOCK_ERROR_GENERAL, "shutdown");
-  }
-  return true;
-}
-
-bool StreamSocket::Close() {
-  if (data_ == nullptr) return true;
-  shutdown(data_->sockfd, SD_BOTH);
-  const bool closed = closesocket(data_->sockfd) == 0;
-  delete data_;
-  data_ = nullptr;
-  return closed;
 }
 
 unsigned StreamSocket::WriteBufferImplementation(const Byte* Buffer, unsigned Size,
@@ -423,20 +355,10 @@ unsigned StreamSocket::ReadBufferImplementation(Byte* Buffer, unsigned Size, uns
   SetReady();
   if (n == SOCKET_ERROR) {
     const int err = WSAGetLastError();
-    if (err == WSAEWOULDBLOCK || err == WSAETIMEDOUT) {
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "%s", kReadContext);
-    } else {
-      Error::SetWithContext(Error::IO_READ_ERROR, "%s",
-                            Network::ErrorText(static_cast<unsigned>(err)));
-    }
-    return 0;
+    return ReceiveFailed(err == WSAEWOULDBLOCK || err == WSAETIMEDOUT,
+                         Network::ErrorText(static_cast<unsigned>(err)));
   }
-  if (n == 0) {
-    Error::SetWithContext(Error::SOCK_CONNECTION_CLOSED, "Socket closed");
-    return 0;
-  }
-  Error::SetWithContext(Error::NO_CURRENT_ERROR, "ReadBuffer");
-  return static_cast<unsigned>(n);
+  return Received(static_cast<unsigned>(n));
 }
 
 unsigned StreamSocket::PeekImplementation() {

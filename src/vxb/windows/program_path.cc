@@ -3,15 +3,11 @@
 #include <windows.h>
 
 #include "vxb/common/error.h"
-#include "vxb/common/system.h"
+#include "vxb/common/system_internal.h"
 
-namespace VXB::System {
+namespace VXB::System::Host {
 
-bool GetProgramPath(char* Buffer, unsigned Size) {
-  if (Buffer == nullptr || Size < 2) {
-    return Error::SetWithContext(Error::IO_FS_ERROR, "GetProgramPath: no room");
-  }
-  Buffer[0] = '\0';
+bool ReadProgramPath(char* Buffer, unsigned Size, unsigned& Length) {
   SetLastError(ERROR_SUCCESS);
   const DWORD n = GetModuleFileNameA(nullptr, Buffer, Size);
   const DWORD err = GetLastError();
@@ -19,14 +15,9 @@ bool GetProgramPath(char* Buffer, unsigned Size) {
     return Error::SetWithContext(Error::IO_FS_ERROR, "GetModuleFileName fail (%lu)", err);
   }
   // A path that does not fit is cut (and, before Windows Vista, left
-  // unterminated); either way it is of no use.
-  if (n >= Size || err == ERROR_INSUFFICIENT_BUFFER) {
-    Buffer[0] = '\0';
-    return Error::SetWithContext(Error::IO_FS_ERROR, "GetProgramPath: path longer than %u",
-                                 Size - 1);
-  }
-  Buffer[n] = '\0';
+  // unterminated).
+  Length = err == ERROR_INSUFFICIENT_BUFFER ? Size : static_cast<unsigned>(n);
   return true;
 }
 
-}  // namespace VXB::System
+}  // namespace VXB::System::Host

@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "vxb/common/debug.h"
@@ -43,9 +44,7 @@ class Event {
 
 }  // namespace
 
-struct SerialPortData {
-  unsigned Port = 0;
-  SimpleString ComName{""};
+struct SerialPortData : SerialPortInternal::PortState {
   HANDLE Handle = INVALID_HANDLE_VALUE;
   // Made once: Abort() may signal at any time from any thread, also while
   // the port is being reset.
@@ -53,13 +52,6 @@ struct SerialPortData {
   Event WriteEvent;
   Event AbortEvent;
   DWORD LastTimeout = 0xFFFFFFFEu;
-  Debug::Debugger Debugger{Debug::IO, "Serial"};
-  bool IsGadgetUSB = false;
-  // Open was asked for and Close was not: a failed reset is retried by the
-  // next read or write.
-  bool WantOpen = false;
-  bool HasApplied = false;
-  SerialPort::SerialParams Applied;
   // The device's settings when Open() found it.
   DCB Found{};
   bool HasFound = false;
@@ -149,6 +141,106 @@ constexpr DWORD LONGEST_READ_TIMEOUT = MAXDWORD - 1;
 
 }  // namespace
 
+namespace SerialPortInternal::Host {
+
+PortState& State(SerialPortData& Data) { return Data; }
+
+bool IsOpen(const SerialPortData& Data) { return Data.Handle != INVALID_HANDLE_VALUE; }
+
+bool IsGadget(const PortState& State) {
+  return State.Port != 0 && GadgetTools::IsGadgetSerialPort(State.Port);
+}
+
+void ResetGadget(const PortState& State) { GadgetTools::ResetGadgetSerialPort(State.Port); }
+
+bool OpenDevice(SerialPortData& Data, const char* Name, unsigned long& Err) {
+  const HANDLE h = CreateFileA(Name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    Err = GetLastError();
+    return false;
+  }
+  Data.Handle = h;
+  return true;
+}
+
+// A device that does not give its line settings is no serial port.
+bool FinishOpen(SerialPortData& Data, unsigned long& Err) {
+  DCB probe;
+  if (!GetState(Data.Handle, probe)) {
+    Err = GetLastError();
+    CloseHandle(Data.Handle);
+    Data.Handle = INVALID_HANDLE_VALUE;
+    return false;
+  }
+  Data.LastTimeout = 0xFFFFFFFEu;
+  ResetEvent(Data.ReadEvent.Get());
+  ResetEvent(Data.WriteEvent.Get());
+  return true;
+}
+
+void DescribeFailure(unsigned long Err, char* Text, unsigned Size) {
+  const char* why = "unknown error";
+  switch (Err) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      why = "no such device";
+      break;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      why = "in use by another program";
+      break;
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_NOT_SUPPORTED:
+      why = "not a serial port";
+      break;
+    default:
+      break;
+  }
+  std::snprintf(Text, Size, "%s (%lu)", why, Err);
+}
+
+LineResult ApplyLine(SerialPortData& Data, const SerialPort::SerialParams& S, unsigned long& Err) {
+  DCB d;
+  if (Data.Handle == INVALID_HANDLE_VALUE || !GetState(Data.Handle, d)) {
+    return LineResult::kUnreadable;
+  }
+  if (!Check(S)) return LineResult::kInvalid;
+  Encode(S, d);
+  if (!SetCommState(Data.Handle, &d)) {
+    Err = GetLastError();
+    return LineResult::kRefused;
+  }
+  return LineResult::kDone;
+}
+
+bool ReadLine(SerialPortData& Data, SerialPort::SerialParams& S) {
+  DCB d;
+  if (Data.Handle == INVALID_HANDLE_VALUE || !GetState(Data.Handle, d)) return false;
+  Decode(d, S);
+  return true;
+}
+
+void KeepFound(SerialPortData& Data) { Data.HasFound = GetState(Data.Handle, Data.Found); }
+
+void CloseDevice(SerialPortData& Data) {
+  if (Data.Handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(Data.Handle);
+    Data.Handle = INVALID_HANDLE_VALUE;
+  }
+}
+
+void RestoreAndClose(SerialPortData& Data) {
+  if (Data.Handle != INVALID_HANDLE_VALUE) {
+    if (Data.HasFound) SetCommState(Data.Handle, &Data.Found);
+    CloseHandle(Data.Handle);
+    Data.Handle = INVALID_HANDLE_VALUE;
+  }
+}
+
+}  // namespace SerialPortInternal::Host
+
 SerialPort::SerialPort() : Driver::Generic("SerialPort"), data(new SerialPortData) {}
 
 SerialPort::~SerialPort() { Close(); }
@@ -156,166 +248,6 @@ SerialPort::~SerialPort() { Close(); }
 SimpleString SerialPort::DevicePathForPort(unsigned Port) {
   if (Port == 0) return SimpleString("");
   return SimpleString::FromFormat("\\\\.\\COM%u", Port);
-}
-
-bool SerialPort::Open(unsigned PortNumber) {
-  Close();
-  if (PortNumber == 0 || PortNumber > MAX_PORT_NUMBER) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  data->Port = PortNumber;
-  return Open(DevicePathForPort(PortNumber).c_str());
-}
-
-bool SerialPort::Open(const char* Device) {
-  Close();
-  if (Device == nullptr || *Device == '\0') {
-    data->ComName = "";
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  }
-  if (std::strlen(Device) > MAX_DEVICE_NAME) {
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %.64s...: name too long",
-                                 Device);
-  }
-  unsigned n = 0;
-  if (PortNumberFromName(Device, n)) {
-    data->Port = n;
-    data->ComName = DevicePathForPort(n);
-  } else {
-    data->Port = 0;
-    data->ComName = Device;
-  }
-  data->IsGadgetUSB = data->Port != 0 && GadgetTools::IsGadgetSerialPort(data->Port);
-  data->Debugger.Print("IsGadgetUSB %s", data->IsGadgetUSB ? "true" : "false");
-  if (!OpenComm()) return false;
-  data->HasFound = GetState(data->Handle, data->Found);
-  data->WantOpen = true;
-  ApplyParams(DefaultParams(), true);
-  if (!OK()) return false;  // the device refused even the defaults
-  return true;
-}
-
-unsigned SerialPort::GetPortNumber() const { return OK() ? data->Port : 0xFFFFFFFFu; }
-
-const char* SerialPort::GetDeviceName() const { return data->ComName.c_str(); }
-
-bool SerialPort::OK() const { return data->Handle != INVALID_HANDLE_VALUE; }
-
-void SerialPort::Close() {
-  data->WantOpen = false;
-  if (data->Handle != INVALID_HANDLE_VALUE) {
-    // Best effort: a device that went away has nothing to restore.
-    if (data->HasFound) SetCommState(data->Handle, &data->Found);
-    CloseHandle(data->Handle);
-    data->Handle = INVALID_HANDLE_VALUE;
-  }
-}
-
-bool SerialPort::OpenComm() {
-  const char* name = data->ComName.c_str();
-  if (*name == '\0') return Error::SetWithContext(Error::IO_OPEN_ERROR, "%s", kNoPort);
-  auto open = [name] {
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_OVERLAPPED, nullptr);
-  };
-  HANDLE h = open();
-  DWORD err = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  if (h == INVALID_HANDLE_VALUE && data->IsGadgetUSB) {
-    data->Debugger.Print("Resteando USB Gadget");
-    GadgetTools::ResetGadgetSerialPort(data->Port);
-    data->Debugger.Print("Intentando reapertura");
-    h = open();
-    err = h == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-  }
-  if (h != INVALID_HANDLE_VALUE) {
-    DCB probe;
-    if (!GetState(h, probe)) {
-      err = GetLastError();
-      CloseHandle(h);
-      h = INVALID_HANDLE_VALUE;
-    }
-  }
-  if (h == INVALID_HANDLE_VALUE) {
-    const char* why = "unknown error";
-    switch (err) {
-      case ERROR_FILE_NOT_FOUND:
-      case ERROR_PATH_NOT_FOUND:
-        why = "no such device";
-        break;
-      case ERROR_ACCESS_DENIED:
-      case ERROR_SHARING_VIOLATION:
-        why = "in use by another program";
-        break;
-      case ERROR_INVALID_FUNCTION:
-      case ERROR_INVALID_HANDLE:
-      case ERROR_NOT_SUPPORTED:
-        why = "not a serial port";
-        break;
-      default:
-        break;
-    }
-    data->Debugger.Print("Error opening %s", name);
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't open %s: %s (%lu)", name, why, err);
-  }
-  data->Handle = h;
-  data->LastTimeout = 0xFFFFFFFEu;
-  ResetEvent(data->ReadEvent.Get());
-  ResetEvent(data->WriteEvent.Get());
-  return true;
-}
-
-bool SerialPort::ResetComm() {
-  if (data->Handle != INVALID_HANDLE_VALUE) {
-    CloseHandle(data->Handle);
-    data->Handle = INVALID_HANDLE_VALUE;
-  }
-  if (data->IsGadgetUSB) GadgetTools::ResetGadgetSerialPort(data->Port);
-  if (!OpenComm()) return false;
-  // A reopened device may come back with its driver's defaults.
-  if (data->HasApplied) return ApplyParams(data->Applied, false);
-  return true;
-}
-
-bool SerialPort::EnsureOpen(const char* Operation) {
-  if (data->Handle != INVALID_HANDLE_VALUE) return true;
-  if (!data->WantOpen) {
-    return Error::SetWithContext(Error::IO_NOT_OPEN, "%s: serial port not open", Operation);
-  }
-  // A reset after an earlier failure could not reopen the device: try again.
-  return ResetComm();
-}
-
-bool SerialPort::ApplyParams(const SerialParams& S, bool Remember) {
-  DCB d;
-  if (data->Handle == INVALID_HANDLE_VALUE || !GetState(data->Handle, d)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  if (!Check(S)) return false;
-  Encode(S, d);
-  if (!SetCommState(data->Handle, &d)) {
-    const DWORD err = GetLastError();
-    Close();
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error setting serial params, ErrNo %lu",
-                                 err);
-  }
-  if (Remember) {
-    data->Applied = S;
-    data->HasApplied = true;
-  }
-  return true;
-}
-
-bool SerialPort::GetSerialParams(SerialParams* S) {
-  if (S == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "GetSerialParams: no record");
-  DCB d;
-  if (data->Handle == INVALID_HANDLE_VALUE || !GetState(data->Handle, d)) {
-    Close();
-    return Error::SetWithContext(Error::IO_OPEN_ERROR, "Can't GetCommState");
-  }
-  Decode(d, *S);
-  return true;
 }
 
 bool SerialPort::Abort() {
@@ -399,97 +331,90 @@ Outcome Finish(HANDLE h, BOOL Started, OVERLAPPED& Ov, HANDLE Abort, DWORD Limit
 
 }  // namespace
 
-unsigned SerialPort::ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error reading: no buffer");
-  if (!EnsureOpen("Read")) return 0;
+namespace SerialPortInternal::Host {
+
+bool Read(SerialPortData& Data, Byte* Buffer, unsigned Size, unsigned Timeout, unsigned& Count,
+          unsigned long& Err) {
   if (Timeout == 0) {
     // Only what is waiting: asked of the input queue, so that the read that
     // follows completes at once whatever the driver makes of zero time-outs.
     DWORD errors = 0;
     COMSTAT status{};
-    if (!ClearCommError(data->Handle, &errors, &status)) {
-      const DWORD err = GetLastError();
-      data->Debugger.Print("Error reading %s, ErrNo %lu: reset", data->ComName.c_str(), err);
-      ResetComm();
-      Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %lu", err);
-      return 0;
+    if (!ClearCommError(Data.Handle, &errors, &status)) {
+      Err = GetLastError();
+      return false;
     }
     if (status.cbInQue == 0) {
       Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Timeout reading from Serial Port");
-      return 0;
+      return true;
     }
-    if (status.cbInQue < size) size = status.cbInQue;
+    if (status.cbInQue < Size) Size = status.cbInQue;
   }
   for (;;) {
     DWORD count = 0;
     DWORD err = 0;
     Outcome outcome = Outcome::FAILED;
-    if (SetReadTimeout(data->Handle, data->LastTimeout, Timeout)) {
+    if (SetReadTimeout(Data.Handle, Data.LastTimeout, Timeout)) {
       OVERLAPPED ov{};
-      ov.hEvent = data->ReadEvent.Get();
+      ov.hEvent = Data.ReadEvent.Get();
       ResetEvent(ov.hEvent);
-      const BOOL started = ReadFile(data->Handle, buf, size, nullptr, &ov);
+      const BOOL started = ReadFile(Data.Handle, Buffer, Size, nullptr, &ov);
       // A little beyond the device's own time-out, which normally ends the
       // read first.
       const DWORD limit =
           Timeout == Constants::WAIT_FOREVER || Timeout >= INFINITE - 100 ? INFINITE : Timeout + 50;
-      outcome = Finish(data->Handle, started, ov, data->AbortEvent.Get(), limit, count, err);
+      outcome = Finish(Data.Handle, started, ov, Data.AbortEvent.Get(), limit, count, err);
     } else {
       err = GetLastError();
     }
     switch (outcome) {
       case Outcome::DONE:
-        if (count > 0) return count;
+        Count = count;
+        if (count > 0) return true;
         // A read without limit waits on in turns of the longest time-out.
         if (Timeout == Constants::WAIT_FOREVER) continue;
         Error::SetWithContext(Error::IO_TIMEOUT_ERROR,
                               Timeout == 0 ? "Timeout reading from Serial Port"
                                            : "Timeout ovl reading from Serial Port");
-        return 0;
+        return true;
       case Outcome::ABORTED:
+        Count = 0;
         Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
-        return 0;
+        return true;
       case Outcome::FAILED:
-        data->Debugger.Print("Error reading %s, ErrNo %lu: reset", data->ComName.c_str(), err);
-        ResetComm();
-        Error::SetWithContext(Error::IO_READ_ERROR, "Error reading. ErrNo %lu", err);
-        return 0;
+        Err = err;
+        return false;
     }
   }
 }
 
-unsigned SerialPort::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
-  if (size == 0) return 0;
-  if (buf == nullptr)
-    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Error writing: no buffer");
-  if (!EnsureOpen("Write")) return 0;
+bool Write(SerialPortData& Data, const Byte* Buffer, unsigned Size, unsigned& Count,
+           unsigned long& Err) {
   unsigned written = 0;
-  while (written < size) {
+  while (written < Size) {
     OVERLAPPED ov{};
-    ov.hEvent = data->WriteEvent.Get();
+    ov.hEvent = Data.WriteEvent.Get();
     ResetEvent(ov.hEvent);
     DWORD count = 0;
     DWORD err = 0;
-    const BOOL started = WriteFile(data->Handle, buf + written, size - written, nullptr, &ov);
+    const BOOL started = WriteFile(Data.Handle, Buffer + written, Size - written, nullptr, &ov);
     const Outcome outcome =
-        Finish(data->Handle, started, ov, data->AbortEvent.Get(), INFINITE, count, err);
+        Finish(Data.Handle, started, ov, Data.AbortEvent.Get(), INFINITE, count, err);
     written += count;
+    Count = written;
     if (outcome == Outcome::ABORTED) {
       Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error writing. ErrNo %lu", err);
-      return written;
+      return true;
     }
     if (outcome == Outcome::FAILED || count == 0) {
-      if (outcome != Outcome::FAILED) err = ERROR_WRITE_FAULT;
-      data->Debugger.Print("Error writing %s, ErrNo %lu: reset", data->ComName.c_str(), err);
-      ResetComm();
-      Error::SetWithContext(Error::IO_WRITE_ERROR, "Error writing. ErrNo %lu", err);
-      return written;
+      Err = outcome == Outcome::FAILED ? err : ERROR_WRITE_FAULT;
+      return false;
     }
   }
-  return written;
+  return true;
 }
+
+}  // namespace SerialPortInternal::Host
 
 unsigned SerialPort::PeekImplementation() {
   if (!OK()) return 0;

@@ -1,33 +1,14 @@
-// Thread over Win32 threads, and the calling thread's identifier and
-// priority.
-//
-// Life of a thread object. The platform thread is made by Run() and passes a
-// start gate before it touches the object: when the object's destruction
-// has begun first, the gate is closed and the body never starts. Once the
-// body has started, the destructor on another thread waits for it to end
-// and joins the platform thread; nothing ends a thread by force. The
-// ThreadData is shared by the object and the platform thread (a reference
-// count), so the thread's last steps stay safe even when the object is
-// deleted from within its own body.
+// The Win32 threads under Thread (its life is in common/thread_common.cc),
+// and the calling thread's identifier and priority.
 #include <process.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <cstdio>
-#include <iterator>
-#include <mutex>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
-#include "vxb/common/no_destructor.h"
 #include "vxb/common/thread.h"
+#include "vxb/common/thread_internal.h"
 #include "vxb/common/thread_priority.h"
-#include "vxb/common/thread_state.h"
 
 namespace VXB {
 namespace {
@@ -42,12 +23,6 @@ static_assert(LEVEL_NORMAL == THREAD_PRIORITY_NORMAL);
 static_assert(LEVEL_BELOW_NORMAL == THREAD_PRIORITY_BELOW_NORMAL);
 static_assert(LEVEL_IDLE == THREAD_PRIORITY_IDLE);
 
-// Smallest stack given to a thread that asks for one: library code keeps
-// bounded buffers of a few kilobytes on the stack.
-constexpr unsigned MIN_STACK_SIZE = 256 * 1024;
-// After this long a destructor notes that it is still waiting for a body.
-constexpr auto SLOW_END_NOTICE = std::chrono::milliseconds(2000);
-
 // Thread::Exit() on a thread of this layer leaves the body by unwinding to
 // the start function, so that the end of the run (BodyEnd) is recorded as
 // after a return; ending the platform thread directly would skip it and
@@ -55,296 +30,62 @@ constexpr auto SLOW_END_NOTICE = std::chrono::milliseconds(2000);
 struct ExitRequest {};
 thread_local bool in_thread_body = false;
 
-Debug::Debugger& ThreadDebugger() {
-  static NoDestructor<Debug::Debugger> debugger(Debug::STATE, "Thread");
-  return *debugger;
-}
-
-}  // namespace
-
-struct ThreadData {
-  enum class Phase {
-    IDLE,       // Run() not called yet
-    RELEASED,   // the platform thread exists and has not passed the gate
-    ABANDONED,  // destruction began before the body started; it never will
-    STARTED,    // the body is about to run or running
-    FINISHED,   // the body has returned
-  };
-  enum class Platform { NONE, JOINABLE, JOINING, RELEASED };
-
-  char Name[Thread::MAX_THREAD_NAME + 1] = "";
+struct WindowsThreadData final : ThreadData {
   HANDLE hThread = nullptr;
   DWORD PlatformId = 0;
-  unsigned Priority = Thread::NORMAL_PRIORITY;
-  unsigned StackSize = 0;
-  std::atomic<bool> Running{false};
-  std::atomic<bool> CancelFlag{false};
-  std::atomic<THREAD_ID> ThreadID{0};
-
-  // Guarded by Lock.
-  std::mutex Lock;
-  std::condition_variable PhaseChanged;
-  Phase State = Phase::IDLE;
-  Platform Handle = Platform::NONE;
-  bool DeleteWhenDone = false;
-  Thread* Parent = nullptr;
-  // The body to call, resolved by Run() where the platform allows it.
-  void (*Body)(Thread*) = nullptr;
-
-  // One reference for the object, one for a platform thread that exists.
-  std::atomic<int> References{1};
-
-  void Release() {
-    if (References.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
-  }
-
-  bool IsCallingThread() {
-    std::lock_guard<std::mutex> guard(Lock);
-    return Handle != Platform::NONE && GetCurrentThreadId() == PlatformId;
-  }
-
-  static unsigned __stdcall Start(void* Argument);
-  static void (*ResolveBody(Thread* t))(Thread*);
 };
 
-namespace {
+WindowsThreadData* Of(ThreadData* data) { return static_cast<WindowsThreadData*>(data); }
 
-// The end of a body's run, also when the body leaves through Thread::Exit().
-class BodyEnd {
- public:
-  explicit BodyEnd(ThreadData* data) : data_(data) {}
-  BodyEnd(const BodyEnd&) = delete;
-  BodyEnd& operator=(const BodyEnd&) = delete;
-  ~BodyEnd() {
-    data_->Running.store(false);
-    ThreadState::Remove();
-    Thread* to_delete = nullptr;
-    {
-      std::lock_guard<std::mutex> guard(data_->Lock);
-      data_->State = ThreadData::Phase::FINISHED;
-      if (data_->DeleteWhenDone) to_delete = data_->Parent;
-      data_->PhaseChanged.notify_all();
-    }
-    // The destructor sees that it runs on this thread and does not wait.
-    delete to_delete;
-    data_->Release();
-  }
-
- private:
-  ThreadData* data_;
-};
-
-}  // namespace
-
-unsigned __stdcall ThreadData::Start(void* Argument) {
-  ThreadData* data = static_cast<ThreadData*>(Argument);
-  Thread* parent = nullptr;
-  {
-    std::lock_guard<std::mutex> guard(data->Lock);
-    if (data->State == Phase::RELEASED) {
-      data->State = Phase::STARTED;
-      parent = data->Parent;
-    }
-  }
-  if (parent == nullptr) {
-    data->Release();  // abandoned: the object is gone or going
-    return 0;
-  }
-  BodyEnd end(data);
-  data->Running.store(true);
-  data->ThreadID.store(Thread::GetCurrentThreadID());
-  Thread::ChangeCurrentThreadPriority(data->Priority);
-
-  char name[Thread::MAX_THREAD_NAME + 1];
-  {
-    std::lock_guard<std::mutex> guard(data->Lock);
-    std::snprintf(name, sizeof(name), "%s", data->Name);
-  }
-  Byte stack_mark = 0;
-  ThreadState::SetStackBase(&stack_mark);
-  ThreadState::SetName(name);
-  ThreadState::SetState(ThreadState::READY, nullptr, 0);
-
-  in_thread_body = true;
-  try {
-    if (data->Body != nullptr) {
-      data->Body(parent);
-    } else {
-      parent->ThreadBody();
-    }
-  } catch (const ExitRequest&) {
-  }
-  in_thread_body = false;
+unsigned __stdcall StartRoutine(void* Argument) {
+  ThreadData::Main(static_cast<ThreadData*>(Argument));
   return 0;
 }
 
-// Finding the body's function on the owner's thread, while the object is
-// complete, keeps the new thread from reading the object's dispatch table:
-// a destruction that begins right after Run() rewrites that table before
-// the base destructor can close the start gate, and a late call through it
-// would reach no body at all. GCC can extract the final overrider from a
-// bound member function pointer; elsewhere the call is dispatched on the
-// new thread and relies on derived classes joining in their destructors.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpedantic"
-#pragma GCC diagnostic ignored "-Wpmf-conversions"
-void (*ThreadData::ResolveBody(Thread* t))(Thread*) {
-  return reinterpret_cast<void (*)(Thread*)>(t->*(&Thread::ThreadBody));
-}
-#pragma GCC diagnostic pop
-#else
-void (*ThreadData::ResolveBody(Thread*))(Thread*) { return nullptr; }
-#endif
+}  // namespace
 
-Thread::Thread(const char* Name, unsigned Prio, unsigned StackSize) : data_(new ThreadData) {
-  std::snprintf(data_->Name, sizeof(data_->Name), "%s", Name != nullptr ? Name : "");
-  data_->Priority = Prio;
-  data_->StackSize = StackSize;
-  data_->Parent = this;
-}
+namespace ThreadPlatform {
 
-Thread::~Thread() {
-  ThreadData* data = data_;
-  const bool on_own_thread = data->IsCallingThread();
-  bool join = false;
-  {
-    std::unique_lock<std::mutex> guard(data->Lock);
-    if (data->State == ThreadData::Phase::RELEASED) data->State = ThreadData::Phase::ABANDONED;
-    if (data->State == ThreadData::Phase::STARTED && !on_own_thread) {
-      char name[MAX_THREAD_NAME + 1];
-      std::snprintf(name, sizeof(name), "%s", data->Name);
-      guard.unlock();
-      ThreadState::SetState(ThreadState::WAITING, name, 0);
-      guard.lock();
-      bool noted = false;
-      while (data->State != ThreadData::Phase::FINISHED) {
-        if (!data->PhaseChanged.wait_for(
-                guard, SLOW_END_NOTICE,
-                [data] { return data->State == ThreadData::Phase::FINISHED; }) &&
-            !noted) {
-          noted = true;
-          guard.unlock();
-          ThreadDebugger().Print("Thread %s still running after %u ms; waiting for it to end", name,
-                                 static_cast<unsigned>(SLOW_END_NOTICE.count()));
-          guard.lock();
-        }
-      }
-      guard.unlock();
-      ThreadState::SetState(ThreadState::READY, nullptr, 0);
-      guard.lock();
-    }
-    data->Parent = nullptr;
-    data->DeleteWhenDone = false;
-    if (data->Handle == ThreadData::Platform::JOINABLE) {
-      // A thread that finished, or that will leave at the closed gate, is
-      // joined; a thread still running (this one) is left to end alone.
-      join = !on_own_thread && data->State != ThreadData::Phase::ABANDONED;
-      if (join) {
-        data->Handle = ThreadData::Platform::JOINING;
-      } else {
-        // The thread ends alone; its handle is not needed to let it go.
-        CloseHandle(data->hThread);
-        data->hThread = nullptr;
-        data->Handle = ThreadData::Platform::RELEASED;
-      }
-    }
-  }
-  if (join) {
-    WaitForSingleObject(data->hThread, INFINITE);
-    std::lock_guard<std::mutex> guard(data->Lock);
-    CloseHandle(data->hThread);
-    data->hThread = nullptr;
-    data->Handle = ThreadData::Platform::RELEASED;
-  }
-  data_ = nullptr;
-  data->Release();
-}
+ThreadData* NewData() { return new WindowsThreadData; }
 
-bool Thread::Run() {
-  std::unique_lock<std::mutex> guard(data_->Lock);
-  if (data_->State != ThreadData::Phase::IDLE) {
-    return Error::SetWithContext(Error::SYSTEM_DRIVER_ERROR, "Thread %s already started",
-                                 data_->Name);
-  }
-  unsigned stack = 0;
-  if (data_->StackSize != 0) stack = std::max(data_->StackSize, MIN_STACK_SIZE);
-  data_->Body = ThreadData::ResolveBody(this);
-  data_->State = ThreadData::Phase::RELEASED;
-  data_->References.fetch_add(1);  // held by the new thread
+int Start(ThreadData* data, unsigned StackSize) {
   // Made suspended so that the handle and identifier are recorded before
   // the thread can ask whether it is the calling thread.
   unsigned id = 0;
   const std::uintptr_t handle =
-      _beginthreadex(nullptr, stack, &ThreadData::Start, data_, CREATE_SUSPENDED, &id);
-  if (handle == 0) {
-    const int err = errno;
-    data_->State = ThreadData::Phase::IDLE;
-    data_->References.fetch_sub(1);
-    return Error::SetWithContext(Error::SYSTEM_DRIVER_ERROR, "Cannot create thread %s (error %d)",
-                                 data_->Name, err);
-  }
-  data_->hThread = reinterpret_cast<HANDLE>(handle);
-  data_->PlatformId = id;
-  data_->Handle = ThreadData::Platform::JOINABLE;
-  ResumeThread(data_->hThread);
-  return true;
+      _beginthreadex(nullptr, StackSize, &StartRoutine, data, CREATE_SUSPENDED, &id);
+  if (handle == 0) return errno;
+  Of(data)->hThread = reinterpret_cast<HANDLE>(handle);
+  Of(data)->PlatformId = id;
+  ResumeThread(Of(data)->hThread);
+  return 0;
 }
 
-bool Thread::IsRunning() const { return data_->Running.load(); }
+bool IsCurrent(ThreadData* data) { return GetCurrentThreadId() == Of(data)->PlatformId; }
 
-void Thread::Join() {
-  if (data_->IsCallingThread()) return;
-  bool join = false;
-  {
-    std::unique_lock<std::mutex> guard(data_->Lock);
-    if (data_->State == ThreadData::Phase::IDLE || data_->State == ThreadData::Phase::ABANDONED) {
-      return;
-    }
-    data_->PhaseChanged.wait(guard, [this] { return data_->State == ThreadData::Phase::FINISHED; });
-    if (data_->Handle == ThreadData::Platform::JOINABLE) {
-      data_->Handle = ThreadData::Platform::JOINING;
-      join = true;
-    }
-  }
-  if (join) {
-    // Also waits for the thread's own clean-up (its thread-local values).
-    WaitForSingleObject(data_->hThread, INFINITE);
-    std::lock_guard<std::mutex> guard(data_->Lock);
-    CloseHandle(data_->hThread);
-    data_->hThread = nullptr;
-    data_->Handle = ThreadData::Platform::RELEASED;
-  }
+void Wait(ThreadData* data) { WaitForSingleObject(Of(data)->hThread, INFINITE); }
+
+void Close(ThreadData* data) {
+  CloseHandle(Of(data)->hThread);
+  Of(data)->hThread = nullptr;
 }
 
-void Thread::Cancel() { data_->CancelFlag.store(true); }
+// The thread ends alone; its handle is not needed to let it go.
+void Detach(ThreadData* data) { Close(data); }
 
-bool Thread::CancelRequested() const { return data_->CancelFlag.load(); }
+// Win32 threads of this layer carry no name of their own.
+void SetCurrentName(const char*) {}
 
-void Thread::DeleteWhenDone() {
-  bool finished = false;
-  {
-    std::lock_guard<std::mutex> guard(data_->Lock);
-    finished = data_->State == ThreadData::Phase::FINISHED;
-    if (!finished) data_->DeleteWhenDone = true;
+void RunBody(ThreadData* data, Thread* parent) {
+  in_thread_body = true;
+  try {
+    ThreadData::CallBody(data, parent);
+  } catch (const ExitRequest&) {
   }
-  // The body has already returned: nobody else will delete the object.
-  if (finished) delete this;
+  in_thread_body = false;
 }
 
-void Thread::SetThreadName(const char* Name) {
-  {
-    std::lock_guard<std::mutex> guard(data_->Lock);
-    std::snprintf(data_->Name, sizeof(data_->Name), "%s", Name != nullptr ? Name : "");
-  }
-  // Rows are written only by their own thread; from elsewhere the new name
-  // reaches the row when the thread starts.
-  if (data_->IsCallingThread()) ThreadState::SetName(Name);
-}
-
-const char* Thread::GetThreadName() const { return data_->Name; }
-
-THREAD_ID Thread::GetThreadID() const { return data_->ThreadID.load(); }
+}  // namespace ThreadPlatform
 
 void Thread::Exit() {
   if (in_thread_body) throw ExitRequest{};
