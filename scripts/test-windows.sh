@@ -30,6 +30,11 @@ stop_wine() { "$wineserver" -k 2>/dev/null || true; }
 trap stop_wine EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot -i >/dev/null 2>&1 || true
+  # A new prefix's first start leaves two service managers running for a
+  # while, each answering some of the requests (a service created through
+  # one is unknown to the other): start again from a stopped server.
+  "$wineserver" -k 2>/dev/null || true
+  "$wineserver" -w 2>/dev/null || true
 fi
 # Keep one server running for the whole suite rather than one per program.
 "$wineserver" -p 2>/dev/null || true  # already running is fine
