@@ -157,6 +157,27 @@ bool CommandLine(char* Out, unsigned Size) {
   return n > 0 && static_cast<unsigned>(n) < Size;
 }
 
+// As the Linux unit's Restart=on-failure: a service that stops with a
+// failure (the controller's adapter not yet there at boot, the HTTP port
+// taken) is started again by the manager, twice after five seconds and then
+// once a minute; a day without failures starts the count again. Failures
+// are those of the process and also a stop with an exit code (the flag).
+// Like the description, this is recorded when refused, not failed.
+void SetRestartOnFailure(SC_HANDLE Service) {
+  SC_ACTION actions[] = {
+      {SC_ACTION_RESTART, 5000}, {SC_ACTION_RESTART, 5000}, {SC_ACTION_RESTART, 60000}};
+  SERVICE_FAILURE_ACTIONSA failure{};
+  failure.dwResetPeriod = 24 * 60 * 60;
+  failure.cActions = sizeof actions / sizeof actions[0];
+  failure.lpsaActions = actions;
+  SERVICE_FAILURE_ACTIONS_FLAG flag{};
+  flag.fFailureActionsOnNonCrashFailures = TRUE;
+  if (!ChangeServiceConfig2A(Service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure) ||
+      !ChangeServiceConfig2A(Service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &flag)) {
+    Fail("Install: ChangeServiceConfig2 fail (%d)", GetLastError());
+  }
+}
+
 bool Install(Service* s) {
   const DWORD start = s->AutomaticStart() ? SERVICE_AUTO_START : SERVICE_DEMAND_START;
   const ScHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
@@ -177,6 +198,7 @@ bool Install(Service* s) {
     // The service works without its description: recorded, not failed.
     Fail("Install: ChangeServiceConfig2 fail (%d)", GetLastError());
   }
+  SetRestartOnFailure(service.get());
   Console::Print("Servicio instalado\n");
   return true;
 }

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -57,6 +58,9 @@ struct Registered {
   DWORD StartType = 0;
   std::string Command;
   std::string Description;
+  // The failure actions' delays (0: not a restart), when the manager tells
+  // them (Wine's does not).
+  std::optional<std::vector<DWORD>> Restarts;
 };
 
 Registered LookupOnce(const std::string& Name, DWORD& Why) {
@@ -81,6 +85,15 @@ Registered LookupOnce(const std::string& Name, DWORD& Why) {
                              static_cast<DWORD>(buffer.size()), &needed)) {
       const auto* d = reinterpret_cast<SERVICE_DESCRIPTIONA*>(buffer.data());
       r.Description = d->lpDescription != nullptr ? d->lpDescription : "";
+    }
+    if (QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, buffer.data(),
+                             static_cast<DWORD>(buffer.size()), &needed)) {
+      const auto* f = reinterpret_cast<SERVICE_FAILURE_ACTIONSA*>(buffer.data());
+      r.Restarts.emplace();
+      for (DWORD i = 0; i < f->cActions; ++i) {
+        r.Restarts->push_back(f->lpsaActions[i].Type == SC_ACTION_RESTART ? f->lpsaActions[i].Delay
+                                                                          : 0);
+      }
     }
     CloseServiceHandle(service);
   }
@@ -138,6 +151,9 @@ TEST(ServiceWindowsTest, InstallRegistersThisProgramAndUninstallRemovesIt) {
     ASSERT_GT(GetModuleFileNameA(nullptr, path, sizeof path), 0u);
     EXPECT_EQ(r.Command, std::string("\"") + path + "\"");
     EXPECT_EQ(r.Description, "Servicio de prueba");
+    if (r.Restarts) {
+      EXPECT_EQ(*r.Restarts, (std::vector<DWORD>{5000, 5000, 60000}));
+    }
 
     // A second install leaves the registered service alone and fails.
     EXPECT_FALSE(Main(s, "install"));
