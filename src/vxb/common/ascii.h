@@ -103,6 +103,36 @@ constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The same for two terminated texts, read only up to their first
+// difference: name lookups in tables compare many names that differ early.
+// A null text counts as empty.
+constexpr bool EqualsIgnoringCase(const char* a, const char* b) {
+  if (a == nullptr) a = "";
+  if (b == nullptr) b = "";
+  for (;; ++a, ++b) {
+    char x = *a;
+    char y = *b;
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+    if (x == '\0') return true;
+  }
+}
+
+// A terminated text against a sized one, read only up to the first
+// difference (table entries against a document's word).
+constexpr bool EqualsIgnoringCase(const char* a, std::string_view b) {
+  if (a == nullptr) a = "";
+  for (const char c : b) {
+    char x = *a++;
+    char y = c;
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y || x == '\0') return false;
+  }
+  return *a == '\0';
+}
+
 // Copies at most Size - 1 bytes of Source into Destination and terminates
 // it; returns the count copied. Nothing is written when Size is 0. For
 // fixed-size text slots whose contract is to keep a prefix (names, labels).

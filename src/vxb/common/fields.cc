@@ -1,5 +1,6 @@
 #include "vxb/common/fields.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -165,6 +166,22 @@ bool Fields::FormatField(char* Scratch, unsigned& Length, const char* Format, va
   Scratch[0] = '\0';
   Length = 0;
   if (Format == nullptr) return true;
+  if (Format[0] == '%' && Format[1] == 's' && Format[2] == '\0') {
+    // One whole text, the common case (a document's value into a packet
+    // field): copied as printf would, without its machinery. A null text is
+    // left to printf.
+    va_list copy;
+    va_copy(copy, Args);
+    const char* text = va_arg(copy, const char*);
+    va_end(copy);
+    if (text != nullptr) {
+      const std::size_t size = std::strlen(text);
+      if (size > MAX_FIELD) return FieldTooLong(size, MAX_FIELD);
+      std::memcpy(Scratch, text, size + 1);
+      Length = static_cast<unsigned>(size);
+      return true;
+    }
+  }
   const int n = std::vsnprintf(Scratch, MAX_FIELD + 1, Format, Args);
   if (n < 0) {
     Scratch[0] = '\0';

@@ -266,5 +266,39 @@ TEST(AsciiMilliseconds, HumanTexts) {
   for (const Case& c : cases) EXPECT_STREQ(Milliseconds(c.n).ToString(), c.want) << c.n;
 }
 
+// The three forms must agree with each other on every pair: whole texts,
+// ASCII letters only folded, a prefix never equal, null as empty.
+TEST(EqualsIgnoringCaseTest, AllFormsAgree) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool equal;
+  };
+  const Case cases[] = {
+      {"Cantidad", "CANTIDAD", true},
+      {"cantidad", "Cantidad", true},
+      {"Cantidad", "Cantida", false},
+      {"Cantida", "Cantidad", false},
+      {"", "", true},
+      {"", "a", false},
+      {"@", "`", false},
+      {"[", "{", false},
+      {"\xA4", "\xA5", false},
+      {"Se\xA4or", "SE\xA4OR", true},
+      {"a1_", "A1_", true},
+      {"ab", "aB ", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+    EXPECT_EQ(EqualsIgnoringCase(std::string_view(c.a), std::string_view(c.b)), c.equal);
+    EXPECT_EQ(EqualsIgnoringCase(c.a, c.b), c.equal);
+    EXPECT_EQ(EqualsIgnoringCase(c.a, std::string_view(c.b)), c.equal);
+  }
+  EXPECT_TRUE(EqualsIgnoringCase(static_cast<const char*>(nullptr), ""));
+  EXPECT_FALSE(EqualsIgnoringCase(nullptr, "x"));
+  // A word with a NUL inside is longer than the terminated text.
+  EXPECT_FALSE(EqualsIgnoringCase("ab", std::string_view("ab\0", 3)));
+}
+
 }  // namespace
 }  // namespace VXB::ASCII
