@@ -33,7 +33,7 @@ bool OpenComponents(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
                     VardexDataContainer& CommandData, Components& c) {
   VXB::MIME::Types type = VXB::MIME::UNKNOWN;
   VXB::ASCII::Charsets charset = VXB::ASCII::NO_CHARSET;
-  Server->GetContent(type, charset);
+  const bool charset_known = Server->GetContent(type, charset);
   if (type == VXB::MIME::XML) {
     c.Writer = &Server->GetXMLWriter();
     c.Reader = &Server->GetXMLReader();
@@ -53,7 +53,19 @@ bool OpenComponents(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
   }
   if (Debugger != nullptr)
     Debugger->Print("Cliente %s (%s)", Server->GetClientAddress(), VXB::MIME::ToString(type));
-  const bool read = FormatToPacket(c.Reader, CommandData, c.Sequence, c.SequenceGiven, Debugger);
+  bool read = false;
+  if (!charset_known) {
+    // Read in another set, the text would reach the receipt garbled.
+    VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_ENCODING,
+                               "Juego de caracteres no soportado: %s", Server->GetRequestCharset());
+  } else if (type == VXB::MIME::JSON && charset != VXB::ASCII::NO_CHARSET &&
+             charset != VXB::ASCII::UTF8) {
+    VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_ENCODING,
+                               "Un documento JSON se lee en UTF-8, no en %s",
+                               Server->GetRequestCharset());
+  } else {
+    read = FormatToPacket(c.Reader, CommandData, c.Sequence, c.SequenceGiven, Debugger);
+  }
   // The answer (also an error document) is written in the request's own
   // character set and under its format's content type.
   VXB::Error::Push();

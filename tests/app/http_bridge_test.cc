@@ -76,6 +76,82 @@ TEST_F(HttpBridge, XmlLatin1TextReachesTheLineIntact) {
   EXPECT_NE(Trace().find("Caf[82h]"), std::string::npos) << Trace();
 }
 
+// The same text posted in every character set a request may name reaches
+// the controller as the same bytes; a set Zorbel cannot read, or a JSON
+// document said to be in anything but UTF-8, is refused and nothing is
+// sent. The request's charset wins over the XML declaration.
+TEST_F(HttpBridge, EveryNamedCharacterSetPrintsTheSameBytes) {
+  const std::string utf8 =
+      "Caf\xC3\xA9 \xC3\x91"
+      "and\xC3\xBA";
+  const std::string latin =
+      "Caf\xE9 \xD1"
+      "and\xFA";
+  const std::string oem =
+      "Caf\x82 \xA5"
+      "and\xA3";
+  const std::string on_line = "Caf[82h] [A5h]and[A3h]";
+  auto xml = [](const std::string& declaration, const std::string& text) {
+    std::string d =
+        declaration.empty() ? "" : "<?xml version=\"1.0\" encoding=\"" + declaration + "\"?>";
+    return d + "<ImprimirTextoFiscal><Texto>" + text + "</Texto></ImprimirTextoFiscal>";
+  };
+  auto json = [](const std::string& text) {
+    return "{\"ImprimirTextoFiscal\":{\"Texto\":\"" + text + "\"}}";
+  };
+  const struct {
+    std::string Type;
+    std::string Body;
+    const char* Refusal;  // null: the text reaches the line
+  } cases[] = {
+      {"text/xml", xml("", utf8), nullptr},
+      {"text/xml; charset=UTF-8", xml("", utf8), nullptr},
+      {"text/xml; charset=utf8", xml("", utf8), nullptr},
+      {"text/xml; charset=ISO-8859-1", xml("", latin), nullptr},
+      {"text/xml; charset=latin1", xml("", latin), nullptr},
+      {"text/xml; charset=l1", xml("", latin), nullptr},
+      {"text/xml; charset=ISO_8859-1", xml("", latin), nullptr},
+      {"text/xml; charset=windows-1252", xml("", latin), nullptr},
+      {"text/xml; charset=\"cp1252\"", xml("", latin), nullptr},
+      {"text/xml; charset=x-cp1252", xml("", latin), nullptr},
+      {"text/xml; charset=IBM437", xml("", oem), nullptr},
+      {"text/xml; charset=cp437", xml("", oem), nullptr},
+      {"text/xml; charset=IBM850", xml("", oem), nullptr},
+      {"text/xml; charset=CP850", xml("", oem), nullptr},
+      {"text/xml", xml("windows-1252", latin), nullptr},
+      {"text/xml", xml("cp850", oem), nullptr},
+      {"text/xml; charset=windows-1252", xml("UTF-8", latin), nullptr},
+      {"application/json", json(utf8), nullptr},
+      {"application/json; charset=UTF-8", json(utf8), nullptr},
+      {"text/xml; charset=KOI8-R", xml("", utf8), "PROTOCOL_INVALID_ENCODING"},
+      {"text/xml", xml("KOI8-R", utf8), "XML_BAD_ENCODING"},
+      {"application/json; charset=ISO-8859-1", json(latin), "PROTOCOL_INVALID_ENCODING"},
+      {"application/json; charset=windows-1252", json(latin), "PROTOCOL_INVALID_ENCODING"},
+  };
+  unsigned answered = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Type + " " + c.Body);
+    // The bridge's ACK of the previous answer may still be on its way.
+    ASSERT_TRUE(rig_.Emulator().WaitAcknowledged(answered, 5000));
+    const std::size_t trace_before = Trace().size();
+    const unsigned bytes_before = Stats().BytesReceived.load();
+    HttpAnswer a = Post("fiscal.xml", c.Type, c.Body);
+    ASSERT_EQ(a.Status, 200);
+    if (c.Refusal == nullptr) {
+      ++answered;
+      EXPECT_EQ(a.Body.find("Contexto"), std::string::npos) << a.Body;
+      EXPECT_NE(Trace().find(on_line, trace_before), std::string::npos) << Trace();
+    } else {
+      EXPECT_NE(a.Body.find(c.Refusal), std::string::npos) << a.Body;
+      EXPECT_EQ(Stats().BytesReceived.load(), bytes_before);
+    }
+  }
+  // US-ASCII has no accented letters: one outside it prints as '?'.
+  HttpAnswer a = Post("fiscal.xml", "text/xml; charset=US-ASCII", xml("", "Caf\xE9"));
+  ASSERT_EQ(a.Status, 200);
+  EXPECT_NE(Trace().find("Caf?"), std::string::npos) << Trace();
+}
+
 // A client that resends after a lost answer uses the same Secuencia: the
 // controller sees the same packet number and does not execute it again.
 TEST_F(HttpBridge, ResendWithSameSequenceExecutesOnce) {

@@ -33,6 +33,8 @@ def main():
     write_table(directory, "cp850", "cp850_to_unicode.txt")
     write_table(directory, "latin_1", "latin1_to_unicode.txt")
     write_table(directory, "cp1252", "cp1252_to_unicode.txt")
+    write_table(directory, "cp437", "cp437_to_unicode.txt")
+    write_table(directory, "iso8859_15", "latin9_to_unicode.txt")
 
 
 if __name__ == "__main__":

@@ -21,9 +21,40 @@ struct NamedCharset {
 };
 
 constexpr NamedCharset CHARSET_NAMES[] = {
-    {"UTF-8", UTF8},   {"UTF8", UTF8},     {"ISO-8859-1", LATIN1},  {"Latin1", LATIN1},
-    {"CP819", LATIN1}, {"IBM819", LATIN1}, {"ISO-8859-15", LATIN1}, {"windows-1252", LATIN1},
-    {"437", CP437},    {"CP437", CP437},   {"IBM437", CP437},
+    {"UTF-8", UTF8},
+    {"UTF8", UTF8},
+    {"ISO-8859-1", LATIN1},
+    {"ISO_8859-1", LATIN1},
+    {"ISO_8859-1:1987", LATIN1},
+    {"latin1", LATIN1},
+    {"l1", LATIN1},
+    {"CP819", LATIN1},
+    {"IBM819", LATIN1},
+    {"iso-ir-100", LATIN1},
+    {"csISOLatin1", LATIN1},
+    {"windows-1252", LATIN1},
+    {"cp1252", LATIN1},
+    {"x-cp1252", LATIN1},
+    {"IBM850", CP437},
+    {"cp850", CP437},
+    {"850", CP437},
+    {"csPC850Multilingual", CP437},
+    {"IBM437", IBM437},
+    {"cp437", IBM437},
+    {"437", IBM437},
+    {"csPC8CodePage437", IBM437},
+    {"US-ASCII", US_ASCII},
+    {"ASCII", US_ASCII},
+    {"us", US_ASCII},
+    {"ANSI_X3.4-1968", US_ASCII},
+    {"iso-ir-6", US_ASCII},
+    {"IBM367", US_ASCII},
+    {"cp367", US_ASCII},
+    {"csASCII", US_ASCII},
+    {"ISO-8859-15", ISO_8859_15},
+    {"ISO_8859-15", ISO_8859_15},
+    {"latin-9", ISO_8859_15},
+    {"latin9", ISO_8859_15},
 };
 
 struct EntityConversion {
@@ -94,8 +125,9 @@ const char* JsonEscape(char c) {
     case '\\':
       return "\\\\";
     default:
-      return static_cast<unsigned char>(c) < 32 ? JSON_CONTROL_ESCAPES[static_cast<unsigned char>(c)]
-                                                : nullptr;
+      return static_cast<unsigned char>(c) < 32
+                 ? JSON_CONTROL_ESCAPES[static_cast<unsigned char>(c)]
+                 : nullptr;
   }
 }
 
@@ -147,21 +179,67 @@ unsigned EncodeUTF8(Byte v, char* out) {
 
 bool IsContinuation(Byte b) { return b >= 0x80 && b <= 0xBF; }
 
-// Decodes one character at p (p[0] != 0) into a Latin-1 value; '?' for a
-// bad byte. Returns the source bytes used: 2 only for a complete pair, so
-// the byte after a broken lead byte is decoded on its own.
-unsigned DecodeUTF8(const Byte* p, Byte& value) {
-  Byte b = p[0];
-  if (b < 0x80) {
-    value = b;
+int Continuations(Byte lead) {
+  if (lead < 0x80) return 0;
+  if (lead < 0xC2) return -1;
+  if (lead < 0xE0) return 1;
+  if (lead < 0xF0) return 2;
+  if (lead < 0xF5) return 3;
+  return -1;
+}
+
+bool ContinuationOf(Byte lead, unsigned index, Byte b) {
+  if (index == 1) {
+    switch (lead) {
+      case 0xE0:
+        return b >= 0xA0 && b <= 0xBF;  // shorter forms are overlong
+      case 0xED:
+        return b >= 0x80 && b <= 0x9F;  // surrogates
+      case 0xF0:
+        return b >= 0x90 && b <= 0xBF;
+      case 0xF4:
+        return b >= 0x80 && b <= 0x8F;  // above 0x10FFFF
+      default:
+        break;
+    }
+  }
+  return IsContinuation(b);
+}
+
+std::uint32_t LeadBits(Byte lead) {
+  return lead < 0x80   ? lead
+         : lead < 0xE0 ? lead & 0x1Fu
+         : lead < 0xF0 ? lead & 0x0Fu
+                       : lead & 0x07u;
+}
+
+// Decodes one character at p (p[0] != 0, the text zero-terminated) into
+// its code point, or INVALID_CODE_POINT. Returns the source bytes used: the
+// whole sequence, or for a malformed one its well-formed start, so the byte
+// that broke it is decoded on its own.
+constexpr std::uint32_t INVALID_CODE_POINT = 0xFFFFFFFFu;
+
+unsigned DecodeUTF8(const Byte* p, std::uint32_t& cp) {
+  const int more = Continuations(p[0]);
+  if (more <= 0) {
+    cp = more == 0 ? p[0] : INVALID_CODE_POINT;
     return 1;
   }
-  if ((b == UTF8_LATIN1_LEAD_LOW || b == UTF8_LATIN1_LEAD_HIGH) && IsContinuation(p[1])) {
-    value = static_cast<Byte>((b * 64u + (p[1] & 0x3Fu)) % 256u);
-    return 2;
+  std::uint32_t value = LeadBits(p[0]);
+  for (int i = 1; i <= more; ++i) {
+    if (!ContinuationOf(p[0], static_cast<unsigned>(i), p[i])) {
+      cp = INVALID_CODE_POINT;
+      return static_cast<unsigned>(i);
+    }
+    value = value * 64u + (p[i] & 0x3Fu);
   }
-  value = '?';
-  return 1;
+  cp = value;
+  return static_cast<unsigned>(more) + 1;
+}
+
+// The internal byte of a decoded UTF-8 character.
+Byte InternalOfDecoded(std::uint32_t cp) {
+  return cp == INVALID_CODE_POINT ? Byte{'?'} : InternalOfCodePoint(cp);
 }
 
 enum class Kind {
@@ -172,7 +250,19 @@ enum class Kind {
   LATIN1_TO_UTF8,
   UTF8_TO_INTERNAL,
   UTF8_TO_LATIN1,
+  INTERNAL_TO_IBM437,
+  IBM437_TO_INTERNAL,
+  INTERNAL_TO_ASCII,
+  ASCII_TO_INTERNAL,
+  INTERNAL_TO_ISO_8859_15,
+  ISO_8859_15_TO_INTERNAL,
 };
+
+bool IsOutput(Kind k) {
+  return k == Kind::INTERNAL_TO_LATIN1 || k == Kind::INTERNAL_TO_UTF8 ||
+         k == Kind::LATIN1_TO_UTF8 || k == Kind::INTERNAL_TO_IBM437 ||
+         k == Kind::INTERNAL_TO_ASCII || k == Kind::INTERNAL_TO_ISO_8859_15;
+}
 
 PartialConversion Convert(Kind k, const char* source, char* out, unsigned size, Entities e) {
   PartialConversion p;
@@ -185,14 +275,12 @@ PartialConversion Convert(Kind k, const char* source, char* out, unsigned size, 
     unsigned length = 1;
     unsigned used = 1;
     const char* escape = nullptr;
-    if (k == Kind::INTERNAL_TO_LATIN1 || k == Kind::INTERNAL_TO_UTF8 || k == Kind::LATIN1_TO_UTF8) {
-      escape = GetEscape(static_cast<char>(b), e);
-    }
+    if (IsOutput(k)) escape = GetEscape(static_cast<char>(b), e);
     if (escape != nullptr) {
       text = escape;
       length = static_cast<unsigned>(std::strlen(escape));
     } else {
-      Byte v = 0;
+      std::uint32_t cp = 0;
       switch (k) {
         case Kind::COPY:
           piece[0] = static_cast<char>(b);
@@ -210,12 +298,29 @@ PartialConversion Convert(Kind k, const char* source, char* out, unsigned size, 
           length = EncodeUTF8(b, piece);
           break;
         case Kind::UTF8_TO_INTERNAL:
-          used = DecodeUTF8(s + p.Read, v);
-          piece[0] = static_cast<char>(CP437ByLatin1[v]);
+          used = DecodeUTF8(s + p.Read, cp);
+          piece[0] = static_cast<char>(InternalOfDecoded(cp));
           break;
         case Kind::UTF8_TO_LATIN1:
-          used = DecodeUTF8(s + p.Read, v);
-          piece[0] = static_cast<char>(v);
+          used = DecodeUTF8(s + p.Read, cp);
+          piece[0] = static_cast<char>(cp < 0x100 ? static_cast<Byte>(cp)
+                                                  : Latin1ByCP437[InternalOfDecoded(cp)]);
+          break;
+        case Kind::INTERNAL_TO_IBM437:
+          piece[0] = static_cast<char>(IBM437ByInternal[b]);
+          break;
+        case Kind::IBM437_TO_INTERNAL:
+          piece[0] = static_cast<char>(InternalByIBM437[b]);
+          break;
+        case Kind::INTERNAL_TO_ASCII:
+        case Kind::ASCII_TO_INTERNAL:
+          piece[0] = static_cast<char>(b < 0x80 ? b : Byte{'?'});
+          break;
+        case Kind::INTERNAL_TO_ISO_8859_15:
+          piece[0] = static_cast<char>(ISO885915ByInternal[b]);
+          break;
+        case Kind::ISO_8859_15_TO_INTERNAL:
+          piece[0] = static_cast<char>(InternalByISO885915[b]);
           break;
       }
     }
@@ -252,14 +357,40 @@ unsigned UnknownCharset(char* s2, unsigned Size, Charsets c, const char* name) {
   return CONVERSION_FAILED;
 }
 
-bool KnownCharset(Charsets c) { return c == NO_CHARSET || c == CP437 || c == UTF8 || c == LATIN1; }
+bool KnownCharset(Charsets c) { return c <= ISO_8859_15; }
 
 Kind ToKind(Charsets c) {
-  return c == UTF8 ? Kind::INTERNAL_TO_UTF8 : c == LATIN1 ? Kind::INTERNAL_TO_LATIN1 : Kind::COPY;
+  switch (c) {
+    case UTF8:
+      return Kind::INTERNAL_TO_UTF8;
+    case LATIN1:
+      return Kind::INTERNAL_TO_LATIN1;
+    case IBM437:
+      return Kind::INTERNAL_TO_IBM437;
+    case US_ASCII:
+      return Kind::INTERNAL_TO_ASCII;
+    case ISO_8859_15:
+      return Kind::INTERNAL_TO_ISO_8859_15;
+    default:
+      return Kind::COPY;
+  }
 }
 
 Kind FromKind(Charsets c) {
-  return c == UTF8 ? Kind::UTF8_TO_INTERNAL : c == LATIN1 ? Kind::LATIN1_TO_INTERNAL : Kind::COPY;
+  switch (c) {
+    case UTF8:
+      return Kind::UTF8_TO_INTERNAL;
+    case LATIN1:
+      return Kind::LATIN1_TO_INTERNAL;
+    case IBM437:
+      return Kind::IBM437_TO_INTERNAL;
+    case US_ASCII:
+      return Kind::ASCII_TO_INTERNAL;
+    case ISO_8859_15:
+      return Kind::ISO_8859_15_TO_INTERNAL;
+    default:
+      return Kind::COPY;
+  }
 }
 
 }  // namespace
@@ -274,6 +405,12 @@ const char* ToString(Charsets c) {
       return "UTF-8";
     case LATIN1:
       return "ISO-8859-1";
+    case IBM437:
+      return "IBM437";
+    case US_ASCII:
+      return "US-ASCII";
+    case ISO_8859_15:
+      return "ISO-8859-15";
   }
   return "UNKNOWN";
 }
@@ -346,11 +483,21 @@ bool IsUTF8Latin1(char c) {
 bool FromUTF8Multibyte(char c1, char c2, char& result) {
   if (!IsUTF8Latin1(c1) || !IsContinuation(static_cast<Byte>(c2))) return false;
   const Byte pair[3] = {static_cast<Byte>(c1), static_cast<Byte>(c2), 0};
-  Byte v = 0;
-  DecodeUTF8(pair, v);
-  result = InternalOfLatin1(static_cast<char>(v));
+  std::uint32_t cp = 0;
+  DecodeUTF8(pair, cp);
+  result = static_cast<char>(InternalOfDecoded(cp));
   return true;
 }
+
+int UTF8Continuations(char Lead) { return Continuations(static_cast<Byte>(Lead)); }
+
+bool IsUTF8ContinuationOf(char Lead, unsigned Index, char b) {
+  return ContinuationOf(static_cast<Byte>(Lead), Index, static_cast<Byte>(b));
+}
+
+std::uint32_t UTF8LeadBits(char Lead) { return LeadBits(static_cast<Byte>(Lead)); }
+
+char FromCodePoint(std::uint32_t cp) { return static_cast<char>(InternalOfCodePoint(cp)); }
 
 bool FromLatin1(char c1, char& c) {
   c = InternalOfLatin1(c1);

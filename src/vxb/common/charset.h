@@ -10,13 +10,21 @@
 #ifndef VXB_COMMON_CHARSET_H_
 #define VXB_COMMON_CHARSET_H_
 
+#include <cstdint>
+
 namespace VXB::ASCII {
 
+// CP437 is the internal set itself (laid out as code page 850, so a request
+// in IBM850 is read as it is); IBM437 is IBM's original code page 437, read
+// and written through its own table.
 enum Charsets : unsigned {
   NO_CHARSET = 0,
   CP437 = 1,
   UTF8 = 2,
   LATIN1 = 3,
+  IBM437 = 4,
+  US_ASCII = 5,
+  ISO_8859_15 = 6,
 };
 
 enum Entities : unsigned {
@@ -29,12 +37,22 @@ enum Entities : unsigned {
 
 // Names.
 
-// "NO CHARSET", "CP437", "UTF-8", "ISO-8859-1"; "UNKNOWN" for other values.
+// "NO CHARSET", "CP437", "UTF-8", "ISO-8859-1", "IBM437", "US-ASCII",
+// "ISO-8859-15"; "UNKNOWN" for other values.
 const char* ToString(Charsets c);
-// Ignoring letter case: "UTF-8"/"UTF8" -> UTF8; "ISO-8859-1", "Latin1",
-// "CP819", "IBM819", "ISO-8859-15", "windows-1252" -> LATIN1; "437",
-// "CP437", "IBM437" -> CP437. Anything else (or null) sets NO_CHARSET and
-// returns false.
+// The one table of names a request may give, in its content type or its
+// XML declaration (IANA names and usual aliases, letter case ignored):
+//   UTF-8, UTF8 -> UTF8
+//   ISO-8859-1, ISO_8859-1, ISO_8859-1:1987, latin1, l1, CP819, IBM819,
+//   iso-ir-100, csISOLatin1 -> LATIN1
+//   windows-1252, cp1252, x-cp1252 -> LATIN1 (Latin-1 reading takes
+//   0x80..0x9F as windows-1252's characters, so both read alike)
+//   IBM850, cp850, 850, csPC850Multilingual -> CP437 (the internal set)
+//   IBM437, cp437, 437, csPC8CodePage437 -> IBM437
+//   US-ASCII, ASCII, us, ANSI_X3.4-1968, iso-ir-6, IBM367, cp367, csASCII
+//   -> US_ASCII
+//   ISO-8859-15, ISO_8859-15, latin-9, latin9 -> ISO_8859_15
+// Anything else (or null) sets NO_CHARSET and returns false.
 bool FromString(const char* s, Charsets& c);
 
 // Entities.
@@ -71,6 +89,24 @@ bool IsUTF8Latin1(char c);
 // The internal character of the UTF-8 pair c1 c2. False when c1 is not 0xC2
 // or 0xC3, or c2 is not a continuation byte (0x80..0xBF; a zero is not).
 bool FromUTF8Multibyte(char c1, char c2, char& result);
+// UTF-8 sequences, for readers that take one byte at a time: the number of
+// continuation bytes that follow the lead byte Lead (0 for ASCII), or -1
+// when Lead cannot start a well-formed sequence (a continuation byte,
+// 0xC0, 0xC1, 0xF5 and above).
+int UTF8Continuations(char Lead);
+// Whether b is acceptable as continuation byte Index (1 = the byte after
+// the lead) of a sequence started by Lead: 0x80..0xBF, narrowed for the
+// second byte so that overlong forms, surrogates and code points above
+// 0x10FFFF are not well formed.
+bool IsUTF8ContinuationOf(char Lead, unsigned Index, char b);
+// The code point bits that the lead byte Lead carries.
+std::uint32_t UTF8LeadBits(char Lead);
+// The internal character of a Unicode code point: the character itself
+// where the internal set has it (Latin-1 letters, box drawing, f with
+// hook, ...), the nearest character windows-1252's reading gives for its
+// typographic characters (curly quotes, dashes), else '?'.
+char FromCodePoint(std::uint32_t cp);
+
 // c = the internal character of the Latin-1 byte c1; always true.
 bool FromLatin1(char c1, char& c);
 // c = the Latin-1 byte of the internal character c1; always true.
@@ -90,11 +126,11 @@ bool ToLatin1(char c1, char& c);
 // FromUTF8, UTF8ToLatin1, FromCharset) never decode entities: that is the
 // character reader's work; their e is accepted and ignored.
 //
-// UTF-8 input: a byte below 0x80 is taken as Latin-1; a lead byte 0xC2 or
-// 0xC3 followed by a continuation byte forms one Latin-1 character; any
-// other byte of 0x80 or above, and a lead byte not followed by a
-// continuation byte, gives one '?' (the byte after such a lead byte is then
-// read on its own, so a quote or bracket after it is kept).
+// UTF-8 input: each well-formed sequence is one character, turned into the
+// internal set by FromCodePoint ('?' for what the set cannot hold); a
+// malformed sequence gives one '?' for its longest well-formed start (at
+// least its first byte), and the byte that broke it is read on its own, so
+// a quote or bracket after it is kept.
 inline constexpr unsigned CONVERSION_FAILED = 0xFFFFFFFFu;
 
 unsigned ToLatin1(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
@@ -105,11 +141,13 @@ unsigned ToUTF8(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIE
 unsigned Latin1ToUTF8(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
 unsigned FromUTF8(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
 unsigned UTF8ToLatin1(const char* s1, char* s2, unsigned Size, Entities e = NO_ENTITIES);
-// From the internal set to c: UTF8 -> ToUTF8, LATIN1 -> ToLatin1,
+// From the internal set to c: UTF8 -> ToUTF8, LATIN1 -> ToLatin1, IBM437,
+// US_ASCII and ISO_8859_15 through their tables ('?' for what they lack),
 // NO_CHARSET and CP437 -> a plain copy without escaping.
 unsigned ToCharset(const char* s1, char* s2, unsigned Size, Charsets c, Entities e = NO_ENTITIES);
 // From c to the internal set: UTF8 -> FromUTF8, LATIN1 -> FromLatin1,
-// NO_CHARSET and CP437 -> a plain copy.
+// IBM437, US_ASCII (bytes above 0x7F -> '?') and ISO_8859_15 through their
+// tables, NO_CHARSET and CP437 -> a plain copy.
 unsigned FromCharset(const char* s1, char* s2, unsigned Size, Charsets c, Entities e = NO_ENTITIES);
 
 // Piecewise conversion, for texts of any length: converts from the start of

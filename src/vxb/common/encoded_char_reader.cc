@@ -118,6 +118,30 @@ void EncodedCharReader::Deliver(char x, bool bad, char& c) {
   }
 }
 
+void EncodedCharReader::ReadUTF8Sequence(char Lead, char& x, bool& bad) {
+  bad = true;
+  const int more = ASCII::UTF8Continuations(Lead);
+  std::uint32_t cp = ASCII::UTF8LeadBits(Lead);
+  for (int i = 1; i <= more; ++i) {
+    char next = 0;
+    if (!DoGetChar(next)) {
+      // The input ends inside the sequence: a bad character, and the end
+      // stays for the next call.
+      Unread(0);
+      return;
+    }
+    if (!ASCII::IsUTF8ContinuationOf(Lead, static_cast<unsigned>(i), next)) {
+      // Not a continuation byte: it starts the next character.
+      Unread(next);
+      return;
+    }
+    cp = cp * 64u + (static_cast<Byte>(next) & 0x3Fu);
+  }
+  if (more <= 0) return;
+  x = ASCII::FromCodePoint(cp);
+  bad = false;
+}
+
 bool EncodedCharReader::GetChar(char& c) {
   if (next_utf8_pending_) {
     c = next_utf8_byte_;
@@ -130,24 +154,19 @@ bool EncodedCharReader::GetChar(char& c) {
   bool bad = false;
   switch (GetCharsetFrom()) {
     case ASCII::UTF8:
-      if (!ASCII::IsUTF8Multibyte(b)) break;
-      bad = true;
-      if (ASCII::IsUTF8Latin1(b)) {
-        char b2 = 0;
-        if (!DoGetChar(b2)) {
-          // A lead byte at the end of the input: a bad character, and the
-          // end stays for the next call.
-          Unread(0);
-        } else if (ASCII::FromUTF8Multibyte(b, b2, x)) {
-          bad = false;
-        } else {
-          // Not a continuation byte: it starts the next character.
-          Unread(b2);
-        }
-      }
+      if (ASCII::IsUTF8Multibyte(b)) ReadUTF8Sequence(b, x, bad);
       break;
     case ASCII::LATIN1:
       x = ASCII::InternalOfLatin1(b);
+      break;
+    case ASCII::IBM437:
+      x = static_cast<char>(ASCII::InternalByIBM437[static_cast<Byte>(b)]);
+      break;
+    case ASCII::US_ASCII:
+      bad = static_cast<Byte>(b) >= 0x80;
+      break;
+    case ASCII::ISO_8859_15:
+      x = static_cast<char>(ASCII::InternalByISO885915[static_cast<Byte>(b)]);
       break;
     default:
       break;

@@ -122,6 +122,10 @@ class EncodedCharReader : public CharReader, public EncodedDriver {
   bool DoGetChar(char& b);
   // Puts b back in front of the ring, to be delivered next.
   void Unread(char b);
+  // Reads the rest of the UTF-8 sequence that Lead starts; x is its
+  // internal character, or bad is set for a malformed sequence (the byte
+  // that broke it is put back).
+  void ReadUTF8Sequence(char Lead, char& x, bool& bad);
   // Delivers the internal character x (or '?' when bad) in CharsetTo.
   void Deliver(char x, bool bad, char& c);
 

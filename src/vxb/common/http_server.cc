@@ -411,24 +411,22 @@ void Server::SetContent(MIME::Types Type, ASCII::Charsets Charset) {
       httpdSetCharset(Instance, "ISO-8859-1");
       break;
     default:
+      httpdSetCharset(Instance, ASCII::ToString(Charset));
       break;
   }
 }
 
-void Server::GetContent(MIME::Types& Type, ASCII::Charsets& Charset) {
+bool Server::GetContent(MIME::Types& Type, ASCII::Charsets& Charset) {
   Type = MIME::FromString(Instance->request.contentType);
   const char* c = Instance->request.charset;
-  auto is = [c](const char* name) { return ASCII::EqualsIgnoringCase(c, name); };
-  if (is("cp437") || is("437")) {
-    Charset = ASCII::CP437;
-  } else if (is("UTF-8") || is("UTF8")) {
-    Charset = ASCII::UTF8;
-  } else if (is("ISO-8859-1") || is("latin1") || is("ISO_8859-1") || is("CP819")) {
-    Charset = ASCII::LATIN1;
-  } else {
+  if (c[0] == 0) {
     Charset = ASCII::NO_CHARSET;
+    return true;
   }
+  return ASCII::FromString(c, Charset);
 }
+
+const char* Server::GetRequestCharset() const { return Instance->request.charset; }
 
 const Byte* Server::GetUpload() const { return Instance->request.fileUpload; }
 unsigned Server::GetUploadLength() const { return Instance->request.fileUploadLength; }

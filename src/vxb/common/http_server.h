@@ -106,8 +106,14 @@ class Server : public Thread {
   void vSetVariable(const char* Name, const char* Format, va_list Args);
 
   void SetDownloadFilename(const char* Filename);
+  // The answer's content type and the charset named in its header.
   void SetContent(MIME::Types Type, ASCII::Charsets Charset);
-  void GetContent(MIME::Types& Type, ASCII::Charsets& Charset);
+  // The request's content type and the set its charset parameter names
+  // (NO_CHARSET when it names none). False when it names a set that
+  // ASCII::FromString does not know; GetRequestCharset() then gives the
+  // name as sent.
+  bool GetContent(MIME::Types& Type, ASCII::Charsets& Charset);
+  const char* GetRequestCharset() const;
 
   const Byte* GetUpload() const;
   unsigned GetUploadLength() const;

@@ -272,11 +272,9 @@ bool Reader::ReadEscape(char& c) {
     return true;
   }
   if (v == 0) return Fail("Escape unicode nulo");
-  if (v > 0xFF) {
-    c = '?';
-    return true;
-  }
-  return ASCII::FromLatin1(static_cast<char>(v), c);
+  // The same character as the same text sent as UTF-8 bytes.
+  c = ASCII::FromCodePoint(v);
+  return true;
 }
 
 bool Reader::ReadNumber(char First, Token& t) {

@@ -51,6 +51,7 @@ void Reader::Reset() {
   ClearBuffer();
   r_->Reset();
   r_->SetCharsetFrom(named_charset_ != ASCII::NO_CHARSET ? named_charset_ : ASCII::UTF8);
+  charset_named_ = named_charset_ != ASCII::NO_CHARSET;
   named_charset_ = ASCII::NO_CHARSET;
 }
 
@@ -58,6 +59,7 @@ ASCII::Charsets Reader::GetEncoding() const { return r_->GetCharsetFrom(); }
 
 void Reader::SetEncoding(ASCII::Charsets c) {
   named_charset_ = c;
+  charset_named_ = c != ASCII::NO_CHARSET;
   r_->SetCharsetFrom(c != ASCII::NO_CHARSET ? c : ASCII::UTF8);
 }
 
@@ -164,7 +166,7 @@ bool Reader::CheckNesting() {
 }
 
 bool Reader::EndDeclaration() {
-  for (unsigned i = 0; i < n_attrs_; ++i) {
+  for (unsigned i = 0; i < n_attrs_ && !charset_named_; ++i) {
     if (std::strcmp(attrs_[i].Name, "encoding") != 0) continue;
     ASCII::Charsets c = ASCII::NO_CHARSET;
     if (!ASCII::FromString(attrs_[i].Value, c)) {

@@ -25,11 +25,14 @@
 // MAX_NESTING (XML_TOKEN_MISMATCH).
 //
 // Input character set. Every document starts in UTF-8 unless the caller
-// names a set with SetEncoding for it (before or after Reset); a UTF-8
-// byte-order mark, then the declaration's encoding, take precedence. The
-// set does not carry over to the next document. An encoding the reader
-// cannot read is refused (XML_BAD_ENCODING). The declaration is accepted
-// only once, before the first element.
+// names a set with SetEncoding for it (before or after Reset). A UTF-8
+// byte-order mark takes precedence over everything; a set named with
+// SetEncoding (the HTTP request's charset) over the declaration's
+// encoding, which is then not consulted, as HTTP has it; otherwise the
+// declaration's encoding is used. The set does not carry over to the next
+// document. An encoding the reader cannot read is refused
+// (XML_BAD_ENCODING). The declaration is accepted only once, before the
+// first element.
 //
 // Failures are recorded in the calling thread's error record; the end of
 // the input is XML_EOF. After a failure the document is abandoned: every
@@ -172,6 +175,8 @@ class Reader {
   bool element_seen_ = false;
   bool declaration_seen_ = false;
   ASCII::Charsets named_charset_ = ASCII::NO_CHARSET;
+  // A set was named with SetEncoding for the document being read.
+  bool charset_named_ = false;
   bool has_pending_char_ = false;
   char pending_char_ = 0;
   // Set by a parse failure, which every later parse repeats until Reset.

@@ -188,6 +188,72 @@ TEST_F(CharsetTables, UTF8RoundTripOfEveryInternalByte) {
   }
 }
 
+std::string FromUTF8String(const std::string& in);
+
+// What a request's character becomes inside: itself where code page 850
+// has it; a code point of 0x80..0x9F (C1 controls, in practice mislabelled
+// windows-1252) and windows-1252's own characters become what the Latin-1
+// reading makes of their windows-1252 byte; anything else '?'.
+class CharsetDecoding : public CharsetTables {
+ protected:
+  unsigned Expected(int cp) {
+    if (cp < 0) return '?';
+    if (cp < 0x80) return static_cast<unsigned>(cp);
+    if (cp < 0xA0) return CP437ByLatin1[static_cast<unsigned>(cp)];
+    for (unsigned b = 0x80; b < 256; ++b) {
+      if (cp850[b] == cp) return b;
+    }
+    for (unsigned w = 0x80; w < 0xA0; ++w) {
+      if (cp1252[w] == cp) return CP437ByLatin1[w];
+    }
+    return '?';
+  }
+};
+
+TEST_F(CharsetDecoding, EverySingleByteSetMatchesItsCodePage) {
+  const auto cp437 = LoadCodePage("cp437_to_unicode.txt");
+  const auto latin9 = LoadCodePage("latin9_to_unicode.txt");
+  std::array<int, 256> ascii;
+  for (int b = 0; b < 256; ++b) ascii[b] = b < 0x80 ? b : -1;
+  const struct {
+    Charsets Set;
+    const std::array<int, 256>& Oracle;
+  } sets[] = {
+      {LATIN1, cp1252}, {IBM437, cp437}, {ISO_8859_15, latin9}, {US_ASCII, ascii}, {CP437, cp850},
+  };
+  for (const auto& set : sets) {
+    for (unsigned b = 1; b < 256; ++b) {
+      SCOPED_TRACE(std::string(ToString(set.Set)) + " byte " + std::to_string(b));
+      const char in[2] = {static_cast<char>(b), 0};
+      char out[4];
+      ASSERT_EQ(FromCharset(in, out, sizeof(out), set.Set), 1u);
+      const unsigned expected = set.Set == CP437 ? b : Expected(set.Oracle[b]);
+      EXPECT_EQ(static_cast<unsigned char>(out[0]), expected);
+    }
+  }
+}
+
+TEST_F(CharsetDecoding, EveryUTF8CharacterMatchesTheSameRule) {
+  for (std::uint32_t cp = 1; cp < 0x3000; ++cp) {
+    if (cp >= 0xD800 && cp < 0xE000) continue;
+    std::string in;
+    if (cp < 0x80) {
+      in += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      in += static_cast<char>(0xC0 | (cp >> 6));
+      in += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      in += static_cast<char>(0xE0 | (cp >> 12));
+      in += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      in += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    SCOPED_TRACE(cp);
+    ASSERT_EQ(FromUTF8String(in).size(), 1u);
+    EXPECT_EQ(static_cast<unsigned char>(FromUTF8String(in)[0]), Expected(static_cast<int>(cp)));
+    EXPECT_EQ(static_cast<unsigned char>(FromCodePoint(cp)), Expected(static_cast<int>(cp)));
+  }
+}
+
 TEST(CharsetNames, ToStringAndFromString) {
   EXPECT_STREQ(ToString(NO_CHARSET), "NO CHARSET");
   EXPECT_STREQ(ToString(CP437), "CP437");
@@ -200,11 +266,28 @@ TEST(CharsetNames, ToStringAndFromString) {
     Charsets Expected;
     bool Ok;
   } cases[] = {
-      {"utf8", UTF8, true},          {"UTF-8", UTF8, true},         {"Utf-8", UTF8, true},
-      {"LATIN1", LATIN1, true},      {"iso-8859-1", LATIN1, true},  {"cp819", LATIN1, true},
-      {"IBM819", LATIN1, true},      {"ISO-8859-15", LATIN1, true}, {"Windows-1252", LATIN1, true},
-      {"ibm437", CP437, true},       {"437", CP437, true},          {"Cp437", CP437, true},
-      {"KOI8-R", NO_CHARSET, false}, {"", NO_CHARSET, false},       {"UTF-88", NO_CHARSET, false},
+      {"utf8", UTF8, true},
+      {"UTF-8", UTF8, true},
+      {"Utf-8", UTF8, true},
+      {"LATIN1", LATIN1, true},
+      {"iso-8859-1", LATIN1, true},
+      {"cp819", LATIN1, true},
+      {"IBM819", LATIN1, true},
+      {"L1", LATIN1, true},
+      {"Windows-1252", LATIN1, true},
+      {"ISO_8859-1", LATIN1, true},
+      {"CP1252", LATIN1, true},
+      {"x-cp1252", LATIN1, true},
+      {"ibm437", IBM437, true},
+      {"437", IBM437, true},
+      {"Cp437", IBM437, true},
+      {"IBM850", CP437, true},
+      {"cp850", CP437, true},
+      {"us-ascii", US_ASCII, true},
+      {"ISO-8859-15", ISO_8859_15, true},
+      {"KOI8-R", NO_CHARSET, false},
+      {"", NO_CHARSET, false},
+      {"UTF-88", NO_CHARSET, false},
       {"UTF", NO_CHARSET, false},
   };
   for (const auto& c : cases) {
@@ -266,7 +349,12 @@ TEST(CharsetUTF8, MalformedInput) {
   } cases[] = {
       {"pair", "\xC3\xA1", "\xA0"},
       {"capital n tilde", "\xC3\x91", "\xA5"},
-      {"three-byte sequence", "\xE2\x82\xAC", "???"},
+      {"euro sign, not in the set", "\xE2\x82\xAC", "?"},
+      {"curly quote as windows-1252 reads it", "\xE2\x80\x99s", "'s"},
+      {"box drawing in the set", "\xE2\x95\x90", "\xCD"},
+      {"f with hook in the set", "\xC6\x92", "\x9F"},
+      {"sequence broken by a letter", "\xE2\x80x", "?x"},
+      {"sequence cut at the end", "ab\xE2\x80", "ab?"},
       {"lead then quote", "\xC3\"x\"", "?\"x\""},
       {"lead then bracket", "[\xC3]", "[?]"},
       {"lead then lead pair", "\xC3\xC3\xA9", "?\x82"},
@@ -275,9 +363,8 @@ TEST(CharsetUTF8, MalformedInput) {
       {"overlong slash", "\xC0\xAF", "??"},
       {"overlong C1", "\xC1\x81", "??"},
       {"surrogate", "\xED\xA0\x80", "???"},
-      {"four-byte sequence", "\xF0\x9F\x98\x80!",
-       "????"
-       "!"},
+      {"four-byte sequence", "\xF0\x9F\x98\x80!", "?!"},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", "????"},
       {"C1 control via C2", "\xC2\x93", "\""},
   };
   for (const auto& c : cases) {

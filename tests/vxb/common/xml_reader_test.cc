@@ -168,8 +168,14 @@ TEST(XmlReader, InputCharacterSetDoesNotPersist) {
       {ASCII::LATIN1, "<A>\xE9</A>", "OPEN A|TEXT \x82|CLOSE A|", ASCII::LATIN1},
       {ASCII::NO_CHARSET, "<A>\xC3\xA9</A>", "OPEN A|TEXT \x82|CLOSE A|", ASCII::UTF8},
       {ASCII::LATIN1, "\xEF\xBB\xBF<A>\xC3\xA9</A>", "OPEN A|TEXT \x82|CLOSE A|", ASCII::UTF8},
-      {ASCII::UTF8, "<?xml version=\"1.0\" encoding=\"windows-1252\"?><A>\x93</A>",
+      {ASCII::NO_CHARSET, "<?xml version=\"1.0\" encoding=\"windows-1252\"?><A>\x93</A>",
        "OPEN A|TEXT \"|CLOSE A|", ASCII::LATIN1},
+      // A set named from outside (the request's charset) wins over the
+      // declaration, whatever the declaration says.
+      {ASCII::LATIN1, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><A>\xE9</A>",
+       "OPEN A|TEXT \x82|CLOSE A|", ASCII::LATIN1},
+      {ASCII::IBM437, "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><A>\x9B</A>",
+       "OPEN A|TEXT \xBD|CLOSE A|", ASCII::IBM437},
   };
   for (const Step& s : steps) {
     if (s.named != ASCII::NO_CHARSET) rig.xml.SetEncoding(s.named);
