@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "vxb/common/driver.h"
-#include "vxb/common/error.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/runtime/error.h"
 
 class ByteConnection : public VXB::Driver::Generic {
  public:

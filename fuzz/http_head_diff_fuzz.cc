@@ -11,8 +11,8 @@
 #include <string>
 
 #include "byte_connection.h"
-#include "vxb/common/ascii.h"
-#include "vxb/common/httpd_api.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/http/httpd_api.h"
 
 namespace {
 

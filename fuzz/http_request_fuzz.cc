@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "byte_connection.h"
-#include "vxb/common/httpd_api.h"
+#include "vxb/common/http/httpd_api.h"
 
 namespace {
 

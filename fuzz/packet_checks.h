@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "vxb/common/generic_data_format.h"
+#include "vxb/common/format/generic_data_format.h"
 #include "vxp/format2packet.h"
 
 namespace fuzz {

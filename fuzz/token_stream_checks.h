@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vxb/common/generic_data_format.h"
+#include "vxb/common/format/generic_data_format.h"
 
 namespace fuzz {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "app/console_text.h"
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
 
 namespace Zorbel {
 

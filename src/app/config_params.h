@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "vxb/common/serial_port.h"
+#include "vxb/common/io/serial_port.h"
 
 namespace Zorbel {
 

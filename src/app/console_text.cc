@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "vxb/common/charset.h"
-#include "vxb/common/error.h"
-#include "vxb/common/system.h"
+#include "vxb/common/text/charset.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/system.h"
 
 namespace Zorbel {
 

@@ -8,7 +8,7 @@
 
 #include <cstdarg>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 
 namespace Zorbel {
 

@@ -26,7 +26,7 @@
 #include <memory>
 
 #include "app/config_params.h"
-#include "vxb/common/driver.h"
+#include "vxb/common/io/driver.h"
 #include "vxp/protocol.h"
 
 namespace Zorbel {

@@ -7,10 +7,10 @@
 #include "app/config_file.h"
 #include "app/console_text.h"
 #include "app/zorbel_service.h"
-#include "vxb/common/error.h"
-#include "vxb/common/file.h"
-#include "vxb/common/log.h"
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/file.h"
+#include "vxb/common/runtime/log.h"
+#include "vxb/common/runtime/system.h"
 #include "vxp/vxp_errno.h"
 
 namespace Zorbel {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <memory>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
-#include "vxb/common/fields.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/text/fields.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
 #include "vxp/vxp_errno.h"
 #include "vxp/vxp_translations.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
-#include "vxb/common/system.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/system.h"
 #include "vxp/vxp_debug_modules.h"
 #include "vxp/vxp_errno.h"
 

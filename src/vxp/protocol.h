@@ -19,11 +19,11 @@
 #include <atomic>
 #include <memory>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/buffered_reader.h"
-#include "vxb/common/debug.h"
-#include "vxb/common/driver.h"
-#include "vxb/common/types.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/io/buffered_reader.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/base/types.h"
 
 namespace VXP {
 

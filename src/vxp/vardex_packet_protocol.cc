@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
-#include "vxb/common/fields.h"
-#include "vxb/common/system.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/text/fields.h"
+#include "vxb/common/runtime/system.h"
 #include "vxp/vxp_errno.h"
 
 namespace VXP {

@@ -29,7 +29,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 #include "vxp/protocol.h"
 #include "vxp/vardex_data_container.h"
 #include "vxp/vardex_protocol.h"

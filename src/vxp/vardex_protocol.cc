@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/charset.h"
-#include "vxb/common/error.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/text/charset.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 
 namespace VXP::VardexFrame {

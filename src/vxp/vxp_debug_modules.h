@@ -6,7 +6,7 @@
 #ifndef VXP_VXP_DEBUG_MODULES_H_
 #define VXP_VXP_DEBUG_MODULES_H_
 
-#include "vxb/common/debug.h"
+#include "vxb/common/runtime/debug.h"
 
 namespace VXP::Debug {
 

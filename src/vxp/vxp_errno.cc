@@ -1,7 +1,7 @@
 // Registration of the application library's error codes.
 #include "vxp/vxp_errno.h"
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXP::Error {
 namespace {

@@ -12,7 +12,7 @@
 #ifndef VXP_VXP_ERRNO_H_
 #define VXP_VXP_ERRNO_H_
 
-#include "vxb/common/error_numbers.h"
+#include "vxb/common/runtime/error_numbers.h"
 
 namespace VXP::Error {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/charset.h"
-#include "vxb/common/mime.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/text/charset.h"
+#include "vxb/common/http/mime.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
 #include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"

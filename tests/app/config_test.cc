@@ -8,7 +8,7 @@
 
 #include "app/config_params.h"
 #include "testing/scratch_dir.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

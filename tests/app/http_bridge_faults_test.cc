@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/bridge_rig.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 
 namespace Zorbel {

@@ -13,9 +13,9 @@
 
 #include "testing/fake_service_manager.h"
 #include "testing/scratch_dir.h"
-#include "vxb/common/log.h"
-#include "vxb/common/serial_port.h"
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/log.h"
+#include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/system.h"
 
 namespace {
 

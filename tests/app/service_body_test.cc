@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "testing/scratch_dir.h"
-#include "vxb/common/error.h"
-#include "vxb/common/log.h"
-#include "vxb/common/serial_port.h"
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/log.h"
+#include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/system.h"
 #include "vxp/vxp_debug_modules.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "testing/xml_rig.h"
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace zorbel_testing {
 

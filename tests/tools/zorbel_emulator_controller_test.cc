@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "vxb/common/memory_driver.h"
+#include "vxb/common/io/memory_driver.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/catalogo_rg3561.h"
 #include "vxp/vardex_protocol.h"

@@ -14,11 +14,11 @@
 #include <memory>
 #include <string>
 
-#include "vxb/common/buffered_reader.h"
-#include "vxb/common/error.h"
-#include "vxb/common/memory_driver.h"
-#include "vxb/common/network.h"
-#include "vxb/common/serial_port.h"
+#include "vxb/common/io/buffered_reader.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/io/memory_driver.h"
+#include "vxb/common/io/network.h"
+#include "vxb/common/io/serial_port.h"
 #include "vxp/protocol.h"
 #include "vxp/vxp_errno.h"
 

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/scripted_controller.h"
 #include "vxp/vardex_data_container.h"
 #include "vxp/vardex_packet_protocol.h"

@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/scripted_controller.h"
 #include "vxp/vxp_errno.h"
 

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXP::Testing {
 

@@ -31,9 +31,9 @@
 #include <string>
 #include <vector>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/driver.h"
-#include "vxb/common/types.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/base/types.h"
 
 namespace VXP::Testing {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "vxb/common/error.h"
-#include "vxb/common/fields.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/text/fields.h"
 
 namespace VXP {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_debug_modules.h"
 #include "vxp/vxp_errno.h"
 #include "vxp/vxp_translations.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 
 namespace ZorbelTools {
 

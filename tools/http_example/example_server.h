@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "vxb/common/http_server.h"
+#include "vxb/common/http/http_server.h"
 
 namespace Zorbel::HttpExample {
 

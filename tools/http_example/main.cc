@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "http_example/example_server.h"
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/system.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

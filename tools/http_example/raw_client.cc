@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace Zorbel::HttpExample {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "vxb/common/network.h"
+#include "vxb/common/io/network.h"
 
 namespace Zorbel::HttpExample {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "vxb/common/driver.h"
-#include "vxb/common/error.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/runtime/error.h"
 
 namespace Zorbel::HttpExample {
 

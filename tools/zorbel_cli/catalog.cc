@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "vxb/common/charset.h"
+#include "vxb/common/text/charset.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/catalogo_rg3561.h"
 #include "vxp/argentina/code_table.h"

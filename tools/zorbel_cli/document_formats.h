@@ -8,8 +8,8 @@
 #include <memory>
 #include <string_view>
 
-#include "vxb/common/driver.h"
-#include "vxb/common/generic_data_format.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/format/generic_data_format.h"
 
 namespace ZorbelCli {
 

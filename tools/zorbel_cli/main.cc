@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_cli/catalog.h"
 #include "zorbel_cli/convert.h"

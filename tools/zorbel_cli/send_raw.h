@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 #include "vxp/vardex_packet_protocol.h"
 
 namespace ZorbelCli {

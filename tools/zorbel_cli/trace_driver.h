@@ -12,7 +12,7 @@
 #include <ostream>
 #include <string>
 
-#include "vxb/common/driver.h"
+#include "vxb/common/io/driver.h"
 
 namespace ZorbelCli {
 

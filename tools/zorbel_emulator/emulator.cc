@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "common/tool_support.h"
-#include "vxb/common/error.h"
-#include "vxb/common/error_numbers.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/error_numbers.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
 #include "vxp/vardex_protocol.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "common/tool_support.h"
-#include "vxb/common/datetime.h"
-#include "vxb/common/system.h"
+#include "vxb/common/base/datetime.h"
+#include "vxb/common/runtime/system.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/catalogo_rg3561.h"
 #include "vxp/argentina/code_table.h"

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 
 namespace ZorbelEmulator {
 

@@ -12,7 +12,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB::Posix {
 

@@ -4,7 +4,7 @@
 #ifndef VXB_POSIX_FD_WAIT_H_
 #define VXB_POSIX_FD_WAIT_H_
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 
 namespace VXB::Posix {
 

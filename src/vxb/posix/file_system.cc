@@ -8,8 +8,8 @@
 #include <climits>
 #include <cstring>
 
-#include "vxb/common/file.h"
-#include "vxb/common/file_system_internal.h"
+#include "vxb/common/runtime/file.h"
+#include "vxb/common/runtime/file_system_internal.h"
 
 namespace VXB::FileSystem::Host {
 

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "vxb/common/error.h"
-#include "vxb/common/file.h"
-#include "vxb/common/file_system_internal.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/file.h"
+#include "vxb/common/runtime/file_system_internal.h"
 
 namespace VXB::FileSystem {
 

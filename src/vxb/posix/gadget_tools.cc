@@ -18,7 +18,7 @@
 #include <string_view>
 #include <thread>
 
-#include "vxb/common/serial_port.h"
+#include "vxb/common/io/serial_port.h"
 
 namespace VXB::GadgetTools {
 

@@ -18,7 +18,7 @@
 #ifndef VXB_POSIX_GADGET_TOOLS_H_
 #define VXB_POSIX_GADGET_TOOLS_H_
 
-#include "vxb/common/simple_string.h"
+#include "vxb/common/base/simple_string.h"
 
 namespace VXB::GadgetTools {
 

@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "vxb/common/error.h"
-#include "vxb/common/thread.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/thread.h"
 
 namespace VXB {
 namespace {

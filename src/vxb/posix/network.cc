@@ -18,13 +18,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vxb/common/circular.h"
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
-#include "vxb/common/network.h"
-#include "vxb/common/network_internal.h"
-#include "vxb/common/system.h"
-#include "vxb/common/thread_state.h"
+#include "vxb/common/base/circular.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/io/network.h"
+#include "vxb/common/io/network_internal.h"
+#include "vxb/common/runtime/system.h"
+#include "vxb/common/runtime/thread_state.h"
 
 namespace VXB {
 

@@ -3,8 +3,8 @@
 
 #include <cerrno>
 
-#include "vxb/common/error.h"
-#include "vxb/common/system_internal.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/system_internal.h"
 
 namespace VXB::System::Host {
 

@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB::Posix::SerialLine {
 

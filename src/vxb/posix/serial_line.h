@@ -10,7 +10,7 @@
 #ifndef VXB_POSIX_SERIAL_LINE_H_
 #define VXB_POSIX_SERIAL_LINE_H_
 
-#include "vxb/common/serial_port.h"
+#include "vxb/common/io/serial_port.h"
 
 namespace VXB::Posix::SerialLine {
 

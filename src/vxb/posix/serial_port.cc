@@ -20,8 +20,8 @@
 // terminal behind a wrong path is not left raw at another speed. The
 // settings last applied are kept so that a reset (close and reopen after a
 // failure) brings the line back as the caller left it.
-#include "vxb/common/serial_port.h"
-#include "vxb/common/serial_port_internal.h"
+#include "vxb/common/io/serial_port.h"
+#include "vxb/common/io/serial_port_internal.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -34,8 +34,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/posix/fd_wait.h"
 #include "vxb/posix/gadget_tools.h"
 #include "vxb/posix/serial_line.h"

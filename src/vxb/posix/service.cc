@@ -1,16 +1,16 @@
 // The service wrapper on Linux: systemd units for install and uninstall,
 // signals for stop requests, and the readiness notification.
-#include "vxb/common/service.h"
-#include "vxb/common/service_internal.h"
+#include "vxb/common/service/service.h"
+#include "vxb/common/service/service_internal.h"
 
 #include <csignal>
 #include <cstdio>
 #include <string>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
-#include "vxb/common/file.h"
-#include "vxb/common/system.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/file.h"
+#include "vxb/common/runtime/system.h"
 #include "vxb/posix/systemd.h"
 
 namespace VXB {

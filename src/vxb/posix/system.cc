@@ -1,11 +1,11 @@
 // Sleeping and the clocks on POSIX hosts.
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/system.h"
 
 #include <cerrno>
 #include <ctime>
 
-#include "vxb/common/system_internal.h"
-#include "vxb/common/thread_state.h"
+#include "vxb/common/runtime/system_internal.h"
+#include "vxb/common/runtime/thread_state.h"
 
 namespace VXB::System {
 

@@ -8,9 +8,9 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "vxb/common/thread.h"
-#include "vxb/common/thread_internal.h"
-#include "vxb/common/thread_priority.h"
+#include "vxb/common/runtime/thread.h"
+#include "vxb/common/runtime/thread_internal.h"
+#include "vxb/common/runtime/thread_priority.h"
 
 namespace VXB {
 namespace {

@@ -2,8 +2,8 @@
 // function runs for a thread's non-null value when that thread ends.
 #include <pthread.h>
 
-#include "vxb/common/error.h"
-#include "vxb/common/thread.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/thread.h"
 
 namespace VXB {
 

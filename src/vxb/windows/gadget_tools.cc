@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/system.h"
 
 namespace VXB::GadgetTools {
 

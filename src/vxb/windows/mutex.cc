@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "vxb/common/thread.h"
+#include "vxb/common/runtime/thread.h"
 
 namespace VXB {
 namespace {

@@ -2,8 +2,8 @@
 // the process's main module.
 #include <windows.h>
 
-#include "vxb/common/error.h"
-#include "vxb/common/system_internal.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/system_internal.h"
 
 namespace VXB::System::Host {
 

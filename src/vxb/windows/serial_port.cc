@@ -11,16 +11,16 @@
 // reopen after a failure, such as a USB adapter pulled out) brings the line
 // back as the caller left it. A USB serial gadget is found and restarted
 // through the device installer (gadget_tools.h).
-#include "vxb/common/serial_port.h"
-#include "vxb/common/serial_port_internal.h"
+#include "vxb/common/io/serial_port.h"
+#include "vxb/common/io/serial_port_internal.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/windows/gadget_tools.h"
 
 namespace VXB {

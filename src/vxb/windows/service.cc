@@ -10,8 +10,8 @@
 // shutdown request, and to STOPPED only after the body has returned; a body
 // that failed stops with a service-specific exit code, its error number, so
 // that the manager (and its event log) shows the failure.
-#include "vxb/common/service.h"
-#include "vxb/common/service_internal.h"
+#include "vxb/common/service/service.h"
+#include "vxb/common/service/service_internal.h"
 
 #include <windows.h>
 #undef MAX_PATH  // the file-system layer has its own
@@ -22,10 +22,10 @@
 #include <string_view>
 #include <vector>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/error.h"
-#include "vxb/common/file.h"
-#include "vxb/common/system.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/file.h"
+#include "vxb/common/runtime/system.h"
 
 namespace VXB {
 

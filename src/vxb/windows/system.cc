@@ -1,10 +1,10 @@
 // Sleeping and the clocks on Windows.
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/system.h"
 
 #include <windows.h>
 
-#include "vxb/common/system_internal.h"
-#include "vxb/common/thread_state.h"
+#include "vxb/common/runtime/system_internal.h"
+#include "vxb/common/runtime/thread_state.h"
 #include "vxb/windows/win_wait.h"
 
 namespace VXB::System {

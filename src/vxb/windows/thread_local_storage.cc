@@ -3,8 +3,8 @@
 // slots of the TlsAlloc kind have no clean-up).
 #include <windows.h>
 
-#include "vxb/common/error.h"
-#include "vxb/common/thread.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/thread.h"
 
 namespace VXB {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 
 namespace VXB::Windows {
 

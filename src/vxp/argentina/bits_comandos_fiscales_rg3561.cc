@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "vxb/common/ascii.h"
-#include "vxb/common/circular.h"
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/base/circular.h"
 #include "vxp/argentina/code_table.h"
 
 namespace VXP::Argentina::RG3561 {

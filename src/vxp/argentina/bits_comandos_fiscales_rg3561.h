@@ -36,7 +36,7 @@
 #include <span>
 #include <string_view>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 
 namespace VXP {
 

@@ -30,7 +30,7 @@
 #include <span>
 #include <string_view>
 
-#include "vxb/common/ascii.h"
+#include "vxb/common/base/ascii.h"
 
 namespace VXP::Argentina::RG3561 {
 

@@ -30,7 +30,7 @@
 #ifndef VXP_ARGENTINA_CONVERSION_COMANDOS_FISCALES_RG3561_H_
 #define VXP_ARGENTINA_CONVERSION_COMANDOS_FISCALES_RG3561_H_
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 #include "vxp/vardex_data_container.h"
 
 namespace VXP {

@@ -1,4 +1,4 @@
-#include "vxb/common/ascii.h"
+#include "vxb/common/base/ascii.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Character-set tables, conversions, escaping and entity decoding. The
 // tables are compared byte by byte with mappings produced independently by
 // Python's codecs (tests/data, made by tools/gen/make_codepage_tables.py).
-#include "vxb/common/charset.h"
+#include "vxb/common/text/charset.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "vxb/common/charset_tables.h"
-#include "vxb/common/error.h"
+#include "vxb/common/text/charset_tables.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vxb/common/containers.h"
+#include "vxb/common/base/containers.h"
 
 #include <gtest/gtest.h>
 

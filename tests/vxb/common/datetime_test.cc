@@ -1,4 +1,4 @@
-#include "vxb/common/datetime.h"
+#include "vxb/common/base/datetime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "vxb/common/debug.h"
+#include "vxb/common/runtime/debug.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/error.h"
-#include "vxb/common/log.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/log.h"
 
 namespace VXB::Debug {
 namespace {

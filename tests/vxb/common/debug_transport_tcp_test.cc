@@ -8,10 +8,11 @@
 #include <string>
 #include <thread>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
-#include "vxb/common/network.h"
-#include "vxb/common/thread.h"
+#include "vxb/common/io/debug_transport_tcp.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/io/network.h"
+#include "vxb/common/runtime/thread.h"
 
 namespace VXB::Debug {
 namespace {

@@ -1,10 +1,10 @@
-#include "vxb/common/driver.h"
+#include "vxb/common/io/driver.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB::Driver {
 namespace {

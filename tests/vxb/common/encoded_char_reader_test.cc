@@ -1,6 +1,6 @@
 // Character readers over an in-memory byte source: character-set decoding,
 // malformed UTF-8, entity look-ahead and the end of the input.
-#include "vxb/common/encoded_char_reader.h"
+#include "vxb/common/io/encoded_char_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

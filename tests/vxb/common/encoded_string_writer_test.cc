@@ -1,12 +1,12 @@
 // String writers over an in-memory byte sink: conversion and escaping of
 // printed pieces of any length, output buffering and flushing.
-#include "vxb/common/encoded_string_writer.h"
+#include "vxb/common/io/encoded_string_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

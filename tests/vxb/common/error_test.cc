@@ -1,4 +1,4 @@
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "vxb/common/error_table.h"
+#include "vxb/common/runtime/error_table.h"
 
 namespace VXB::Error {
 namespace {

@@ -1,6 +1,6 @@
-#include "vxb/common/fields.h"
+#include "vxb/common/text/fields.h"
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "vxb/common/file.h"
+#include "vxb/common/runtime/file.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

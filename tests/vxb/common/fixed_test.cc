@@ -1,4 +1,4 @@
-#include "vxb/common/fixed.h"
+#include "vxb/common/base/fixed.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The HTML writer over an in-memory encoded writer.
-#include "vxb/common/html.h"
+#include "vxb/common/http/html.h"
 
 #include <gtest/gtest.h>
 

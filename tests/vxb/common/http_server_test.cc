@@ -13,8 +13,8 @@
 #include "http_example/example_server.h"
 #include "http_example/raw_client.h"
 #include "testing/scratch_dir.h"
-#include "vxb/common/httpd_ip_acl.h"
-#include "vxb/common/system.h"
+#include "vxb/common/http/httpd_ip_acl.h"
+#include "vxb/common/runtime/system.h"
 
 namespace Zorbel::HttpExample {
 namespace {

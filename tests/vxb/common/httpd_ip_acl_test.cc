@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "vxb/common/httpd_ip_acl.h"
+#include "vxb/common/http/httpd_ip_acl.h"
 
 namespace VXB::HTTP {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "http_example/raw_client.h"
 #include "http_example/scripted_connection.h"
-#include "vxb/common/httpd_api.h"
+#include "vxb/common/http/httpd_api.h"
 
 namespace VXB::HTTP {
 namespace {

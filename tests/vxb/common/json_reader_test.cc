@@ -1,7 +1,7 @@
 // The JSON reader: token stream, value texts, the limits it enforces and
 // its errors, and a differential check against nlohmann-json's SAX events
 // on generated documents.
-#include "vxb/common/json_reader.h"
+#include "vxb/common/format/json_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "vxb/common/error.h"
-#include "vxb/common/string_driver.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/io/string_driver.h"
 
 namespace {
 

@@ -2,16 +2,16 @@
 // the written text, escaping, limits, and every written document parsed
 // back by nlohmann-json with the same values; the reader adapter's token
 // stream and the round trip writer -> reader.
-#include "vxb/common/json_writer.h"
+#include "vxb/common/format/json_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "vxb/common/error.h"
-#include "vxb/common/generic_json.h"
-#include "vxb/common/string_driver.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/format/generic_json.h"
+#include "vxb/common/io/string_driver.h"
 
 namespace {
 

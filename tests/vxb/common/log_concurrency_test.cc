@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/error.h"
-#include "vxb/common/log.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/log.h"
 
 namespace VXB {
 namespace {

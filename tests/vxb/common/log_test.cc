@@ -1,4 +1,4 @@
-#include "vxb/common/log.h"
+#include "vxb/common/runtime/log.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "vxb/common/memory_driver.h"
+#include "vxb/common/io/memory_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB::Driver {
 namespace {

@@ -1,4 +1,4 @@
-#include "vxb/common/mime.h"
+#include "vxb/common/http/mime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "vxb/common/simple_string.h"
+#include "vxb/common/base/simple_string.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "vxb/common/thread_state.h"
+#include "vxb/common/runtime/thread_state.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/debug.h"
-#include "vxb/common/thread.h"
-#include "vxb/common/types.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/thread.h"
+#include "vxb/common/base/types.h"
 
 namespace VXB::ThreadState {
 namespace {

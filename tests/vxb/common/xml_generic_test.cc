@@ -3,7 +3,7 @@
 // checks against expat: generated documents read by both parsers give the
 // same tokens, and every document the writer produces is well-formed and
 // reads back with the same values.
-#include "vxb/common/xml_generic.h"
+#include "vxb/common/format/xml_generic.h"
 
 #include <expat.h>
 #include <gtest/gtest.h>
@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "testing/xml_rig.h"
-#include "vxb/common/charset.h"
-#include "vxb/common/charset_tables.h"
-#include "vxb/common/error.h"
+#include "vxb/common/text/charset.h"
+#include "vxb/common/text/charset_tables.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

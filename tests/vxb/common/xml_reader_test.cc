@@ -1,7 +1,7 @@
 // The XML pull parser: token kinds, character sets, entities, layout white
 // space, limits and error contexts, and the pull operations used by the
 // configuration file.
-#include "vxb/common/xml_reader.h"
+#include "vxb/common/format/xml_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "testing/xml_rig.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The XML writer: the exact layout of a document, declarations, escaping,
 // well-formedness of every byte, whole values, and refusals that write
 // nothing.
-#include "vxb/common/xml_writer.h"
+#include "vxb/common/format/xml_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "testing/xml_rig.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

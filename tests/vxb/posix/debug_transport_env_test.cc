@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "vxb/common/debug.h"
+#include "vxb/common/runtime/debug.h"
 
 namespace VXB::Debug {
 namespace {

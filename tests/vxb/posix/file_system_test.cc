@@ -1,4 +1,4 @@
-#include "vxb/common/file.h"
+#include "vxb/common/runtime/file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vxb/common/network.h"
+#include "vxb/common/io/network.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>
@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/error.h"
-#include "vxb/common/thread_state.h"
-#include "vxb/common/types.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/thread_state.h"
+#include "vxb/common/base/types.h"
 
 namespace VXB {
 namespace {

@@ -1,4 +1,4 @@
-#include "vxb/common/serial_port.h"
+#include "vxb/common/io/serial_port.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/posix/serial_line.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "vxb/common/service.h"
+#include "vxb/common/service/service.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "testing/fake_service_manager.h"
-#include "vxb/common/error.h"
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/system.h"
 
 namespace {
 

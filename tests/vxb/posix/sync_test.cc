@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/thread.h"
-#include "vxb/common/types.h"
+#include "vxb/common/runtime/thread.h"
+#include "vxb/common/base/types.h"
 
 namespace VXB {
 namespace {

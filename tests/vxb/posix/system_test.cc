@@ -1,4 +1,4 @@
-#include "vxb/common/system.h"
+#include "vxb/common/runtime/system.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "vxb/common/thread_state.h"
+#include "vxb/common/runtime/thread_state.h"
 
 namespace {
 

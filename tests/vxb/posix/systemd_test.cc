@@ -13,7 +13,7 @@
 
 #include "testing/fake_service_manager.h"
 #include "testing/scratch_dir.h"
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vxb/common/thread.h"
+#include "vxb/common/runtime/thread.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/error.h"
-#include "vxb/common/thread_state.h"
-#include "vxb/common/types.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/thread_state.h"
+#include "vxb/common/base/types.h"
 
 namespace VXB {
 namespace {

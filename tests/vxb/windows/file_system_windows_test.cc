@@ -4,7 +4,7 @@
 // others (the log rotates while the index page reads it), rename replaces
 // its target, and 100-nanosecond modification times never move a later
 // time before an earlier one.
-#include "vxb/common/file.h"
+#include "vxb/common/runtime/file.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <string>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

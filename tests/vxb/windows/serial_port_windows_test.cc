@@ -4,7 +4,7 @@
 // every byte (scripts/test-windows.sh maps one onto a pseudo-terminal
 // through Wine's dosdevices, scripts/pty-echo.py): the line settings,
 // transfers, time-outs, Abort, and a line unplugged and put back.
-#include "vxb/common/serial_port.h"
+#include "vxb/common/io/serial_port.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <thread>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/windows/gadget_tools.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // uninstall, the console run, a dispatcher started from a console, and this
 // program run by the manager as a service (main's "--as-service"): the
 // status it reports when its body serves, stops or fails.
-#include "vxb/common/service.h"
+#include "vxb/common/service/service.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

@@ -1,0 +1,309 @@
+#include "vxb/common/http/html.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "vxb/common/runtime/file.h"
+
+namespace VXB::HTML {
+
+namespace {
+
+constexpr const char* ELEMENT_NAMES[] = {
+    "a",      "body",  "br",    "div",    "em",   "fieldset", "form",   "head",   "hr",
+    "h1",     "h2",    "h3",    "h4",     "html", "iframe",   "img",    "input",  "li",
+    "link",   "meta",  "ol",    "option", "p",    "pre",      "script", "select", "span",
+    "strong", "style", "table", "tbody",  "td",   "textarea", "title",  "tr",     "ul",
+};
+
+constexpr const char* ATTRIBUTE_NAMES[] = {
+    "action",   "alt",     "border",  "cellpadding", "cellspacing", "checked", "class",    "cols",
+    "colspan",  "content", "enctype", "href",        "http-equiv",  "id",      "language", "method",
+    "name",     "onclick", "onload",  "onsubmit",    "rel",         "rows",    "rowspan",  "src",
+    "selected", "size",    "style",   "title",       "type",        "value",
+};
+
+constexpr const char* PROPERTY_NAMES[] = {
+    "background",
+    "background-color",
+    "background-image",
+    "background-position",
+    "background-repeat",
+    "border",
+    "border-color",
+    "border-top",
+    "border-top-left-radius",
+    "border-top-right-radius",
+    "border-radius",
+    "border-spacing",
+    "border-style",
+    "border-width",
+    "clear",
+    "color",
+    "content",
+    "display",
+    "float",
+    "font",
+    "font-family",
+    "font-size",
+    "font-style",
+    "font-weight",
+    "height",
+    "line-height",
+    "list-style",
+    "margin",
+    "margin-left",
+    "margin-top",
+    "margin-right",
+    "overflow",
+    "padding",
+    "page-break-after",
+    "page-break-inside",
+    "position",
+    "text-align",
+    "text-decoration",
+    "vertical-align",
+    "visibility",
+    "white-space",
+    "width",
+};
+
+template <std::size_t N>
+const char* Name(const char* const (&table)[N], unsigned i) {
+  return i < N ? table[i] : "?";
+}
+
+constexpr const char* FRAME_SCRIPT =
+    "function resizeIframe(obj) { obj.style.height = "
+    "obj.contentWindow.document.body.scrollHeight + 'px'; }";
+
+std::string Format(const char* format, va_list args) {
+  char buffer[Writer::BUFFER_SIZE * 10];
+  std::vsnprintf(buffer, sizeof(buffer), format, args);
+  return buffer;
+}
+
+}  // namespace
+
+const char* Element::ToString() const { return Name(ELEMENT_NAMES, e_); }
+const char* Attribute::ToString() const { return Name(ATTRIBUTE_NAMES, a_); }
+const char* Property::ToString() const { return Name(PROPERTY_NAMES, p_); }
+
+bool Writer::Markup(const char* s) {
+  if (target_ == nullptr) return false;
+  const ASCII::Entities saved = target_->GetEntities();
+  target_->SetEntities(ASCII::NO_ENTITIES);
+  const bool ok = target_->Print(s);
+  target_->SetEntities(saved);
+  return ok;
+}
+
+bool Writer::Encoded(const char* s) {
+  if (target_ == nullptr) return false;
+  const ASCII::Entities saved = target_->GetEntities();
+  const bool converting = target_->Convert(true);
+  target_->SetEntities(ASCII::HTML_ENTITIES);
+  const bool ok = target_->Print(s);
+  target_->SetEntities(saved);
+  target_->Convert(converting);
+  return ok;
+}
+
+bool Writer::AddElementBegin(Element e) { return Markup("<") && Markup(e.ToString()); }
+
+bool Writer::AddAttribute(Attribute a, const char* Format_, ...) {
+  if (!Markup(" ") || !Markup(a.ToString())) return false;
+  if (Format_ == nullptr) return true;
+  va_list args;
+  va_start(args, Format_);
+  const std::string value = Format(Format_, args);
+  va_end(args);
+  return Markup("=\"") && Encoded(value.c_str()) && Markup("\"");
+}
+
+bool Writer::AddAttributeBegin(Attribute a) {
+  return Markup(" ") && Markup(a.ToString()) && Markup("=\"");
+}
+
+bool Writer::AddAttributeEnd() { return Markup("\""); }
+
+bool Writer::AddProperty(Property p, const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const std::string value = Format(Format_, args);
+  va_end(args);
+  return Markup(p.ToString()) && Markup(": ") && Encoded(value.c_str()) && Markup("; ");
+}
+
+bool Writer::AddElementEnd() { return Markup(">"); }
+
+bool Writer::AddElement(Element e) { return AddElementBegin(e) && AddElementEnd(); }
+
+bool Writer::AddElement(const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const std::string text = Format(Format_, args);
+  va_end(args);
+  return Markup("<") && Markup(text.c_str()) && Markup(">");
+}
+
+bool Writer::CloseElement(Element e) { return Markup("</") && Markup(e.ToString()) && Markup(">"); }
+
+bool Writer::Unicode(unsigned n) {
+  char buffer[24];
+  std::snprintf(buffer, sizeof(buffer), "&#%u;", n);
+  return Markup(buffer);
+}
+
+bool Writer::Text(const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const bool ok = vText(Format_, args);
+  va_end(args);
+  return ok;
+}
+
+bool Writer::vText(const char* Format_, va_list Args) {
+  const std::string text = Format(Format_, Args);
+  return Encoded(text.c_str());
+}
+
+void Writer::SetFavIcon(const char* Name_) {
+  fav_icon_ = std::string(Name_ != nullptr ? Name_ : "").substr(0, MAX_ICON);
+}
+
+void Writer::SetStyle(const char* Name_, bool External) {
+  style_sheet_ = std::string(Name_ != nullptr ? Name_ : "").substr(0, MAX_STYLE_NAME);
+  external_style_ = External;
+}
+
+void Writer::AddJavaScript(const char* Name_, const char* Script) {
+  for (ScriptData& s : scripts_) {
+    if (s.Name == Name_) {
+      s.Script = Script;
+      return;
+    }
+  }
+  scripts_.push_back({Name_, Script});
+}
+
+void Writer::RemoveJavaScript(const char* Name_) {
+  std::erase_if(scripts_, [&](const ScriptData& s) { return s.Name == Name_; });
+}
+
+bool Writer::Begin(const char* TitleFormat, ...) {
+  if (target_ == nullptr) return false;
+  const char* charset = "ISO-8859-1";
+  if (target_->GetCharsetTo() == ASCII::UTF8) {
+    charset = "UTF-8";
+  } else if (target_->GetCharsetTo() != ASCII::LATIN1) {
+    target_->SetCharsetTo(ASCII::LATIN1);
+  }
+  if (!AddElement("!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" "
+                  "\"http://www.w3.org/TR/html4/strict.dtd\"") ||
+      !AddElement(Element::HTML) || !AddElement(Element::HEAD) || !AddElementBegin(Element::META) ||
+      !AddAttribute(Attribute::CONTENT, "text/html; charset=%s", charset) ||
+      !AddAttribute(Attribute::HTTP_EQUIV, "Content-Type") || !AddElementEnd() ||
+      !AddElement(Element::TITLE)) {
+    return false;
+  }
+  va_list args;
+  va_start(args, TitleFormat);
+  const bool title_ok = vText(TitleFormat, args);
+  va_end(args);
+  if (!title_ok || !CloseElement(Element::TITLE)) return false;
+  if (!fav_icon_.empty() &&
+      (!AddElementBegin(Element::LINK) || !AddAttribute(Attribute::REL, "shortcut icon") ||
+       !AddAttribute(Attribute::HREF, "%s", fav_icon_.c_str()) || !AddElementEnd())) {
+    return false;
+  }
+  if (!style_sheet_.empty()) {
+    if (external_style_) {
+      if (!AddElementBegin(Element::LINK) || !AddAttribute(Attribute::REL, "stylesheet") ||
+          !AddAttribute(Attribute::TYPE, "text/css") ||
+          !AddAttribute(Attribute::HREF, "%s", style_sheet_.c_str()) || !AddElementEnd()) {
+        return false;
+      }
+    } else {
+      if (!AddElementBegin(Element::STYLE) || !AddAttribute(Attribute::TYPE, "text/css") ||
+          !AddElementEnd()) {
+        return false;
+      }
+      File file;
+      if (file.open(FileSystem::PRIMARY, style_sheet_.c_str(), FileSystem::READ_ONLY)) {
+        char buffer[BUFFER_SIZE + 1];
+        for (;;) {
+          unsigned n = BUFFER_SIZE;
+          if (!file.read(buffer, n) || n == 0) break;
+          buffer[n] = 0;
+          if (!Markup(buffer)) return false;
+        }
+      }
+      if (!CloseElement(Element::STYLE)) return false;
+    }
+  }
+  if (frames_) AddJavaScript("frame_code", FRAME_SCRIPT);
+  for (const ScriptData& s : scripts_) {
+    if (!AddElementBegin(Element::SCRIPT) || !AddAttribute(Attribute::LANGUAGE, "javascript") ||
+        !AddAttribute(Attribute::TYPE, "text/javascript") || !AddElementEnd() ||
+        !Markup(s.Script.c_str()) || !CloseElement(Element::SCRIPT)) {
+      return false;
+    }
+  }
+  return CloseElement(Element::HEAD) && AddElement(Element::BODY);
+}
+
+bool Writer::End() {
+  return CloseElement(Element::BODY) && CloseElement(Element::HTML) &&
+         target_->Flush(Constants::WAIT_FOREVER);
+}
+
+bool Writer::BeginWithClass(Element e, const char* Class) {
+  if (!AddElementBegin(e)) return false;
+  if (Class != nullptr && !AddAttribute(Attribute::CLASS, "%s", Class)) return false;
+  return AddElementEnd();
+}
+
+bool Writer::BeginPreformattedText(const char* Class) {
+  return BeginWithClass(Element::PRE, Class);
+}
+bool Writer::EndPreformattedText() { return CloseElement(Element::PRE); }
+
+bool Writer::Header(unsigned Level, const char* Format_, ...) {
+  static constexpr Element::Elements LEVELS[] = {Element::H1, Element::H2, Element::H3,
+                                                 Element::H4};
+  const Element e = LEVELS[Level >= 1 && Level <= 4 ? Level - 1 : 0];
+  va_list args;
+  va_start(args, Format_);
+  const std::string text = Format(Format_, args);
+  va_end(args);
+  return AddElement(e) && Encoded(text.c_str()) && CloseElement(e);
+}
+
+bool Writer::Paragraph(const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const std::string text = Format(Format_, args);
+  va_end(args);
+  return AddElement(Element::P) && Encoded(text.c_str()) && CloseElement(Element::P);
+}
+
+bool Writer::BeginTable(const char* Class) { return BeginWithClass(Element::TABLE, Class); }
+bool Writer::EndTable() { return CloseElement(Element::TABLE); }
+bool Writer::BeginTableRow() { return AddElement(Element::TR); }
+bool Writer::EndTableRow() { return CloseElement(Element::TR); }
+bool Writer::BeginTableCol() { return AddElement(Element::TD); }
+bool Writer::EndTableCol() { return CloseElement(Element::TD); }
+
+bool Writer::BeginLink(const char* Href) {
+  return AddElementBegin(Element::A) && AddAttribute(Attribute::HREF, "%s", Href) &&
+         AddElementEnd();
+}
+
+bool Writer::EndLink() { return CloseElement(Element::A); }
+bool Writer::BeginDiv(const char* Class) { return BeginWithClass(Element::DIV, Class); }
+bool Writer::EndDiv() { return CloseElement(Element::DIV); }
+bool Writer::Break() { return AddElement(Element::BR); }
+bool Writer::HorizontalRule() { return AddElement(Element::HR); }
+
+}  // namespace VXB::HTML

@@ -1,0 +1,45 @@
+// Console output: standard output and standard error (on Windows those of
+// the console or of whatever the output is redirected to).
+#include <cstdio>
+
+#include <atomic>
+
+#include "vxb/common/runtime/system.h"
+
+namespace VXB::Console {
+
+namespace {
+
+std::atomic<bool> g_enabled{true};
+
+void Emit(std::FILE* stream, const char* Format, va_list Args) {
+  if (!g_enabled.load(std::memory_order_relaxed) || Format == nullptr) return;
+  std::vfprintf(stream, Format, Args);
+  std::fflush(stream);
+}
+
+}  // namespace
+
+void Enable(bool On) { g_enabled.store(On, std::memory_order_relaxed); }
+
+bool IsEnabled() { return g_enabled.load(std::memory_order_relaxed); }
+
+void Print(const char* Format, ...) {
+  va_list args;
+  va_start(args, Format);
+  Emit(stdout, Format, args);
+  va_end(args);
+}
+
+void vPrint(const char* Format, va_list Args) { Emit(stdout, Format, Args); }
+
+void ErrorPrint(const char* Format, ...) {
+  va_list args;
+  va_start(args, Format);
+  Emit(stderr, Format, args);
+  va_end(args);
+}
+
+void vErrorPrint(const char* Format, va_list Args) { Emit(stderr, Format, Args); }
+
+}  // namespace VXB::Console
