@@ -33,9 +33,9 @@
 #include "app/config_params.h"
 #include "app/front_end.h"
 #include "http_example/raw_client.h"
+#include "vxb/common/io/serial_port.h"
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
-#include "vxb/common/io/serial_port.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_emulator/emulator.h"
 

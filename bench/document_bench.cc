@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_json.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"
 #include "vxp/vxp_translations.h"

@@ -5,11 +5,11 @@
 
 #include <string>
 
+#include "vxb/common/format/xml_generic.h"
 #include "vxb/common/io/encoded_char_reader.h"
 #include "vxb/common/io/encoded_string_writer.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/string_driver.h"
-#include "vxb/common/format/xml_generic.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"
 

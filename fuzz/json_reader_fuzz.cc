@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "token_stream_checks.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_json.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 
 using fuzz::Check;
 

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "packet_checks.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_json.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

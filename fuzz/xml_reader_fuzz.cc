@@ -7,10 +7,10 @@
 #include <string_view>
 
 #include "token_stream_checks.h"
-#include "vxb/common/io/encoded_char_reader.h"
-#include "vxb/common/runtime/error.h"
-#include "vxb/common/io/string_driver.h"
 #include "vxb/common/format/xml_generic.h"
+#include "vxb/common/io/encoded_char_reader.h"
+#include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 
 using fuzz::Check;
 

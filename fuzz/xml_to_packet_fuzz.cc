@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "packet_checks.h"
-#include "vxb/common/io/encoded_char_reader.h"
-#include "vxb/common/runtime/error.h"
-#include "vxb/common/io/string_driver.h"
 #include "vxb/common/format/xml_generic.h"
+#include "vxb/common/io/encoded_char_reader.h"
+#include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

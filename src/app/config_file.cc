@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "vxb/common/format/xml_reader.h"
+#include "vxb/common/io/string_driver.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/file.h"
-#include "vxb/common/io/string_driver.h"
-#include "vxb/common/format/xml_reader.h"
 
 namespace Zorbel {
 

@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
+#include "vxb/common/text/charset.h"
 
 namespace Zorbel {
 

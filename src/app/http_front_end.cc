@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/front_end.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/http/http_server.h"
 #include "vxb/common/http/httpd_ip_acl.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_debug_modules.h"

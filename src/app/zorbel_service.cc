@@ -2,9 +2,9 @@
 #include "app/zorbel_service.h"
 
 #include "app/console_text.h"
+#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
-#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/system.h"
 #include "vxp/vxp_debug_modules.h"
 #include "vxp/vxp_errno.h"

@@ -23,8 +23,8 @@
 #include "app/config_params.h"
 #include "app/front_end.h"
 #include "vxb/common/base/datetime.h"
-#include "vxb/common/runtime/debug.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/debug.h"
 #include "vxb/common/service/service.h"
 #include "vxp/protocol.h"
 

@@ -23,8 +23,8 @@
 #ifndef VXP_FORMAT2PACKET_H_
 #define VXP_FORMAT2PACKET_H_
 
-#include "vxb/common/runtime/debug.h"
 #include "vxb/common/format/generic_data_format.h"
+#include "vxb/common/runtime/debug.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/vardex_data_container.h"
 

@@ -20,10 +20,10 @@
 #include <memory>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/io/buffered_reader.h"
-#include "vxb/common/runtime/debug.h"
-#include "vxb/common/io/driver.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/buffered_reader.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/runtime/debug.h"
 
 namespace VXP {
 

@@ -11,9 +11,9 @@
 
 #include <cstdarg>
 
+#include "vxb/common/base/types.h"
 #include "vxb/common/text/charset.h"
 #include "vxb/common/text/fields.h"
-#include "vxb/common/base/types.h"
 
 namespace VXP {
 

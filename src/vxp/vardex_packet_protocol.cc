@@ -6,8 +6,8 @@
 
 #include "vxb/common/base/ascii.h"
 #include "vxb/common/runtime/error.h"
-#include "vxb/common/text/fields.h"
 #include "vxb/common/runtime/system.h"
+#include "vxb/common/text/fields.h"
 #include "vxp/vxp_errno.h"
 
 namespace VXP {

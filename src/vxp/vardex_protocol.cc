@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/text/charset.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset.h"
 #include "vxp/vxp_errno.h"
 
 namespace VXP::VardexFrame {

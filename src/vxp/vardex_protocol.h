@@ -17,8 +17,8 @@
 
 #include <cstdint>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/text/charset.h"
 #include "vxp/protocol.h"
 #include "vxp/vardex_data_container.h"
 

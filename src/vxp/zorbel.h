@@ -18,11 +18,11 @@
 #ifndef VXP_ZORBEL_H_
 #define VXP_ZORBEL_H_
 
-#include "vxb/common/runtime/debug.h"
-#include "vxb/common/runtime/error.h"
+#include "vxb/common/base/types.h"
 #include "vxb/common/format/generic_data_format.h"
 #include "vxb/common/http/http_server.h"
-#include "vxb/common/base/types.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vardex_data_container.h"
 #include "vxp/vardex_packet_protocol.h"
 

@@ -15,8 +15,8 @@
 #include "app/config_params.h"
 #include "app/front_end.h"
 #include "testing/http_client.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 #include "zorbel_emulator/emulator.h"
 
 namespace Zorbel::EndToEnd {

@@ -26,8 +26,8 @@
 #include "app/bridge_rig.h"
 #include "testing/http_client.h"
 #include "testing/scratch_dir.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_emulator/emulator.h"
 

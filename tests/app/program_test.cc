@@ -13,8 +13,8 @@
 
 #include "testing/fake_service_manager.h"
 #include "testing/scratch_dir.h"
-#include "vxb/common/runtime/log.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/log.h"
 #include "vxb/common/runtime/system.h"
 
 namespace {
@@ -93,10 +93,14 @@ TEST_F(ProgramTest, StartUpFailureIsPrintedLoggedAndExitsOne) {
   WriteConfig("<SerialPort>/nonexistent/ttyQ</SerialPort><HttpPort>8123</HttpPort>");
   std::string err;
   EXPECT_EQ(Run({"TEST"}, nullptr, &err), 1);
-  EXPECT_NE(err.find("Error de apertura: Can't open /nonexistent/ttyQ: No such file or directory\n"), std::string::npos)
+  EXPECT_NE(
+      err.find("Error de apertura: Can't open /nonexistent/ttyQ: No such file or directory\n"),
+      std::string::npos)
       << err;
-  EXPECT_NE(Log().find("[main] Error de apertura: Can't open /nonexistent/ttyQ: No such file or directory\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      Log().find(
+          "[main] Error de apertura: Can't open /nonexistent/ttyQ: No such file or directory\r\n"),
+      std::string::npos)
       << Log();
 
   WriteConfig("<SerialPort>COM1</SerialPort><BaudRate>9600.5</BaudRate>");

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "testing/scratch_dir.h"
+#include "vxb/common/io/serial_port.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
-#include "vxb/common/io/serial_port.h"
 #include "vxb/common/runtime/system.h"
 #include "vxp/vxp_debug_modules.h"
 

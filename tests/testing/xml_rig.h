@@ -6,13 +6,13 @@
 
 #include <string>
 
+#include "vxb/common/format/xml_generic.h"
+#include "vxb/common/format/xml_reader.h"
+#include "vxb/common/format/xml_writer.h"
 #include "vxb/common/io/driver.h"
 #include "vxb/common/io/encoded_char_reader.h"
 #include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/io/string_driver.h"
-#include "vxb/common/format/xml_generic.h"
-#include "vxb/common/format/xml_reader.h"
-#include "vxb/common/format/xml_writer.h"
 
 namespace zorbel_testing {
 

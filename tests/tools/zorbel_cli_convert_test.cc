@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_json.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 
 namespace ZorbelCli {

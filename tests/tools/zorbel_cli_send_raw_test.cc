@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_errno.h"

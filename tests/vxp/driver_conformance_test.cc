@@ -15,10 +15,10 @@
 #include <string>
 
 #include "vxb/common/io/buffered_reader.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/memory_driver.h"
 #include "vxb/common/io/network.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/protocol.h"
 #include "vxp/vxp_errno.h"
 

@@ -31,9 +31,9 @@
 #include <string>
 #include <vector>
 
-#include "vxb/common/runtime/debug.h"
-#include "vxb/common/io/driver.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/runtime/debug.h"
 
 namespace VXP::Testing {
 

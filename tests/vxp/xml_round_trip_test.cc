@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
-#include "vxb/common/io/encoded_char_reader.h"
-#include "vxb/common/runtime/error.h"
-#include "vxb/common/io/string_driver.h"
 #include "vxb/common/format/xml_generic.h"
+#include "vxb/common/io/encoded_char_reader.h"
+#include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
 #include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"

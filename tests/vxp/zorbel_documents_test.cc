@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_json.h"
 #include "vxb/common/format/json_writer.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 #include "vxp/zorbel.h"
 

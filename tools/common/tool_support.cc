@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset.h"
 
 namespace ZorbelTools {
 

@@ -6,9 +6,9 @@
 #include <iostream>
 #include <iterator>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/text/charset.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
 #include "vxp/format2packet.h"

@@ -31,9 +31,9 @@
 #include <string_view>
 #include <vector>
 
-#include "vxb/common/runtime/error.h"
-#include "vxb/common/format/generic_data_format.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/format/generic_data_format.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vardex_data_container.h"
 #include "zorbel_cli/document_formats.h"
 

@@ -1,10 +1,10 @@
 #include "zorbel_cli/document_formats.h"
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/io/encoded_char_reader.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_json.h"
 #include "vxb/common/format/xml_generic.h"
+#include "vxb/common/io/encoded_char_reader.h"
+#include "vxb/common/runtime/error.h"
 
 namespace ZorbelCli {
 

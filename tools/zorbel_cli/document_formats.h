@@ -8,8 +8,8 @@
 #include <memory>
 #include <string_view>
 
-#include "vxb/common/io/driver.h"
 #include "vxb/common/format/generic_data_format.h"
+#include "vxb/common/io/driver.h"
 
 namespace ZorbelCli {
 

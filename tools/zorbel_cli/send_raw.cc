@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "common/tool_support.h"
-#include "vxb/common/text/charset.h"
-#include "vxb/common/runtime/error.h"
-#include "vxb/common/text/fields.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset.h"
+#include "vxb/common/text/fields.h"
 #include "vxp/vardex_data_container.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_cli/trace_driver.h"

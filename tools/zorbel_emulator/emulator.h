@@ -47,8 +47,8 @@
 #include <string>
 #include <vector>
 
-#include "vxb/common/io/driver.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/driver.h"
 #include "zorbel_emulator/fiscal_controller.h"
 
 namespace ZorbelEmulator {

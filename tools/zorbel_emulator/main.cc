@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "common/tool_support.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_emulator/emulator.h"
 #include "zorbel_emulator/options.h"

@@ -12,10 +12,10 @@
 #include <errno.h>
 #include <pthread.h>
 
-#include "vxb/common/runtime/error.h"
-#include "vxb/common/runtime/thread.h"
 #include "vxb/common/base/types.h"
 #include "vxb/common/base/waiter_queue.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/thread.h"
 #include "vxb/posix/timed_wait.h"
 
 namespace VXB {

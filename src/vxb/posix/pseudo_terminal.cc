@@ -9,8 +9,8 @@
 
 #include <cstdio>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/posix/fd_wait.h"
 #include "vxb/posix/serial_line.h"
 

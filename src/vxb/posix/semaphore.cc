@@ -8,10 +8,10 @@
 
 #include <cstdio>
 
+#include "vxb/common/base/types.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/thread.h"
 #include "vxb/common/runtime/thread_state.h"
-#include "vxb/common/base/types.h"
 #include "vxb/posix/timed_wait.h"
 
 namespace VXB {

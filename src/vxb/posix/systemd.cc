@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset.h"
 
 extern char** environ;
 

@@ -11,9 +11,9 @@
 // reports success, so no signal is ever left over.
 #include <windows.h>
 
-#include "vxb/common/runtime/thread.h"
 #include "vxb/common/base/types.h"
 #include "vxb/common/base/waiter_queue.h"
+#include "vxb/common/runtime/thread.h"
 #include "vxb/windows/win_wait.h"
 
 namespace VXB {

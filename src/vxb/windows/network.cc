@@ -17,10 +17,10 @@
 #include <cstring>
 
 #include "vxb/common/base/circular.h"
-#include "vxb/common/runtime/debug.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/network.h"
 #include "vxb/common/io/network_internal.h"
+#include "vxb/common/runtime/debug.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
 #include "vxb/common/runtime/thread.h"
 #include "vxb/common/runtime/thread_state.h"

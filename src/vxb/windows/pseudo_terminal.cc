@@ -2,8 +2,8 @@
 // line runs on a POSIX host (or behind a null-modem pair of COM ports).
 // The driver is there so that code written against it links; it never
 // opens.
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB {
 

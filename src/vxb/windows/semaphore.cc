@@ -9,9 +9,9 @@
 
 #include <cstdio>
 
+#include "vxb/common/base/types.h"
 #include "vxb/common/runtime/thread.h"
 #include "vxb/common/runtime/thread_state.h"
-#include "vxb/common/base/types.h"
 #include "vxb/windows/win_wait.h"
 
 namespace VXB {

@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "vxb/common/text/charset_tables.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset_tables.h"
 
 namespace {
 

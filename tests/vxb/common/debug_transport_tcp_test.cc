@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "vxb/common/io/debug_transport_tcp.h"
+#include "vxb/common/io/network.h"
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
-#include "vxb/common/io/network.h"
 #include "vxb/common/runtime/thread.h"
 
 namespace VXB::Debug {

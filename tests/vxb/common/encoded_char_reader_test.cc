@@ -75,7 +75,10 @@ TEST(EncodedCharReader, DecodesByCharset) {
       {"utf8 sequence cut at the end", "a\xF0\x9F\x98", UTF8, CP437, "a?"},
       {"ibm437 cent sign", "\x9B\x82", IBM437, CP437, "\xBD\x82"},
       {"ibm437 greek alpha", "\xE0", IBM437, CP437, "?"},
-      {"ascii high byte", "\xE9" "a", US_ASCII, CP437, "?a"},
+      {"ascii high byte",
+       "\xE9"
+       "a",
+       US_ASCII, CP437, "?a"},
       {"latin9 euro and S caron", "\xA4\xA6", ISO_8859_15, CP437, "?S"},
       {"utf8 lead then quote", "\"\xC3\"}", UTF8, CP437, "\"?\"}"},
       {"utf8 lead then lead pair", "\xC2\xC3\xB1", UTF8, CP437, "?\xA4"},

@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

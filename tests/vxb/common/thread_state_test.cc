@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "vxb/common/base/types.h"
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/thread.h"
-#include "vxb/common/base/types.h"
 
 namespace VXB::ThreadState {
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "testing/xml_rig.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/text/charset.h"
 #include "vxb/common/text/charset_tables.h"
-#include "vxb/common/runtime/error.h"
 
 namespace {
 

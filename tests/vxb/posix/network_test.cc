@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include "vxb/common/base/types.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/thread_state.h"
-#include "vxb/common/base/types.h"
 
 namespace VXB {
 namespace {

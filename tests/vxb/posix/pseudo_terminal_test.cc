@@ -4,8 +4,8 @@
 #include <future>
 #include <string>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/error.h"
 
 namespace {
 

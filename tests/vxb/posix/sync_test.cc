@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "vxb/common/runtime/thread.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/runtime/thread.h"
 
 namespace VXB {
 namespace {

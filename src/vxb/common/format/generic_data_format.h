@@ -38,9 +38,9 @@
 #include <memory>
 #include <string_view>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/base/fixed.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/text/charset.h"
 
 namespace VXB::Driver {
 class EncodedCharReader;

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/text/charset.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset.h"
 
 namespace VXB::JSON {
 

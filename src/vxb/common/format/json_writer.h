@@ -20,10 +20,10 @@
 
 #include <memory>
 
-#include "vxb/common/io/driver.h"
-#include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/base/fixed.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/driver.h"
+#include "vxb/common/io/encoded_string_writer.h"
 
 namespace VXB::JSON {
 

@@ -20,10 +20,10 @@
 #ifndef VXB_COMMON_XML_GENERIC_H_
 #define VXB_COMMON_XML_GENERIC_H_
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_data_format.h"
 #include "vxb/common/format/xml_reader.h"
 #include "vxb/common/format/xml_writer.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB::GenericDataFormat::XML {
 

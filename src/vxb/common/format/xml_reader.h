@@ -44,9 +44,9 @@
 
 #include <memory>
 
-#include "vxb/common/text/charset.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/xml_common.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset.h"
 
 namespace VXB::Driver {
 class EncodedCharReader;

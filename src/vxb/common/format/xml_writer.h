@@ -31,9 +31,9 @@
 #include <cstdarg>
 #include <memory>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/base/types.h"
 #include "vxb/common/format/xml_common.h"
+#include "vxb/common/text/charset.h"
 
 namespace VXB::Driver {
 class EncodedStringWriter;

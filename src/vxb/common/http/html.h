@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/encoded_string_writer.h"
 
 namespace VXB::HTML {
 

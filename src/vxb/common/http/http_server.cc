@@ -6,15 +6,15 @@
 #include <string>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/format/generic_json.h"
-#include "vxb/common/http/httpd_protocol.h"
 #include "vxb/common/format/json_reader.h"
 #include "vxb/common/format/json_writer.h"
-#include "vxb/common/runtime/system.h"
 #include "vxb/common/format/xml_generic.h"
 #include "vxb/common/format/xml_reader.h"
 #include "vxb/common/format/xml_writer.h"
+#include "vxb/common/http/httpd_protocol.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/system.h"
 
 namespace VXB::HTTP {
 

@@ -26,15 +26,15 @@
 #include <cstdarg>
 #include <memory>
 
-#include "vxb/common/text/charset.h"
-#include "vxb/common/runtime/debug.h"
-#include "vxb/common/io/encoded_char_reader.h"
-#include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/format/generic_data_format.h"
 #include "vxb/common/http/html.h"
 #include "vxb/common/http/httpd_api.h"
 #include "vxb/common/http/mime.h"
+#include "vxb/common/io/encoded_char_reader.h"
+#include "vxb/common/io/encoded_string_writer.h"
+#include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/thread.h"
+#include "vxb/common/text/charset.h"
 
 namespace VXB::HTTP {
 

@@ -7,9 +7,9 @@
 #include <ctime>
 #include <string>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/http/httpd_ip_acl.h"
 #include "vxb/common/http/httpd_protocol.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
 
 namespace VXB::HTTP {

@@ -30,9 +30,9 @@
 #include <string>
 #include <vector>
 
+#include "vxb/common/base/types.h"
 #include "vxb/common/io/driver.h"
 #include "vxb/common/io/network.h"
-#include "vxb/common/base/types.h"
 
 namespace VXB::HTTP {
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/runtime/file.h"
 #include "vxb/common/http/httpd_protocol.h"
+#include "vxb/common/runtime/file.h"
 
 namespace VXB::HTTP {
 

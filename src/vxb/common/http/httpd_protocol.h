@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "vxb/common/runtime/debug.h"
 #include "vxb/common/http/httpd_api.h"
+#include "vxb/common/runtime/debug.h"
 
 namespace VXB::HTTP {
 

@@ -12,8 +12,8 @@
 
 #include <memory>
 
-#include "vxb/common/io/driver.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/driver.h"
 
 namespace VXB::Driver {
 

@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "vxb/common/io/debug_transport_tcp.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/network.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
 
 namespace VXB::Debug {

@@ -1,8 +1,8 @@
 // Character readers over byte sources.
 #include "vxb/common/io/encoded_char_reader.h"
 
-#include "vxb/common/text/charset_tables.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset_tables.h"
 
 namespace VXB::Driver {
 

@@ -19,10 +19,10 @@
 
 #include <memory>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/io/driver.h"
 #include "vxb/common/io/encoded_driver.h"
 #include "vxb/common/runtime/file.h"
+#include "vxb/common/text/charset.h"
 
 namespace VXB::Driver {
 

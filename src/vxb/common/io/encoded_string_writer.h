@@ -19,9 +19,9 @@
 #include <cstdarg>
 #include <memory>
 
-#include "vxb/common/text/charset.h"
 #include "vxb/common/io/driver.h"
 #include "vxb/common/io/encoded_driver.h"
+#include "vxb/common/text/charset.h"
 
 namespace VXB::Driver {
 

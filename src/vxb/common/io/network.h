@@ -30,8 +30,8 @@
 
 #include <cstdint>
 
-#include "vxb/common/io/driver.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/driver.h"
 
 namespace VXB {
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "vxb/common/base/circular.h"
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/network.h"
 #include "vxb/common/io/network_internal.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
 #include "vxb/common/runtime/thread_state.h"
 

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "vxb/common/runtime/debug.h"
 #include "vxb/common/io/network.h"
+#include "vxb/common/runtime/debug.h"
 
 namespace VXB::NetworkInternal {
 

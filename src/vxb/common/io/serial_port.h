@@ -42,9 +42,9 @@
 
 #include <memory>
 
-#include "vxb/common/io/driver.h"
 #include "vxb/common/base/simple_string.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/io/driver.h"
 
 namespace VXB {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "vxb/common/runtime/error.h"
 #include "vxb/common/io/serial_port.h"
 #include "vxb/common/io/serial_port_internal.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB {
 

@@ -6,9 +6,9 @@
 #ifndef VXB_COMMON_SERIAL_PORT_INTERNAL_H_
 #define VXB_COMMON_SERIAL_PORT_INTERNAL_H_
 
-#include "vxb/common/runtime/debug.h"
-#include "vxb/common/io/serial_port.h"
 #include "vxb/common/base/simple_string.h"
+#include "vxb/common/io/serial_port.h"
+#include "vxb/common/runtime/debug.h"
 
 namespace VXB::SerialPortInternal {
 

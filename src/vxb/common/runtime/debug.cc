@@ -11,9 +11,9 @@
 
 #include "vxb/common/base/ascii.h"
 #include "vxb/common/base/containers.h"
+#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
-#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/system.h"
 #include "vxb/common/runtime/thread_state.h"
 

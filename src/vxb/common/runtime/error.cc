@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/runtime/error_table.h"
 #include "vxb/common/base/no_destructor.h"
+#include "vxb/common/runtime/error_table.h"
 #include "vxb/common/runtime/thread.h"
 
 namespace VXB::Error {

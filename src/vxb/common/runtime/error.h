@@ -15,8 +15,8 @@
 #include <cstdint>
 
 #include "vxb/common/base/containers.h"
-#include "vxb/common/runtime/error_numbers.h"
 #include "vxb/common/base/types.h"
+#include "vxb/common/runtime/error_numbers.h"
 
 namespace VXB::Error {
 

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/file.h"
 #include "vxb/common/runtime/file_system_internal.h"
-#include "vxb/common/base/no_destructor.h"
 
 namespace VXB::FileSystem {
 

@@ -15,9 +15,9 @@
 #include <cstring>
 #include <string>
 
+#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/file.h"
-#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/system.h"
 #include "vxb/common/runtime/thread.h"
 

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstdio>
 
+#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
-#include "vxb/common/base/no_destructor.h"
 #include "vxb/common/runtime/thread.h"
 #include "vxb/common/runtime/thread_internal.h"
 #include "vxb/common/runtime/thread_state.h"

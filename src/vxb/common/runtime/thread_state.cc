@@ -15,8 +15,8 @@
 #include <cstring>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/runtime/debug.h"
 #include "vxb/common/base/no_destructor.h"
+#include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/thread.h"
 
 namespace VXB::ThreadState {

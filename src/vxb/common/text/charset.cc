@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/text/charset_tables.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset_tables.h"
 
 namespace VXB::ASCII {
 namespace {
