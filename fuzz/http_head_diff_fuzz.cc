@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "byte_connection.h"
 #include "vxb/common/base/ascii.h"
 #include "vxb/common/http/httpd_api.h"
+#include "vxb/common/io/string_driver.h"
 
 namespace {
 
@@ -114,7 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool accepted = oracle.complete && (HTTP_PARSER_ERRNO(&parser) == HPE_OK ||
                                             HTTP_PARSER_ERRNO(&parser) == HPE_PAUSED);
 
-  ByteConnection connection(data, size, 4096);
+  VXB::Driver::ScriptedConnection connection(
+      std::string_view(reinterpret_cast<const char*>(data), size), 4096);
   httpdUseConnection(engine, &connection, "127.0.0.1");
   const int result = httpdReadRequest(engine);
   const std::size_t our_end = connection.Consumed() - engine->readBufRemain;

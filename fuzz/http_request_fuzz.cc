@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "byte_connection.h"
 #include "vxb/common/http/httpd_api.h"
+#include "vxb/common/io/string_driver.h"
 
 namespace {
 
@@ -45,7 +45,9 @@ httpd* Engine() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   httpd* engine = Engine();
-  ByteConnection connection(data + 1, size - 1, data[0] == 0 ? 1 : data[0] * 64u);
+  VXB::Driver::ScriptedConnection connection(
+      std::string_view(reinterpret_cast<const char*>(data + 1), size - 1),
+      data[0] == 0 ? 1 : data[0] * 64u);
   httpdUseConnection(engine, &connection, "127.0.0.1");
   if (httpdReadRequest(engine) == 0) {
     if (std::strlen(engine->request.path) >= HTTP_MAX_URL || engine->request.path[0] != '/' ||

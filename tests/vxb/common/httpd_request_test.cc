@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "http_example/raw_client.h"
-#include "http_example/scripted_connection.h"
 #include "vxb/common/http/httpd_api.h"
+#include "vxb/common/io/string_driver.h"
 
 namespace VXB::HTTP {
 namespace {
 
+using VXB::Driver::ScriptedConnection;
 using Zorbel::HttpExample::ParseResponse;
-using Zorbel::HttpExample::ScriptedConnection;
 
 struct Read {
   std::unique_ptr<httpd> engine = std::make_unique<httpd>();

@@ -1,5 +1,6 @@
 #include "vxb/common/io/string_driver.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "vxb/common/runtime/error.h"
@@ -37,6 +38,26 @@ unsigned StringSink::ReadBufferImplementation(Byte*, unsigned, unsigned) {
 
 unsigned StringSink::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
   text_.append(reinterpret_cast<const char*>(buf), size);
+  return size;
+}
+
+ScriptedConnection::ScriptedConnection(std::string_view Input, std::size_t Piece)
+    : Generic("Scripted"), input_(Input), piece_(Piece == 0 ? 1 : Piece) {}
+
+unsigned ScriptedConnection::ReadBufferImplementation(Byte* buf, unsigned size, unsigned) {
+  if (pos_ >= input_.size()) {
+    VXB::Error::SetWithContext(VXB::Error::SOCK_CONNECTION_CLOSED, "Socket closed");
+    return 0;
+  }
+  const std::size_t n = std::min<std::size_t>({size, piece_, input_.size() - pos_});
+  std::memcpy(buf, input_.data() + pos_, n);
+  pos_ += n;
+  VXB::Error::SetWithContext(VXB::Error::NO_CURRENT_ERROR, "ReadBuffer");
+  return static_cast<unsigned>(n);
+}
+
+unsigned ScriptedConnection::WriteBufferImplementation(const Byte* buf, unsigned size, unsigned) {
+  output_.append(reinterpret_cast<const char*>(buf), size);
   return size;
 }
 

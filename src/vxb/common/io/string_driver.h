@@ -1,7 +1,9 @@
 // Byte streams over memory that end: StringSource reads a text given at
 // construction and then reports the end of the input (reads return 0);
 // StringSink collects everything written to it. For documents held whole
-// in memory (command-line tools, tests, benchmarks).
+// in memory (command-line tools, tests, benchmarks). ScriptedConnection
+// stands for a client's socket, so a server can be driven without one
+// (tests, fuzz targets, tools).
 //
 // Thread safety: one thread uses a driver at a time.
 #ifndef VXB_COMMON_STRING_DRIVER_H_
@@ -49,6 +51,29 @@ class StringSink : public Generic {
 
  private:
   std::string text_;
+};
+
+// A client's connection over memory: reads deliver Input in pieces of at
+// most Piece bytes (0 counts as 1), then fail as a closed connection
+// (SOCK_CONNECTION_CLOSED); writes are collected in Output().
+class ScriptedConnection : public Generic {
+ public:
+  explicit ScriptedConnection(std::string_view Input, std::size_t Piece = 0xFFFFFFFFu);
+
+  const std::string& Output() const { return output_; }
+  // The input bytes read so far.
+  std::size_t Consumed() const { return pos_; }
+  bool OK() const override { return true; }
+
+ protected:
+  unsigned ReadBufferImplementation(Byte* buf, unsigned size, unsigned Timeout) override;
+  unsigned WriteBufferImplementation(const Byte* buf, unsigned size, unsigned Timeout) override;
+
+ private:
+  std::string input_;
+  std::size_t piece_;
+  std::size_t pos_ = 0;
+  std::string output_;
 };
 
 }  // namespace VXB::Driver
