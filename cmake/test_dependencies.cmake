@@ -96,12 +96,15 @@ if(zorbel_missing)
   else()
     set(zorbel_install "bash scripts/install-deps.sh")
   endif()
+  set(zorbel_programs_only "-DZORBEL_BUILD_TESTS=OFF -DZORBEL_BUILD_BENCH=OFF")
+  if(ZORBEL_FUZZ)
+    string(APPEND zorbel_programs_only " -DZORBEL_FUZZ=OFF")
+  endif()
   message(
     FATAL_ERROR
       "The tests, benchmarks or fuzz targets need what this machine lacks "
       "(Debian package: what it is):${zorbel_missing}\n"
       "Install the packages with `${zorbel_install}` (as root; it installs "
       "every package the builds use), or build the programs alone, which "
-      "need nothing but a compiler and CMake: "
-      "-DZORBEL_BUILD_TESTS=OFF -DZORBEL_BUILD_BENCH=OFF")
+      "need nothing but a compiler and CMake: ${zorbel_programs_only}")
 endif()
