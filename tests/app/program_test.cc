@@ -144,7 +144,8 @@ TEST_F(ProgramTest, InstallAndUninstallUseTheConfiguredService) {
 
 // A shop's configuration says yes in its own words: any value that begins
 // with y or s, in either case, installs a service that starts with the
-// system; anything else, or nothing, one started on demand.
+// system; any other value one started on demand. An element without text
+// sets nothing, so the default (automatic) stays.
 TEST_F(ProgramTest, AutomaticStartInTheShopsWords) {
   const struct {
     const char* value;
@@ -152,7 +153,7 @@ TEST_F(ProgramTest, AutomaticStartInTheShopsWords) {
   } cases[] = {
       {"Si", "enable Z.service"},  {"SI", "enable Z.service"}, {"si", "enable Z.service"},
       {"yes", "enable Z.service"}, {"Y", "enable Z.service"},  {"No", "disable Z.service"},
-      {"n", "disable Z.service"},  {"", "disable Z.service"},  {"x", "disable Z.service"},
+      {"n", "disable Z.service"},  {"", "enable Z.service"},   {"x", "disable Z.service"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
