@@ -7,7 +7,8 @@
 # build. nlohmann-json, the JSON tests' reference, is headers only: the
 # cross build takes it from the host through a directory that holds nothing
 # else, so no other host header can slip in.
-set(ZORBEL_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+# ZORBEL_GOOGLETEST_SOURCE and ZORBEL_NLOHMANN_DIR are set and checked with
+# the other test dependencies (cmake/test_dependencies.cmake).
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(${ZORBEL_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -69,7 +70,6 @@ set(ZORBEL_WINDOWS_TEST_SOURCES
     tools/zorbel_cli_convert_test.cc)
 file(GLOB ZORBEL_WINDOWS_EXTRA_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/vxb/windows/*_test.cc)
 
-set(ZORBEL_NLOHMANN_DIR /usr/include/nlohmann CACHE PATH "nlohmann-json headers on the host")
 set(host_headers ${CMAKE_BINARY_DIR}/host-headers)
 file(MAKE_DIRECTORY ${host_headers})
 file(CREATE_LINK ${ZORBEL_NLOHMANN_DIR} ${host_headers}/nlohmann SYMBOLIC)

@@ -166,6 +166,7 @@ bool Service::ServiceBody(unsigned, const char* const*, const std::atomic<bool>&
   VXB::Service::ReportStopping();
   HTTP->Stop();
   HTTP->WaitStopped();
+  VXB::System::Sleep(STOP_GRACE_MS);
   HTTP.reset();
   VXB::Log::WriteWithModule(MODULE_SERVICE, "Service stopped");
   return true;

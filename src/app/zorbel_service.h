@@ -56,6 +56,11 @@ class Service : public VXB::Service {
   // is acted on within a second, and an idle bridge wakes rarely. (A stop
   // also reaches a running exchange only through this look.)
   static constexpr unsigned STOP_POLL_MS = 1000;
+  // Milliseconds the front end is kept after its server has stopped, before
+  // it is deleted and the body returns: a controller still sending its
+  // answer to an exchange the stop aborted gets to finish it before the
+  // port is closed (with the service object, soon after).
+  static constexpr unsigned STOP_GRACE_MS = 1000;
 
   // Takes the service's name and description from Params and registers the
   // base library's and the protocol's error codes. The front end comes

@@ -265,8 +265,8 @@ bool FormatFromPacket(VXB::GenericDataFormat::Writer* w, const VardexDataContain
       std::unique_ptr<BitFieldInterface> word(RG3561::GetBitField(type_name));
       if (word != nullptr) {
         word->FromString(value);
-        // A list that cannot be written leaves the document incomplete,
-        // which the closing of the answer reports.
+        // A list whose opening or elements cannot be written leaves the
+        // document incomplete, which its close reports.
         w->OpenArray(field_name);
         for (unsigned bit = 1; bit <= word->GetNumberOfBits(); ++bit) {
           if (!word->Test(bit)) continue;
@@ -274,7 +274,7 @@ bool FormatFromPacket(VXB::GenericDataFormat::Writer* w, const VardexDataContain
           if (bit_name != nullptr) w->ArrayElement(bit_name);
         }
         word.reset();
-        w->CloseArray();
+        if (!w->CloseArray()) return false;
       }
     } else {
       value = RG3561::ValorCampoOut(Answer, n, text, true);

@@ -166,6 +166,33 @@ TEST_F(HttpBridge, ResendWithSameSequenceExecutesOnce) {
   EXPECT_EQ(Stats().Replayed.load(), 1u);
 }
 
+// A client's Secuencia N goes on the line as packet number N + 31 and comes
+// back as N; a request without one continues from the next packet number.
+// The controller's side reads the number from the raw packet: STX, the
+// number, ESC, the command.
+TEST_F(HttpBridge, SecuenciaIsThePacketNumberOnTheLine) {
+  const struct {
+    const char* given;  // null: no Secuencia in the request
+    char packet;
+    const char* answered;
+  } cases[] = {{"1", 32, "1"}, {"90", 121, "90"}, {nullptr, 122, "91"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given != nullptr ? c.given : "none");
+    const std::string sequence =
+        c.given != nullptr ? std::string(R"(,"Secuencia":")") + c.given + "\"" : "";
+    const std::size_t before = Trace().size();
+    HttpAnswer a = Json(R"({"ConsultarEstado":{"CodigoComprobante":"FacturaA")" + sequence + "}}");
+    ASSERT_EQ(a.Status, 200) << a.Body;
+    EXPECT_EQ(Compact(a.Body).rfind(
+                  std::string(R"({"ConsultarEstado":{"Secuencia":")") + c.answered + "\",", 0),
+              0u)
+        << a.Body;
+    const std::string line = Trace().substr(before);
+    EXPECT_NE(line.find(std::string("Recibido: [STX]") + c.packet + "[ESC]*"), std::string::npos)
+        << line;
+  }
+}
+
 // Documents refused before anything is sent: the line stays silent.
 TEST_F(HttpBridge, BadDocumentsWriteNothingToTheLine) {
   struct Case {

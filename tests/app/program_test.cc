@@ -142,6 +142,30 @@ TEST_F(ProgramTest, InstallAndUninstallUseTheConfiguredService) {
   EXPECT_EQ(m.Units["Caja-1.service"], "[Unit]\n");
 }
 
+// A shop's configuration says yes in its own words: any value that begins
+// with y or s, in either case, installs a service that starts with the
+// system; any other value one started on demand. An element without text
+// sets nothing, so the default (automatic) stays.
+TEST_F(ProgramTest, AutomaticStartInTheShopsWords) {
+  const struct {
+    const char* value;
+    const char* call;
+  } cases[] = {
+      {"Si", "enable Z.service"},  {"SI", "enable Z.service"}, {"si", "enable Z.service"},
+      {"yes", "enable Z.service"}, {"Y", "enable Z.service"},  {"No", "disable Z.service"},
+      {"n", "disable Z.service"},  {"", "enable Z.service"},   {"x", "disable Z.service"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    Testing::FakeServiceManager m;
+    WriteConfig(std::string("<ServiceName>Z</ServiceName><AutomaticStart>") + c.value +
+                "</AutomaticStart>");
+    EXPECT_EQ(Run({"install"}), 0);
+    ASSERT_FALSE(m.Calls.empty());
+    EXPECT_EQ(m.Calls.back(), c.call);
+  }
+}
+
 TEST_F(ProgramTest, DirectoryIsTheExecutablesWithoutAWordElseTheCurrentOne) {
   char self[4096];
   ASSERT_TRUE(VXB::System::GetProgramPath(self, sizeof self));

@@ -177,4 +177,46 @@ TEST_F(FormatToPacketTest, AnswersCarryStatusNamesAndSymbolicFields) {
   EXPECT_EQ(j.size(), 1u);
 }
 
+// A JSON writer whose CloseArray number FailAt (from 1) is refused, as a
+// writer whose target stops taking bytes refuses it.
+class RefusingCloseArray : public VXB::GenericDataFormat::JSON::Writer {
+ public:
+  RefusingCloseArray(VXB::JSON::Writer* Target, unsigned FailAt)
+      : Writer(Target), fail_at_(FailAt) {}
+  bool CloseArray() override {
+    if (++calls_ == fail_at_) {
+      return VXB::Error::SetWithContext(VXB::Error::IO_WRITE_ERROR, "CloseArray %u", calls_);
+    }
+    return Writer::CloseArray();
+  }
+
+ private:
+  unsigned fail_at_;
+  unsigned calls_ = 0;
+};
+
+TEST_F(FormatToPacketTest, AnswerFailsWhenAListCannotBeClosed) {
+  // A ConsultarEstado answer cut after its first field: the two status
+  // word lists, then the list field EstadoAuxiliar as the last thing
+  // written (nothing after it would stumble on a list left open). A
+  // refused close of any of them fails the answer with the writer's
+  // reason; a half-written document is never an answer.
+  VXP::VardexDataContainer answer(0x2A);
+  answer.AddField("%s", "0044");
+  for (unsigned fail_at : {1u, 2u, 3u}) {
+    VXB::Driver::StringSink sink;
+    VXB::JSON::Writer json(&sink);
+    RefusingCloseArray tokens(&json, fail_at);
+    ASSERT_TRUE(tokens.OpenObject("Cmd"));
+    VXB::Error::Set(VXB::Error::ErrInfo());
+    EXPECT_FALSE(VXP::FormatFromPacket(&tokens, answer,
+                                       VXP::Argentina::RG3561::Estado::Impresora(0),
+                                       VXP::Argentina::RG3561::Estado::Fiscal(0), nullptr))
+        << "close " << fail_at;
+    EXPECT_EQ(VXB::Error::GetCurrent().Error, VXB::Error::IO_WRITE_ERROR) << "close " << fail_at;
+    EXPECT_STREQ(VXB::Error::GetCurrent().Context,
+                 ("CloseArray " + std::to_string(fail_at)).c_str());
+  }
+}
+
 }  // namespace

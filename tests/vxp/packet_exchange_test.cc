@@ -35,6 +35,8 @@ constexpr VXB::Byte CMD = 0x2A;
 std::atomic<unsigned> g_events[5];
 void CountEvent(CommunicationsProtocol::Events e) { ++g_events[e]; }
 
+std::string LastContextOf() { return VXB::Error::GetLastError()->Context; }
+
 class PacketExchangeTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -176,6 +178,31 @@ TEST_F(PacketExchangeTest, AckThenSilenceExhaustsAnswerRetries) {
     EXPECT_EQ(trace.Count("Timeout. Reintento " + std::string(n)), 1u) << n;
   EXPECT_EQ(ctl.Frames().size(), 1u);
 }
+
+// A controller printing a long report sends DC2 every so often (a quarter
+// of the time-out here, as 0.5 s is of the usual 2 s) for far longer than
+// all the tries' windows together, before its ACK or after it, and then
+// answers: the command succeeds, sent once, without a retry.
+void LongReport(ScriptedController& ctl, VardexPacketProtocol& p, bool BeforeAck) {
+  constexpr unsigned TIMEOUT_MS = 400;
+  constexpr unsigned TRIES = 3;
+  // Three times the tries' whole window (3 x 400 ms).
+  constexpr unsigned KEEPALIVES = 3 * TRIES * TIMEOUT_MS / (TIMEOUT_MS / 4);
+  p.Configure(TRIES, TIMEOUT_MS);
+  ctl.OnFrame([BeforeAck](ScriptedController& c, const HostFrame& f) {
+    if (!BeforeAck) c.Send(ACK);
+    for (unsigned i = 0; i < KEEPALIVES; ++i) c.Send(DC2, TIMEOUT_MS / 4);
+    if (BeforeAck) c.Send(ACK);
+    c.Send(c.Answer(f.Sequence, f.Command));
+  });
+  ASSERT_TRUE(p.SendCommand(VardexDataContainer(CMD))) << LastContextOf();
+  EXPECT_EQ(ctl.Frames().size(), 1u);
+  EXPECT_EQ(p.GetDC2Count(), KEEPALIVES);
+  EXPECT_EQ(g_events[CommunicationsProtocol::RETRYING].load(), 0u);
+}
+
+TEST_F(PacketExchangeTest, LongReportWithDc2AfterAckSucceeds) { LongReport(ctl, p, false); }
+TEST_F(PacketExchangeTest, LongReportWithDc2BeforeAckSucceeds) { LongReport(ctl, p, true); }
 
 TEST_F(PacketExchangeTest, Dc2AndDc4KeepTheExchangeAliveWithoutResending) {
   // One try of 1000 ms, while the controller stays busy for well over that:

@@ -71,6 +71,27 @@ TEST_F(ZorbelDocuments, AnswerNamesTheCommandOrItsCode) {
   EXPECT_GT(text.find("\":{"), 2u) << text;
 }
 
+// Each status word is shown under its own name: the printer's bits under
+// Impresora, the fiscal ones under Fiscal.
+TEST_F(ZorbelDocuments, StatusWordsGoUnderTheirOwnNames) {
+  const struct {
+    VXB::Types::uint16 printer;
+    VXB::Types::uint16 fiscal;
+    const char* status;
+  } cases[] = {
+      {0x0020, 0, R"("Estado":{"Impresora":["FaltaPapelReceipt"],"Fiscal":[]})"},
+      {0, 0x1000, R"("Estado":{"Impresora":[],"Fiscal":["DocumentoFiscalAbierto"]})"},
+      {0x0001, 0x0200,
+       R"("Estado":{"Impresora":["ImpresoraOcupada"],"Fiscal":["MemoriaFiscalInicializada"]})"},
+  };
+  for (const auto& c : cases) {
+    Doc doc;
+    VardexDataContainer answer(0x2A);
+    ASSERT_TRUE(WriteAnswer(doc.tokens_, nullptr, answer, c.printer, c.fiscal, nullptr, false));
+    EXPECT_NE(doc.Text().find(c.status), std::string::npos) << doc.Text();
+  }
+}
+
 TEST_F(ZorbelDocuments, ErrorInsideKnownCommandOnly) {
   VXB::Error::ErrInfo e(VXP::Error::PROTOCOL_INVALID_SEQUENCE, "ctx");
   Doc doc;

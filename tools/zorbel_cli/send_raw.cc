@@ -1,6 +1,7 @@
 #include "zorbel_cli/send_raw.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -299,7 +300,10 @@ extern "C" void OnStopSignal(int) { g_signalled = 1; }
 
 // Turns SIGINT and SIGTERM into Interruption::Fire() on a thread of its own
 // (a signal handler may do next to nothing), repeated until the exchange is
-// over so that an abort cannot slip between two of its steps.
+// over so that an abort cannot slip between two of its steps. The handler
+// cannot wake the thread, so it looks at the flag every 50 ms; the end of
+// the exchange wakes it at once, and the program exits as soon as it has
+// answered.
 class SignalWatcher {
  public:
   explicit SignalWatcher(Interruption& Stop) : stop_(Stop) {
@@ -308,7 +312,11 @@ class SignalWatcher {
     thread_ = std::thread([this] { Watch(); });
   }
   ~SignalWatcher() {
-    done_.store(true);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    wake_.notify_one();
     thread_.join();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
@@ -316,14 +324,17 @@ class SignalWatcher {
 
  private:
   void Watch() {
-    while (!done_.load()) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!done_) {
       if (g_signalled != 0) stop_.Fire();
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      wake_.wait_for(lock, std::chrono::milliseconds(50), [this] { return done_; });
     }
   }
 
   Interruption& stop_;
-  std::atomic<bool> done_{false};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;  // guarded by mutex_
   std::thread thread_;
 };
 

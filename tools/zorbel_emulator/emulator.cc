@@ -10,11 +10,12 @@
 #include "vxb/common/runtime/error_numbers.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
-#include "vxp/vardex_protocol.h"
+#include "zorbel_emulator/framing.h"
 
 namespace ZorbelEmulator {
 
-namespace Wire = VXP::VardexFrame;
+// The controller's own framing, never the bridge's.
+namespace Wire = Framing;
 namespace RG3561 = VXP::Argentina::RG3561;
 
 namespace {
@@ -167,12 +168,7 @@ void Emulator::OnPacket() {
     packet.insert(packet.end(), digits_, digits_ + Wire::CHECKSUM_DIGITS);
     LogBytes("Recibido", packet);
   }
-  bool ok = true;
-  for (unsigned i = 0; i < Wire::CHECKSUM_DIGITS; ++i) {
-    const char c = digits_[i];
-    ok = ok && ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
-  }
-  ok = ok && Wire::ChecksumOK(body_.data(), size, digits_);
+  bool ok = Wire::ChecksumMatches(body_.data(), size, digits_);
   const bool with_esc = size >= 2 && body_[1] == Wire::ESC;
   const unsigned cmd_at = with_esc ? 2 : 1;
   // Sequence, [ESC,] command, then nothing or FS and the fields.
@@ -233,7 +229,7 @@ void Emulator::Execute(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
   Faults& f = opts_.Inject;
   VXB::Byte answered = Command;
   Reply reply;
-  if (WithEsc && Command == Wire::CMD_QUERY_BUSY_STATE) {
+  if (WithEsc && Command == Wire::BUSY_STATE) {
     if (busy_pending_ && busy_polls_left_ > 0) {
       --busy_polls_left_;
       Log("Consulta de espera %u: ocupado", Sequence);
@@ -272,13 +268,13 @@ void Emulator::Execute(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
       busy_command_ = Command;
       busy_reply_ = reply;
       Log("Comando %02Xh contestado en espera", Command);
-      answered = Wire::ANS_BUSY_STATE;
+      answered = Wire::BUSY_STATE;
       reply = controller_.Execute(answered, {});
       reply.PrinterStatus |=
           RG3561::Estado::Impresora::Bit(RG3561::Estado::Impresora::BIT_IMPRESORA_OCUPADA);
     }
   }
-  if (answered != Wire::ANS_BUSY_STATE) {
+  if (answered != Wire::BUSY_STATE) {
     last_command_ = answered;
     last_reply_ = reply;
   }
@@ -330,7 +326,7 @@ void Emulator::Work() {
 }
 
 std::vector<VXB::Byte> Emulator::BuildAnswer(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
-                                             const Reply& R) const {
+                                             const Reply& R) {
   std::string text;
   char words[16];
   std::snprintf(words, sizeof words, "%04X%c%04X", R.PrinterStatus, Wire::FS, R.FiscalStatus);
@@ -339,12 +335,7 @@ std::vector<VXB::Byte> Emulator::BuildAnswer(VXB::Byte Sequence, bool WithEsc, V
     text.push_back(static_cast<char>(Wire::FS));
     text += field;
   }
-  std::vector<VXB::Byte> out(text.size() + 16);
-  const unsigned n = Wire::Build(
-      Sequence, WithEsc, Command, reinterpret_cast<const VXB::Byte*>(text.data()),
-      static_cast<unsigned>(text.size()), out.data(), static_cast<unsigned>(out.size()));
-  out.resize(n);
-  return out;
+  return Wire::Build(Sequence, WithEsc, Command, text);
 }
 
 void Emulator::SendAnswer(const std::vector<VXB::Byte>& Answer) {

@@ -112,6 +112,12 @@ class Emulator {
   bool WaitAcknowledged(unsigned Count, unsigned TimeoutMs);
   FiscalController& Controller() { return controller_; }
 
+  // The answer packet for R: the printer and fiscal status words as four
+  // upper-case hexadecimal digits each, then R's fields; empty when it
+  // cannot be framed.
+  static std::vector<VXB::Byte> BuildAnswer(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
+                                            const Reply& R);
+
   // Read slice of Serve(), the latency of Stop().
   static constexpr unsigned READ_SLICE_MS = 50;
   // Largest packet body accepted.
@@ -126,9 +132,6 @@ class Emulator {
   void Execute(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command, const FieldList& Fields);
   // Sends DC2 (and DC4 first while the paper is out) for a printing command.
   void Work();
-  // Frames an answer; empty when it cannot be framed.
-  std::vector<VXB::Byte> BuildAnswer(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
-                                     const Reply& R) const;
   // Sends an answer and waits for its acknowledge.
   void SendAnswer(const std::vector<VXB::Byte>& Answer);
   // Puts one transmission of an answer on the line, spoiled when an answer

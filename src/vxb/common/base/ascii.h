@@ -72,7 +72,7 @@ const char* ToString(std::int64_t i, bool Hex = false);
 const char* ToString(std::uint64_t i, bool Hex = false);
 const char* ToStringZPadded(std::int32_t i, unsigned Padding, bool Hex = false);
 const char* ToStringZPadded(std::uint32_t i, unsigned Padding, bool Hex = false);
-// "S\xA1" (Sí in the internal set) or "No".
+// "S\xA1" (yes, with an accented i, in the internal set) or "No".
 const char* ToString(bool b);
 // The control-character name for 0-31 and 127 ("NUL".."US", "DEL");
 // otherwise c itself when printable, else ".".

@@ -10,7 +10,7 @@
 // may also be written with leading zeros or a bare decimal point ("007",
 // ".5", "5."); anything after the outermost container's close is never
 // read. Values are delivered as written: strings unescaped, numbers with
-// their exponent, true and false as "Sí" and "No", null as the empty text.
+// their exponent, true and false as "S\xA1" and "No", null as the empty text.
 // A \u escape gives its character in the internal set, '?' when the set has
 // none; surrogate pairs are one character.
 //

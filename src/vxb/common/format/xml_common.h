@@ -2,9 +2,10 @@
 // lists, limits, and the character classes of names and white space.
 //
 // Character classes are decided on the Latin-1 form of an internal
-// character, so a name written with accented letters (Año) is a name
-// whatever set the document came in, and box-drawing characters of the
-// internal set (which Latin-1 only approximates) never are.
+// character, so a name written with accented letters ("A\xA4o" in the
+// internal set) is a name whatever set the document came in, and
+// box-drawing characters of the internal set (which Latin-1 only
+// approximates) never are.
 //
 // Thread safety: constants and pure functions only.
 #ifndef VXB_COMMON_XML_COMMON_H_

@@ -278,7 +278,7 @@ void Server::Page(const char* Path) {
       return;
     }
   }
-  Debugger.Print("No se encontró página %s", name);
+  Debugger.Print("No se encontr\xA2 p\xA0gina %s", name);
 }
 
 void Server::IndexHandler(httpd* Instance) {
@@ -315,7 +315,7 @@ int Server::HTTPSOnly(httpd* Instance) {
   if (Instance->viaHTTPS) return 0;
   char printable[256];
   GetServer(Instance)->Debugger.Print(
-      "Página %s es sólo visible por HTTPS",
+      "P\xA0gina %s es s\xA2lo visible por HTTPS",
       httpdPrintable(Instance->request.path, printable, sizeof(printable)));
   httpdSend403(Instance);
   return -1;
