@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "vxb/common/error.h"
+#include "vxb/common/runtime/error.h"
 #include "vxp/vardex_data_container.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vardex_protocol.h"

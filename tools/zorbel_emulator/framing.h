@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "vxb/common/types.h"
+#include "vxb/common/base/types.h"
 
 namespace ZorbelEmulator::Framing {
 

@@ -14,8 +14,8 @@
 #include "http_example/raw_client.h"
 #include "http_example/scripted_connection.h"
 #include "testing/scratch_dir.h"
-#include "vxb/common/httpd_api.h"
-#include "vxb/common/httpd_protocol.h"
+#include "vxb/common/http/httpd_api.h"
+#include "vxb/common/http/httpd_protocol.h"
 
 namespace VXB::HTTP {
 namespace {
