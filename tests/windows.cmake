@@ -19,56 +19,8 @@ foreach(target gtest gtest_main gmock gmock_main)
   endif()
 endforeach()
 
-set(ZORBEL_WINDOWS_TEST_SOURCES
-    vxb/common/ascii_test.cc
-    vxb/common/charset_test.cc
-    vxb/common/containers_test.cc
-    vxb/common/datetime_test.cc
-    vxb/common/driver_test.cc
-    vxb/common/encoded_char_reader_test.cc
-    vxb/common/encoded_string_writer_test.cc
-    vxb/common/error_test.cc
-    vxb/common/fields_test.cc
-    vxb/common/file_test.cc
-    vxb/common/fixed_test.cc
-    vxb/common/html_test.cc
-    vxb/common/httpd_ip_acl_test.cc
-    vxb/common/memory_driver_test.cc
-    vxb/common/mime_test.cc
-    vxb/common/simple_string_test.cc
-    vxb/common/thread_state_test.cc
-    vxb/common/log_test.cc
-    vxb/common/debug_test.cc
-    vxb/posix/sync_test.cc
-    vxb/posix/thread_test.cc
-    vxb/posix/system_test.cc
-    vxb/posix/network_test.cc
-    vxp/packet_exchange_test.cc
-    vxp/packet_framing_test.cc
-    vxp/protocol_test.cc
-    vxp/vardex_data_container_test.cc
-    vxp/vxp_errno_test.cc
-    vxp/zorbel_documents_test.cc
-    vxb/common/http_server_test.cc
-    vxb/common/httpd_request_test.cc
-    vxb/common/debug_transport_tcp_test.cc
-    app/config_test.cc
-    tools/zorbel_cli_catalog_test.cc
-    tools/zorbel_emulator_controller_test.cc
-    vxp/driver_conformance_test.cc
-    vxb/common/xml_reader_test.cc
-    vxb/common/xml_writer_test.cc
-    vxb/common/json_reader_test.cc
-    vxb/common/json_writer_test.cc
-    vxb/common/log_concurrency_test.cc
-    vxp/format2packet_test.cc
-    vxp/xml_round_trip_test.cc
-    vxp/argentina/bits_rg3561_test.cc
-    vxp/argentina/commands_rg3561_test.cc
-    vxp/argentina/enums_rg3561_test.cc
-    vxp/argentina/fields_rg3561_test.cc
-    tools/zorbel_cli_convert_test.cc)
-file(GLOB ZORBEL_WINDOWS_EXTRA_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/vxb/windows/*_test.cc)
+include(${CMAKE_CURRENT_SOURCE_DIR}/test_list.cmake)
+zorbel_test_sources(windows ZORBEL_WINDOWS_TEST_SOURCES)
 
 set(host_headers ${CMAKE_BINARY_DIR}/host-headers)
 file(MAKE_DIRECTORY ${host_headers})
@@ -80,7 +32,7 @@ target_include_directories(zorbel_windows_test_support SYSTEM PUBLIC ${host_head
 target_link_libraries(zorbel_windows_test_support PUBLIC zorbel_libs zorbel_tools gtest gmock)
 
 set(ZORBEL_WINE_PREFIX ${CMAKE_BINARY_DIR}/prefix CACHE PATH "Wine prefix of the test runs")
-foreach(source ${ZORBEL_WINDOWS_TEST_SOURCES} ${ZORBEL_WINDOWS_EXTRA_TESTS})
+foreach(source ${ZORBEL_WINDOWS_TEST_SOURCES})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE zorbel_libs zorbel_windows_test_support gtest gmock
