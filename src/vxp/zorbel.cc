@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "vxb/common/base/ascii.h"
-#include "vxb/common/http/mime.h"
+#include "vxb/common/format/mime.h"
 #include "vxb/common/text/charset.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
 #include "vxp/format2packet.h"

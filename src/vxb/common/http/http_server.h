@@ -27,9 +27,9 @@
 #include <memory>
 
 #include "vxb/common/format/generic_data_format.h"
-#include "vxb/common/http/html.h"
+#include "vxb/common/format/html.h"
+#include "vxb/common/format/mime.h"
 #include "vxb/common/http/httpd_api.h"
-#include "vxb/common/http/mime.h"
 #include "vxb/common/io/encoded_char_reader.h"
 #include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/runtime/debug.h"
