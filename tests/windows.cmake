@@ -48,6 +48,7 @@ set(ZORBEL_WINDOWS_TEST_SOURCES
     vxp/vardex_data_container_test.cc
     vxp/vxp_errno_test.cc
     vxp/zorbel_documents_test.cc
+    vxp/command_core_test.cc
     vxb/common/http_server_test.cc
     vxb/common/httpd_request_test.cc
     vxb/common/debug_transport_tcp_test.cc
