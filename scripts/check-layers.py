@@ -4,8 +4,11 @@
 The base library is cut into libraries by concept; each may use itself and
 the libraries below it, never one above:
 
-    base -> runtime -> text -> io -> format -> http -> vxp -> app
-                       text -> service ----------------------> app
+    base -> runtime -> text -> io -> format -> http ----> app
+                                      format -> vxp -----> app
+                       text -> service ------------------> app
+
+The command layer (vxp) knows no HTTP: only the program (app) joins the two.
 
 The platform layers (src/vxb/posix, src/vxb/windows) are built into the
 library whose interface each file implements (PLATFORM below); a file of one
@@ -29,8 +32,8 @@ USES = {
     "service": ["text"],
     "format": ["io"],
     "http": ["format"],
-    "vxp": ["http"],
-    "app": ["vxp", "service"],
+    "vxp": ["format"],
+    "app": ["vxp", "http", "service"],
 }
 
 # Platform files (by name without extension) and the library each belongs to.

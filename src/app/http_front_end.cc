@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_page.h"
 #include "app/front_end.h"
 #include "vxb/common/http/http_server.h"
 #include "vxb/common/http/httpd_ip_acl.h"
@@ -14,7 +15,6 @@
 #include "vxb/common/runtime/log.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_debug_modules.h"
-#include "vxp/zorbel.h"
 
 namespace Zorbel {
 

@@ -1,30 +1,24 @@
-// Command processing of the bridge's command pages: one HTTP request
-// carrying a JSON or XML command document goes to the fiscal controller and
-// its answer (or an error document) goes back in the same format.
+// The bridge's answer and error documents, written through a generic
+// token writer (JSON or XML), and the rule that maps a client's sequence
+// number onto packet numbers. The command core (command_core.h) writes
+// its answers with them; `zorbel-cli convert answer` too.
 //
-// The format follows the request's content type (application/json or
-// text/xml, whatever the page name); any other type is answered with an
-// HTML page titled "Error". A "Secuencia" of 1..90 becomes packet number
-// +31, so a client that resends a document with the same number after a
-// lost answer is not executed twice. Every failure after the format was
-// chosen (unreadable document, bad sequence, refused or aborted exchange)
-// answers with the error document, with the content type of its format.
+// A "Secuencia" of 1..MAX_SEQUENCE becomes packet number + SEQUENCE_OFFSET,
+// so a client that resends a document with the same number after a lost
+// answer is not executed twice; the answer reports the controller's packet
+// number - SEQUENCE_OFFSET.
 //
-// Thread safety: runs on the HTTP server's thread, which serves one request
-// at a time; the server's readers, writers and the debug channel's ID are
-// put back as they were after every request. A stop comes through the
-// protocol's Halt() from any thread: a halted protocol sends nothing, and
-// the request is answered with PROTOCOL_ABORTED.
+// Thread safety: the functions use only their arguments (the writer and
+// debug channel are used by one thread at a time) and the calling thread's
+// error record.
 #ifndef VXP_ZORBEL_H_
 #define VXP_ZORBEL_H_
 
 #include "vxb/common/base/types.h"
 #include "vxb/common/format/generic_data_format.h"
-#include "vxb/common/http/http_server.h"
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
 #include "vxp/vardex_data_container.h"
-#include "vxp/vardex_packet_protocol.h"
 
 namespace VXP::Zorbel {
 
@@ -32,11 +26,6 @@ namespace VXP::Zorbel {
 inline constexpr unsigned MAX_SEQUENCE = 90;
 // Client number + SEQUENCE_OFFSET = packet number.
 inline constexpr unsigned SEQUENCE_OFFSET = 31;
-
-// Processes the current request of Server. False for every error document
-// or HTML error page and for a writer failure.
-bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol);
 
 // The answer document: an object named after the answer's command (its
 // ToStringOrCode name when the catalogue has none), or "ControladorOcupado"

@@ -6,12 +6,13 @@
 #include <iostream>
 #include <iterator>
 
+#include "vxb/common/format/mime.h"
 #include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/io/string_driver.h"
 #include "vxb/common/text/charset.h"
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/conversion_comandos_fiscales_rg3561.h"
-#include "vxp/format2packet.h"
+#include "vxp/command_core.h"
 #include "vxp/vxp_errno.h"
 #include "vxp/vxp_translations.h"
 #include "vxp/zorbel.h"
@@ -210,20 +211,20 @@ bool WriteErrorDocument(VXB::GenericDataFormat::Writer& w, const VXB::Error::Err
 
 int ConvertRequest(std::string_view Document, DocumentFormat Format, std::ostream& Out,
                    std::ostream& Err) {
-  VXB::Driver::StringSource source(Document);
-  std::unique_ptr<DocumentReader> reader = MakeDocumentReader(Format, &source);
-  VXP::VardexDataContainer packet(0);
-  unsigned sequence = 0;
-  bool given = false;
-  if (reader == nullptr ||
-      !VXP::FormatToPacket(&reader->Tokens(), packet, sequence, given, nullptr)) {
+  // The bridge's own reading, with the exchange left out.
+  VXP::Zorbel::CommandRequest request;
+  request.ContentType = Format == DocumentFormat::XML ? VXB::MIME::XML : VXB::MIME::JSON;
+  request.Document = Document;
+  VXP::Zorbel::CommandAnswer answer;
+  if (!VXP::Zorbel::RunCommand(request, nullptr, nullptr, answer)) {
     WriteFailure(Err);
     return 1;
   }
+  const VXP::VardexDataContainer& packet = answer.Command;
   char command[8];
   std::snprintf(command, sizeof(command), "0x%02X", packet.GetCommand());
   std::string text = std::string("command\t") + command + "\n";
-  if (given) text += "sequence\t" + std::to_string(sequence) + "\n";
+  if (answer.SequenceGiven) text += "sequence\t" + std::to_string(answer.Sequence) + "\n";
   for (unsigned n = 0; n < packet.GetNumberOfFields(); ++n)
     text += "field\t" + std::to_string(n) + "\t" + ToTerminal(packet.GetField(n)) + "\n";
   Out << text;

@@ -34,6 +34,7 @@
 #include "vxb/common/base/types.h"
 #include "vxb/common/format/generic_data_format.h"
 #include "vxb/common/runtime/error.h"
+#include "vxp/command_core.h"
 #include "vxp/vardex_data_container.h"
 #include "zorbel_cli/document_formats.h"
 
@@ -41,8 +42,8 @@ namespace ZorbelCli {
 
 extern const char* const kConvertHelp;
 
-// The largest document convert reads.
-inline constexpr std::size_t MAX_DOCUMENT_SIZE = 1u << 20;
+// The largest document convert reads: the bridge's own bound.
+inline constexpr std::size_t MAX_DOCUMENT_SIZE = VXP::Zorbel::MAX_DOCUMENT_SIZE;
 
 // The answer envelope the bridge writes (through the bridge's own writer):
 // an object named after the answer's command (its code name when the

@@ -3,24 +3,11 @@
 #include "vxb/common/base/ascii.h"
 #include "vxb/common/format/generic_json.h"
 #include "vxb/common/format/xml_generic.h"
-#include "vxb/common/io/encoded_char_reader.h"
 #include "vxb/common/runtime/error.h"
 
 namespace ZorbelCli {
 
 namespace {
-
-class JsonDocumentReader : public DocumentReader {
- public:
-  explicit JsonDocumentReader(VXB::Driver::Generic* Source) : json_(Source), tokens_(&json_) {
-    tokens_.Reset();
-  }
-  VXB::GenericDataFormat::Reader& Tokens() override { return tokens_; }
-
- private:
-  VXB::JSON::Reader json_;
-  VXB::GenericDataFormat::JSON::Reader tokens_;
-};
 
 class JsonDocumentWriter : public DocumentWriter {
  public:
@@ -32,24 +19,6 @@ class JsonDocumentWriter : public DocumentWriter {
  private:
   VXB::JSON::Writer json_;
   VXB::GenericDataFormat::JSON::Writer tokens_;
-};
-
-// Reads UTF-8 unless the document's byte-order mark or declaration names
-// another set.
-class XmlDocumentReader : public DocumentReader {
- public:
-  explicit XmlDocumentReader(VXB::Driver::Generic* Source)
-      : chars_(Source, VXB::ASCII::NO_CHARSET, VXB::ASCII::CP437, VXB::ASCII::XML_ENTITIES),
-        xml_(&chars_),
-        tokens_(&xml_) {
-    tokens_.Reset();
-  }
-  VXB::GenericDataFormat::Reader& Tokens() override { return tokens_; }
-
- private:
-  VXB::Driver::EncodedCharReaderFromGeneric chars_;
-  VXB::XML::Reader xml_;
-  VXB::GenericDataFormat::XML::Reader tokens_;
 };
 
 // Writes UTF-8, for the terminal.
@@ -91,14 +60,6 @@ bool FormatFromFileName(std::string_view FileName, DocumentFormat& Format) {
   if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
     return false;
   return FormatFromName(FileName.substr(dot + 1), Format);
-}
-
-std::unique_ptr<DocumentReader> MakeDocumentReader(DocumentFormat Format,
-                                                   VXB::Driver::Generic* Source) {
-  if (Format == DocumentFormat::JSON) return std::make_unique<JsonDocumentReader>(Source);
-  if (Format == DocumentFormat::XML) return std::make_unique<XmlDocumentReader>(Source);
-  NotAvailable(Format);
-  return nullptr;
 }
 
 std::unique_ptr<DocumentWriter> MakeDocumentWriter(DocumentFormat Format,

@@ -1,5 +1,6 @@
 // The command-document formats zorbel-cli knows, and the token-stream
-// readers and writers it builds for each over an in-memory text.
+// writers it builds for each over an in-memory text (documents are read by
+// the command core, vxp/command_core.h).
 //
 // Thread safety: each object is used by one thread.
 #ifndef TOOLS_ZORBEL_CLI_DOCUMENT_FORMATS_H_
@@ -20,14 +21,6 @@ bool FormatFromName(std::string_view Name, DocumentFormat& Format);
 // By the file name's extension (.json, .xml, letter case ignored).
 bool FormatFromFileName(std::string_view FileName, DocumentFormat& Format);
 
-// A token reader with the format objects beneath it, reading from a byte
-// source that must outlive it.
-class DocumentReader {
- public:
-  virtual ~DocumentReader() = default;
-  virtual VXB::GenericDataFormat::Reader& Tokens() = 0;
-};
-
 // A token writer with the format objects beneath it, writing to a byte sink
 // that must outlive it. Output is flushed when the document closes.
 class DocumentWriter {
@@ -38,8 +31,6 @@ class DocumentWriter {
 
 // Null, with the thread's error record set, for a format this build cannot
 // read or write.
-std::unique_ptr<DocumentReader> MakeDocumentReader(DocumentFormat Format,
-                                                   VXB::Driver::Generic* Source);
 std::unique_ptr<DocumentWriter> MakeDocumentWriter(DocumentFormat Format,
                                                    VXB::Driver::Generic* Sink);
 

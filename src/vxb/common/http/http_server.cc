@@ -358,6 +358,61 @@ bool Server::SendFileNext(const Byte* Buffer, unsigned Size) { return SendBinary
 
 bool Server::Read(char* Buf, unsigned& Size) { return httpdRead(Instance, Buf, Size); }
 
+bool Server::ReadBody(std::string& Body, std::size_t Max) {
+  Body.clear();
+  const httpReq& r = Instance->request;
+  if (r.hasContentLength && r.contentLength > Max)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "Cuerpo de %u bytes (m\xA0ximo %zu)",
+                                 static_cast<unsigned>(r.contentLength), Max);
+  char chunk[HTTP_READ_BUF_LEN];
+  for (;;) {
+    unsigned n = sizeof(chunk);
+    if (!Read(chunk, n) || n == 0) return true;
+    if (n > Max - Body.size()) {
+      Body.clear();
+      return Error::SetWithContext(Error::IO_PARAM_ERROR, "Cuerpo de m\xA0s de %zu bytes", Max);
+    }
+    Body.append(chunk, n);
+  }
+}
+
+namespace {
+
+// The reason phrase of the statuses an answer may carry.
+const char* Reason(unsigned Status) {
+  switch (Status) {
+    case 400:
+      return "Bad Request";
+    case 404:
+      return "Not Found";
+    case 413:
+      return "Payload Too Large";
+    case 500:
+      return "Internal Server Error";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Error";
+  }
+}
+
+}  // namespace
+
+bool Server::SendAnswer(unsigned Status, MIME::Types Type, ASCII::Charsets Charset,
+                        std::string_view Body) {
+  if (Instance->response.headersSent || Body.size() > 0xFFFFFFFFu)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "SendAnswer");
+  if (Status != 200) {
+    char line[64];
+    std::snprintf(line, sizeof(line), "%u %s", Status, Reason(Status));
+    if (!httpdSetResponse(Instance, line)) return false;
+  }
+  SetContent(Type, Charset);
+  const std::string length = "Content-Length: " + std::to_string(Body.size());
+  if (!httpdAddHeader(Instance, length.c_str())) return false;
+  return SendBinary(reinterpret_cast<const Byte*>(Body.data()), static_cast<unsigned>(Body.size()));
+}
+
 const char* Server::GetVariable(const char* Name) {
   const httpVar* v = httpdGetVariableByName(Instance, ASCII::ToIdentifier(Name));
   return v != nullptr ? v->value.c_str() : nullptr;

@@ -24,12 +24,15 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <cstddef>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "vxb/common/format/generic_data_format.h"
-#include "vxb/common/http/html.h"
+#include "vxb/common/format/html.h"
+#include "vxb/common/format/mime.h"
 #include "vxb/common/http/httpd_api.h"
-#include "vxb/common/http/mime.h"
 #include "vxb/common/io/encoded_char_reader.h"
 #include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/runtime/debug.h"
@@ -97,6 +100,16 @@ class Server : public Thread {
   bool SendFileNext(const Byte* Buffer, unsigned Size);
   // The request body (never past its Content-Length).
   bool Read(char* Buf, unsigned& Size);
+  // The whole request body into Body: up to its Content-Length, or without
+  // one until the client stops sending. False (IO_PARAM_ERROR), with
+  // nothing read, when its Content-Length exceeds Max, or when more than
+  // Max bytes come without one. A body cut short is delivered as it came.
+  bool ReadBody(std::string& Body, std::size_t Max);
+  // A whole answer held in memory, with its Content-Length: the status
+  // (200 keeps the engine's status line), the content type and charset
+  // (as SetContent) and the bytes. Only as the request's one output.
+  bool SendAnswer(unsigned Status, MIME::Types Type, ASCII::Charsets Charset,
+                  std::string_view Body);
 
   // Variables by the identifier form of their name (upper case, other
   // characters "_").

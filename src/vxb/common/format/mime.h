@@ -1,5 +1,6 @@
-// Content types the system reads and writes over HTTP, as a small
-// enumeration, with their media-type texts and file-name extensions.
+// The content types of the documents the system reads and writes, as a
+// small enumeration, with their media-type texts (as HTTP names them) and
+// file-name extensions.
 //
 // The tables are constant data: every lookup is thread-safe and needs no
 // initialisation (Init is kept for callers that expect it and does nothing).

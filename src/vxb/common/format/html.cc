@@ -1,4 +1,4 @@
-#include "vxb/common/http/html.h"
+#include "vxb/common/format/html.h"
 
 #include <cstdio>
 #include <cstring>

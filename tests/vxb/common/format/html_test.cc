@@ -1,5 +1,5 @@
 // The HTML writer over an in-memory encoded writer.
-#include "vxb/common/http/html.h"
+#include "vxb/common/format/html.h"
 
 #include <gtest/gtest.h>
 

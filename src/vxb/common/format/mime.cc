@@ -1,4 +1,4 @@
-#include "vxb/common/http/mime.h"
+#include "vxb/common/format/mime.h"
 
 #include "vxb/common/base/ascii.h"
 

@@ -1,0 +1,37 @@
+#include "app/command_page.h"
+
+#include <string>
+
+#include "vxb/common/format/mime.h"
+#include "vxb/common/runtime/error.h"
+#include "vxb/common/text/charset.h"
+#include "vxp/command_core.h"
+
+namespace VXP::Zorbel {
+
+bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
+                    VardexPacketProtocol* Protocol) {
+  std::string body;
+  if (!Server->ReadBody(body, MAX_DOCUMENT_SIZE)) {
+    if (Debugger != nullptr)
+      Debugger->Print("%s (%s)", VXB::Error::GetCurrent().Description,
+                      VXB::Error::GetCurrent().Context);
+    Server->SendAnswer(413, VXB::MIME::ASCII, VXB::ASCII::NO_CHARSET, "");
+    return false;
+  }
+  VXB::MIME::Types type = VXB::MIME::UNKNOWN;
+  VXB::ASCII::Charsets charset = VXB::ASCII::NO_CHARSET;
+  Server->GetContent(type, charset);
+  CommandRequest request;
+  request.ContentType = type;
+  request.Charset = Server->GetRequestCharset();
+  request.Document = body;
+  request.Client = Server->GetClientAddress();
+  CommandAnswer answer;
+  const bool ok = RunCommand(request, Protocol, Debugger, answer);
+  if (!Server->SendAnswer(answer.Status, answer.ContentType, answer.Charset, answer.Document))
+    return false;
+  return ok;
+}
+
+}  // namespace VXP::Zorbel
