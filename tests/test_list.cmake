@@ -60,6 +60,7 @@ set(ZORBEL_TEST_PROGRAMS
     "vxb/posix/serial_port_test.cc                 linux"
     "vxb/posix/service_test.cc                     linux"
     "vxb/posix/systemd_test.cc                     linux"
+    "vxb/windows/console_windows_test.cc           windows"
     "vxb/windows/file_system_windows_test.cc       windows"
     "vxb/windows/serial_port_windows_test.cc       windows"
     "vxb/windows/service_windows_test.cc           windows"

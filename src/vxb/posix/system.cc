@@ -63,3 +63,10 @@ void Sleep(unsigned Milliseconds) {
 }
 
 }  // namespace VXB::System
+
+namespace VXB::Console::Host {
+
+// A terminal takes the bytes as they come.
+bool WriteToConsole(bool, const char*, va_list) { return false; }
+
+}  // namespace VXB::Console::Host

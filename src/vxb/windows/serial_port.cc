@@ -2,8 +2,11 @@
 // (the form that also reaches COM10 and above); other names are opened as
 // given. Reads and writes are overlapped, and each waits for its own event
 // or the abort event, so Abort() from another thread ends a wait at once.
-// Read time-outs are the device's own: for a timed read the device returns
-// as soon as a byte is there, or after the time-out with none.
+// A read takes what the device holds; when it holds nothing, the read
+// waits for the device's receive event (EV_RXCHAR), the abort event or the
+// time-out, and then takes what came. So a read ends at the first bytes on
+// every driver, also where the time-outs that should end a read there are
+// not kept (Wine's driver waits for a full buffer or the time-out).
 //
 // The device is opened without sharing, so a second opener is refused while
 // the port is open. The line settings found at opening are put back at
@@ -22,6 +25,7 @@
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/windows/gadget_tools.h"
+#include "vxb/windows/win_wait.h"
 
 namespace VXB {
 
@@ -51,7 +55,6 @@ struct SerialPortData : SerialPortInternal::PortState {
   Event ReadEvent;
   Event WriteEvent;
   Event AbortEvent;
-  DWORD LastTimeout = 0xFFFFFFFEu;
   // The device's settings when Open() found it.
   DCB Found{};
   bool HasFound = false;
@@ -134,10 +137,20 @@ bool GetState(HANDLE h, DCB& d) {
   return GetCommState(h, &d) != FALSE;
 }
 
-// The longest read time-out the device takes while still returning at the
-// first byte (MAXDWORD there means something else); a read without limit
-// waits in turns of it.
-constexpr DWORD LONGEST_READ_TIMEOUT = MAXDWORD - 1;
+// The read time-outs the port keeps: a read returns at once with what the
+// device holds, none included. Reads never ask for more than is there, and
+// waits for the first byte are the device's receive event, so that a read
+// ends as soon as bytes come on every driver, also those that do not keep
+// the "return at the first byte" time-outs (Wine's among them).
+bool SetImmediateReads(HANDLE h) {
+  COMMTIMEOUTS c{};
+  c.ReadIntervalTimeout = MAXDWORD;
+  c.ReadTotalTimeoutMultiplier = 0;
+  c.ReadTotalTimeoutConstant = 0;
+  c.WriteTotalTimeoutMultiplier = 0;
+  c.WriteTotalTimeoutConstant = 0;
+  return SetCommTimeouts(h, &c) != FALSE;
+}
 
 }  // namespace
 
@@ -164,16 +177,17 @@ bool OpenDevice(SerialPortData& Data, const char* Name, unsigned long& Err) {
   return true;
 }
 
-// A device that does not give its line settings is no serial port.
+// A device that does not give its line settings, or does not take the
+// read time-outs and the receive event, is no serial port.
 bool FinishOpen(SerialPortData& Data, unsigned long& Err) {
   DCB probe;
-  if (!GetState(Data.Handle, probe)) {
+  if (!GetState(Data.Handle, probe) || !SetImmediateReads(Data.Handle) ||
+      !SetCommMask(Data.Handle, EV_RXCHAR)) {
     Err = GetLastError();
     CloseHandle(Data.Handle);
     Data.Handle = INVALID_HANDLE_VALUE;
     return false;
   }
-  Data.LastTimeout = 0xFFFFFFFEu;
   ResetEvent(Data.ReadEvent.Get());
   ResetEvent(Data.WriteEvent.Get());
   return true;
@@ -257,24 +271,6 @@ bool SerialPort::Abort() {
 
 namespace {
 
-// Sets the device's read time-outs for a read of Timeout milliseconds (see
-// the top of this file); writes never time out.
-bool SetReadTimeout(HANDLE h, DWORD& Last, unsigned Timeout) {
-  const DWORD t = Timeout == Constants::WAIT_FOREVER ? LONGEST_READ_TIMEOUT
-                  : Timeout > LONGEST_READ_TIMEOUT   ? LONGEST_READ_TIMEOUT
-                                                     : Timeout;
-  if (t == Last) return true;
-  COMMTIMEOUTS c{};
-  c.ReadIntervalTimeout = MAXDWORD;
-  c.ReadTotalTimeoutMultiplier = MAXDWORD;
-  c.ReadTotalTimeoutConstant = t;
-  c.WriteTotalTimeoutMultiplier = 0;
-  c.WriteTotalTimeoutConstant = 0;
-  if (!SetCommTimeouts(h, &c)) return false;
-  Last = t;
-  return true;
-}
-
 enum class Outcome { DONE, ABORTED, FAILED };
 
 // Runs one overlapped transfer that ReadFile or WriteFile started with
@@ -294,8 +290,7 @@ Outcome Finish(HANDLE h, BOOL Started, OVERLAPPED& Ov, HANDLE Abort, DWORD Limit
     const HANDLE waits[2] = {Abort, Ov.hEvent};
     const DWORD which = WaitForMultipleObjects(2, waits, FALSE, Limit);
     if (which == WAIT_TIMEOUT) {
-      // Not every driver ends a read by its time-outs (Wine's does not
-      // always); the wait's own limit does.
+      // A transfer the driver holds beyond the limit ends here.
       CancelIo(h);
       GetOverlappedResult(h, &Ov, &Count, TRUE);
       Err = 0;
@@ -329,60 +324,122 @@ Outcome Finish(HANDLE h, BOOL Started, OVERLAPPED& Ov, HANDLE Abort, DWORD Limit
   return Outcome::DONE;
 }
 
+// The bytes the device holds for reading; false, with the system's error
+// number in Err, when it cannot tell (the device is gone).
+bool Queued(HANDLE h, DWORD& Count, unsigned long& Err) {
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (!ClearCommError(h, &errors, &status)) {
+    Err = GetLastError();
+    return false;
+  }
+  Count = status.cbInQue;
+  return true;
+}
+
+// A read of bytes the device already holds ends at once; this bounds one
+// that a driver keeps.
+constexpr DWORD QUEUED_READ_LIMIT = 1000;
+
+enum class Wake { BYTES, TIMEOUT, ABORTED, FAILED };
+
+// Waits, at most Limit milliseconds (INFINITE: no limit), for the device's
+// receive event or the abort event. BYTES when the device's wait ended,
+// for a byte received or for a reason of the driver's own: the caller looks
+// at the queue again. The abort is left set for the caller.
+Wake WaitForBytes(SerialPortData& Data, DWORD Limit, unsigned long& Err) {
+  const HANDLE h = Data.Handle;
+  OVERLAPPED ov{};
+  ov.hEvent = Data.ReadEvent.Get();
+  ResetEvent(ov.hEvent);
+  DWORD events = 0;
+  DWORD count = 0;
+  if (WaitCommEvent(h, &events, &ov)) return Wake::BYTES;
+  if (GetLastError() != ERROR_IO_PENDING) {
+    Err = GetLastError();
+    return Wake::FAILED;
+  }
+  const HANDLE waits[2] = {Data.AbortEvent.Get(), ov.hEvent};
+  const DWORD which = WaitForMultipleObjects(2, waits, FALSE, Limit);
+  if (which == WAIT_OBJECT_0 + 1) {
+    GetOverlappedResult(h, &ov, &count, FALSE);
+    return Wake::BYTES;
+  }
+  const DWORD why = GetLastError();
+  // The device's wait still writes into ov and events: it ends here.
+  CancelIo(h);
+  GetOverlappedResult(h, &ov, &count, TRUE);
+  if (which == WAIT_TIMEOUT) return Wake::TIMEOUT;
+  if (which == WAIT_OBJECT_0) return Wake::ABORTED;
+  Err = why;
+  return Wake::FAILED;
+}
+
 }  // namespace
 
 namespace SerialPortInternal::Host {
 
 bool Read(SerialPortData& Data, Byte* Buffer, unsigned Size, unsigned Timeout, unsigned& Count,
           unsigned long& Err) {
-  if (Timeout == 0) {
-    // Only what is waiting: asked of the input queue, so that the read that
-    // follows completes at once whatever the driver makes of zero time-outs.
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!ClearCommError(Data.Handle, &errors, &status)) {
-      Err = GetLastError();
-      return false;
-    }
-    if (status.cbInQue == 0) {
-      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "Timeout reading from Serial Port");
-      return true;
-    }
-    if (status.cbInQue < Size) Size = status.cbInQue;
-  }
+  Count = 0;
+  const Windows::TickDeadline deadline(Timeout);
+  bool expired = Timeout == 0;
+  unsigned wakes = 0;
   for (;;) {
-    DWORD count = 0;
-    DWORD err = 0;
-    Outcome outcome = Outcome::FAILED;
-    if (SetReadTimeout(Data.Handle, Data.LastTimeout, Timeout)) {
+    DWORD queued = 0;
+    if (!Queued(Data.Handle, queued, Err)) return false;
+    if (queued > 0) {
+      // What is there, and no more, so that the read ends at once whatever
+      // the driver makes of its time-outs.
+      DWORD count = 0;
+      DWORD err = 0;
       OVERLAPPED ov{};
       ov.hEvent = Data.ReadEvent.Get();
       ResetEvent(ov.hEvent);
-      const BOOL started = ReadFile(Data.Handle, Buffer, Size, nullptr, &ov);
-      // A little beyond the device's own time-out, which normally ends the
-      // read first.
-      const DWORD limit =
-          Timeout == Constants::WAIT_FOREVER || Timeout >= INFINITE - 100 ? INFINITE : Timeout + 50;
-      outcome = Finish(Data.Handle, started, ov, Data.AbortEvent.Get(), limit, count, err);
-    } else {
-      err = GetLastError();
+      const BOOL started =
+          ReadFile(Data.Handle, Buffer, queued < Size ? queued : Size, nullptr, &ov);
+      switch (
+          Finish(Data.Handle, started, ov, Data.AbortEvent.Get(), QUEUED_READ_LIMIT, count, err)) {
+        case Outcome::DONE:
+          if (count > 0) {
+            Count = count;
+            return true;
+          }
+          break;  // taken by someone else meanwhile: wait on
+        case Outcome::ABORTED:
+          Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
+          return true;
+        case Outcome::FAILED:
+          Err = err;
+          return false;
+      }
     }
-    switch (outcome) {
-      case Outcome::DONE:
-        Count = count;
-        if (count > 0) return true;
-        // A read without limit waits on in turns of the longest time-out.
-        if (Timeout == Constants::WAIT_FOREVER) continue;
-        Error::SetWithContext(Error::IO_TIMEOUT_ERROR,
-                              Timeout == 0 ? "Timeout reading from Serial Port"
-                                           : "Timeout ovl reading from Serial Port");
-        return true;
-      case Outcome::ABORTED:
-        Count = 0;
+    if (expired) {
+      Error::SetWithContext(Error::IO_TIMEOUT_ERROR, Timeout == 0
+                                                         ? "Timeout reading from Serial Port"
+                                                         : "Timeout ovl reading from Serial Port");
+      return true;
+    }
+    switch (WaitForBytes(Data, deadline.Left(), Err)) {
+      case Wake::BYTES:
+        // Every wake but the first found the queue empty: a driver whose
+        // wait keeps ending with nothing received is not let to spin.
+        if (wakes++ > 0) WaitForSingleObject(Data.AbortEvent.Get(), 1);
+        break;
+      case Wake::TIMEOUT:
+        // Once more to the queue: bytes that came with the time-out are
+        // delivered.
+        expired = true;
+        break;
+      case Wake::ABORTED:
+        // Bytes that came with the abort are delivered first; the abort,
+        // left set, then ends the next wait.
+        if (!Queued(Data.Handle, queued, Err)) return false;
+        if (queued > 0) break;
+        ResetEvent(Data.AbortEvent.Get());
         Error::SetWithContext(Error::SYSTEM_ABORTED_PROCESS, "Error reading: aborted");
         return true;
-      case Outcome::FAILED:
-        Err = err;
+      case Wake::FAILED:
         return false;
     }
   }

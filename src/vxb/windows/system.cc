@@ -1,7 +1,9 @@
-// Sleeping and the clocks on Windows.
+// Sleeping, the clocks and the console's text on Windows.
 #include "vxb/common/runtime/system.h"
 
 #include <windows.h>
+
+#include <cstdio>
 
 #include "vxb/common/runtime/system_internal.h"
 #include "vxb/common/runtime/thread_state.h"
@@ -61,3 +63,40 @@ void Sleep(unsigned Milliseconds) {
 }
 
 }  // namespace VXB::System
+
+namespace VXB::Console::Host {
+
+namespace {
+
+// The longest text one call shows on a console; longer texts are cut.
+constexpr int MAX_CONSOLE_LINE = 8192;
+
+}  // namespace
+
+// Wide text reaches every console unchanged, whatever its code page, and
+// leaves the console's settings as the user has them.
+bool WriteToConsole(bool ToError, const char* Format, va_list Args) {
+  const HANDLE h = GetStdHandle(ToError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (h == nullptr || h == INVALID_HANDLE_VALUE || !GetConsoleMode(h, &mode)) return false;
+  char text[MAX_CONSOLE_LINE];
+  const int n = std::vsnprintf(text, sizeof text, Format, Args);
+  if (n <= 0) return true;
+  const int length = n < MAX_CONSOLE_LINE ? n : MAX_CONSOLE_LINE - 1;
+  // Bytes that are no UTF-8 show as the replacement character.
+  static thread_local wchar_t wide[MAX_CONSOLE_LINE];
+  const int count = MultiByteToWideChar(CP_UTF8, 0, text, length, wide, MAX_CONSOLE_LINE);
+  // What the C runtime holds for the stream goes first.
+  std::fflush(ToError ? stderr : stdout);
+  for (int done = 0; done < count;) {
+    DWORD written = 0;
+    if (!WriteConsoleW(h, wide + done, static_cast<DWORD>(count - done), &written, nullptr) ||
+        written == 0) {
+      break;
+    }
+    done += static_cast<int>(written);
+  }
+  return true;
+}
+
+}  // namespace VXB::Console::Host

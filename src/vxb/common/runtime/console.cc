@@ -1,10 +1,12 @@
 // Console output: standard output and standard error (on Windows those of
-// the console or of whatever the output is redirected to).
+// the console or of whatever the output is redirected to). The text is
+// UTF-8; a Windows console gets it as wide text.
 #include <cstdio>
 
 #include <atomic>
 
 #include "vxb/common/runtime/system.h"
+#include "vxb/common/runtime/system_internal.h"
 
 namespace VXB::Console {
 
@@ -14,6 +16,11 @@ std::atomic<bool> g_enabled{true};
 
 void Emit(std::FILE* stream, const char* Format, va_list Args) {
   if (!g_enabled.load(std::memory_order_relaxed) || Format == nullptr) return;
+  va_list copy;
+  va_copy(copy, Args);
+  const bool written = Host::WriteToConsole(stream == stderr, Format, copy);
+  va_end(copy);
+  if (written) return;
   std::vfprintf(stream, Format, Args);
   std::fflush(stream);
 }
