@@ -12,16 +12,16 @@
 #include <string>
 
 #include "http_example/raw_client.h"
-#include "http_example/scripted_connection.h"
 #include "testing/scratch_dir.h"
 #include "vxb/common/http/httpd_api.h"
 #include "vxb/common/http/httpd_protocol.h"
+#include "vxb/common/io/string_driver.h"
 
 namespace VXB::HTTP {
 namespace {
 
+using VXB::Driver::ScriptedConnection;
 using Zorbel::HttpExample::ParseResponse;
-using Zorbel::HttpExample::ScriptedConnection;
 
 // Every character that means something in markup, and text that already
 // looks like an entity.
