@@ -161,7 +161,40 @@ bool VardexPacketProtocol::FailLoop(const char* Where, const char* Context) {
   return VXB::Error::SetWithContext(Error::PROTOCOL_MAX_RETRIES, Context, Retries);
 }
 
+// The exchange runs in phases, each a function below: the start (lost
+// answers), the write, the wait for the acknowledge and the handshake bytes
+// met there, then the answer and its checks. Each phase tells the loop how
+// to go on (Next), so the loop alone decides when the exchange ends.
 bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
+  if (!StartExchange()) return false;
+
+  BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
+  if (BufferOutSize == 0) return false;
+  DataEncoding = Data.GetEncoding();
+  Sending s;
+  s.AckRetries = Retries;
+  s.CommandMismatchRetries = Retries;
+  s.AnomalyRetries = Retries;
+  s.Until = WindowEnd();
+
+  while (!Aborting() && s.AckRetries > 0) {
+    if (s.DoSendPacket) WritePacket(s);
+    VXB::Byte c = 0;
+    Next next = Next::AGAIN;
+    if (!ReadByte(c, s.Until)) {
+      next = AckWaitFailed(s);
+    } else if (c == ACK) {
+      next = Acknowledged(Data, s);
+    } else {
+      HandshakeByte(c, s);
+    }
+    if (next == Next::STOP) break;
+    if (next != Next::AGAIN) return next == Next::SUCCEEDED;
+  }
+  return FailLoop("SendCommand", "Se intent\xA2 enviar comando %u veces");
+}
+
+bool VardexPacketProtocol::StartExchange() {
   Stopped.store(false);
   if (!NewTransaction()) return false;
   // Checked after the transaction's fresh start, so that a Halt() from now
@@ -177,237 +210,253 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
     if (!WaitAnswer(true)) break;
   }
   if (Aborting()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "SendCommand");
-
-  BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
-  if (BufferOutSize == 0) return false;
-  DataEncoding = Data.GetEncoding();
-  unsigned AckRetries = Retries;
-  unsigned CommandMismatchRetries = Retries;
-  unsigned AnomalyRetries = Retries;
-  bool DoSendPacket = true;
-  // A write caused by noise is made once per window and starts no window.
-  bool NoiseResend = false;
-  bool NoiseResendSpent = false;
-  std::uint64_t until = WindowEnd();
-
-  while (!Aborting() && AckRetries > 0) {
-    if (DoSendPacket) {
-      // A write that fails leaves the controller silent or the port failing:
-      // the wait for ACK below then retries or returns the port's error, so
-      // the failure is only traced here.
-      if (!Write(BufferOut.get(), BufferOutSize))
-        Debugger->Print("Error enviando paquete (%s: %s)", LastDescription(), LastContext());
-      if (!NoiseResend) {
-        until = WindowEnd();
-        NoiseResendSpent = false;
-      }
-      NoiseResend = false;
-    }
-    VXB::Byte c = 0;
-    if (!ReadByte(c, until)) {
-      if (Aborting()) break;
-      if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
-        Debugger->Print("Error esperando ACK (%s: %s)", LastDescription(), LastContext());
-        return false;
-      }
-      --AckRetries;
-      Debugger->Print("Timeout (%s), reintento %u/%u", VXB::ASCII::Milliseconds(Timeout).ToString(),
-                      Retries - AckRetries, Retries);
-      DoSendPacket = true;
-      FireEvent(RETRYING);
-      continue;
-    }
-
-    switch (c) {
-      case STX:
-        Debugger->Print("STX esperando ACK; a levantar respuesta perdida");
-        if (!WaitAnswer(false))
-          Debugger->Print("Se descarta error de respuesta por STX recibido cuando se esperaba ACK");
-        DoSendPacket = false;
-        until = WindowEnd();
-        continue;
-      case DC2:
-        ++DC2Count;
-        Debugger->Print("DC2 (#%u)", DC2Count);
-        FireEvent(BUSY);
-        DoSendPacket = false;
-        until = WindowEnd();
-        continue;
-      case DC4:
-        Debugger->Print("DC4");
-        FireEvent(OUT_OF_PAPER);
-        DoSendPacket = false;
-        until = WindowEnd();
-        continue;
-      case NAK:
-        Debugger->Print("NAK recibido");
-        --AckRetries;
-        DoSendPacket = true;
-        continue;
-      case ACK:
-        break;
-      default:
-        // Noise: a packet written in this pass is written again, once per
-        // window, so a noisy line cannot flood the controller.
-        if (DoSendPacket && !NoiseResendSpent) {
-          NoiseResend = true;
-          NoiseResendSpent = true;
-        } else {
-          DoSendPacket = false;
-        }
-        continue;
-    }
-
-    Debugger->Print("ACK recibido");
-    FireEvent(PACKET_ACKNOWLEDGED);
-    const bool answered_ok = WaitAnswer(true);
-    until = WindowEnd();
-    if (!answered_ok) {
-      if (LastErrNo() != Error::PROTOCOL_COMM_ANOMALY) return false;
-      Debugger->Print("%s: %s", LastDescription(), LastContext());
-      // The anomaly answer costs no retry, but a controller that gives
-      // nothing else must not hold the exchange forever.
-      if (--AnomalyRetries == 0) return false;
-      continue;
-    }
-    if (AnswerPacketNumber != CommandPacketNumber) {
-      Debugger->Print("Error de secuencia (enviada: %u, recibida: %u)",
-                      static_cast<unsigned>(CommandPacketNumber),
-                      static_cast<unsigned>(AnswerPacketNumber));
-      --AckRetries;
-      DoSendPacket = true;
-      continue;
-    }
-    // The controller has answered this packet: the next one is new.
-    IncrementSequence();
-    const VXB::Byte answered = AnswerData.GetCommand();
-    if (BusyStateProtocol && answered == ANS_BUSY_STATE) {
-      Debugger->Print("Controlador en espera");
-      WasBusy = true;
-    } else if (BusyStateProtocol && Data.GetCommand() == CMD_QUERY_BUSY_STATE &&
-               answered != CMD_QUERY_BUSY_STATE) {
-      Debugger->Print("Impresora sale de espera");
-    } else if (answered != Data.GetCommand()) {
-      --CommandMismatchRetries;
-      Debugger->Print(
-          "Comando recibido %02xh no coincide con comando enviado %02xh, reintento %u/%u",
-          static_cast<unsigned>(answered), static_cast<unsigned>(Data.GetCommand()),
-          Retries - CommandMismatchRetries, Retries);
-      if (CommandMismatchRetries == 0) {
-        Debugger->Print("M\xA0xima cantidad de reintentos por comando no coincidente agotada");
-        return VXB::Error::SetWithContext(
-            Error::PROTOCOL_MAX_RETRIES,
-            "Se intent\xA2 destrabar desaveniencia de comandos %u veces", Retries);
-      }
-      BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
-      if (BufferOutSize == 0) return false;
-      DoSendPacket = true;
-      FireEvent(RETRYING);
-      continue;
-    }
-    Debugger->Print("Comando OK");
-    return true;
-  }
-  return FailLoop("SendCommand", "Se intent\xA2 enviar comando %u veces");
+  return true;
 }
 
-bool VardexPacketProtocol::WaitAnswer(bool WaitSTX) {
-  States State = WaitSTX ? WAIT_STX : WAIT_BODY;
-  unsigned Retry = Retries;
-  unsigned pos = 0;
-  char checksum[CHECKSUM_DIGITS + 1] = {};
-  unsigned digits = 0;
-  std::uint64_t until = WindowEnd();
+void VardexPacketProtocol::WritePacket(Sending& s) {
+  // A write that fails leaves the controller silent or the port failing:
+  // the wait for ACK then retries or returns the port's error, so the
+  // failure is only traced here.
+  if (!Write(BufferOut.get(), BufferOutSize))
+    Debugger->Print("Error enviando paquete (%s: %s)", LastDescription(), LastContext());
+  // A write caused by noise is made once per window and starts no window.
+  if (!s.NoiseResend) {
+    s.Until = WindowEnd();
+    s.NoiseResendSpent = false;
+  }
+  s.NoiseResend = false;
+}
 
-  while (!Aborting() && Retry > 0) {
-    VXB::Byte c = 0;
-    if (!ReadByte(c, until)) {
-      if (Aborting()) break;
-      if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
-        Debugger->Print("Error de lectura esperando respuesta: %s (%s)", LastDescription(),
-                        LastContext());
-        return false;
+VardexPacketProtocol::Next VardexPacketProtocol::AckWaitFailed(Sending& s) {
+  if (Aborting()) return Next::STOP;
+  if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
+    Debugger->Print("Error esperando ACK (%s: %s)", LastDescription(), LastContext());
+    return Next::FAILED;
+  }
+  --s.AckRetries;
+  Debugger->Print("Timeout (%s), reintento %u/%u", VXB::ASCII::Milliseconds(Timeout).ToString(),
+                  Retries - s.AckRetries, Retries);
+  s.DoSendPacket = true;
+  FireEvent(RETRYING);
+  return Next::AGAIN;
+}
+
+// Any byte but ACK while the acknowledge is awaited.
+void VardexPacketProtocol::HandshakeByte(VXB::Byte c, Sending& s) {
+  switch (c) {
+    case STX:
+      Debugger->Print("STX esperando ACK; a levantar respuesta perdida");
+      if (!WaitAnswer(false))
+        Debugger->Print("Se descarta error de respuesta por STX recibido cuando se esperaba ACK");
+      s.DoSendPacket = false;
+      s.Until = WindowEnd();
+      return;
+    case DC2:
+    case DC4:
+      ControllerSignal(c);
+      s.DoSendPacket = false;
+      s.Until = WindowEnd();
+      return;
+    case NAK:
+      Debugger->Print("NAK recibido");
+      --s.AckRetries;
+      s.DoSendPacket = true;
+      return;
+    default:
+      // Noise: a packet written in this pass is written again, once per
+      // window, so a noisy line cannot flood the controller.
+      if (s.DoSendPacket && !s.NoiseResendSpent) {
+        s.NoiseResend = true;
+        s.NoiseResendSpent = true;
+      } else {
+        s.DoSendPacket = false;
       }
-      --Retry;
-      Debugger->Print("Timeout. Reintento %u/%u", Retries - Retry, Retries);
-      if (BusyStateProtocol && HaveAnomaly) FixAnomaly();
-      FireEvent(RETRYING);
-      until = WindowEnd();
+      return;
+  }
+}
+
+void VardexPacketProtocol::ControllerSignal(VXB::Byte c) {
+  if (c == DC2) {
+    ++DC2Count;
+    Debugger->Print("DC2 (#%u)", DC2Count);
+    FireEvent(BUSY);
+  } else {
+    Debugger->Print("DC4");
+    FireEvent(OUT_OF_PAPER);
+  }
+}
+
+// The packet was acknowledged: its answer, and whether it answers it.
+VardexPacketProtocol::Next VardexPacketProtocol::Acknowledged(const VardexDataContainer& Data,
+                                                              Sending& s) {
+  Debugger->Print("ACK recibido");
+  FireEvent(PACKET_ACKNOWLEDGED);
+  const bool answered_ok = WaitAnswer(true);
+  s.Until = WindowEnd();
+  if (!answered_ok) {
+    if (LastErrNo() != Error::PROTOCOL_COMM_ANOMALY) return Next::FAILED;
+    Debugger->Print("%s: %s", LastDescription(), LastContext());
+    // The anomaly answer costs no retry, but a controller that gives
+    // nothing else must not hold the exchange forever.
+    if (--s.AnomalyRetries == 0) return Next::FAILED;
+    return Next::AGAIN;
+  }
+  if (AnswerPacketNumber != CommandPacketNumber) {
+    Debugger->Print("Error de secuencia (enviada: %u, recibida: %u)",
+                    static_cast<unsigned>(CommandPacketNumber),
+                    static_cast<unsigned>(AnswerPacketNumber));
+    --s.AckRetries;
+    s.DoSendPacket = true;
+    return Next::AGAIN;
+  }
+  // The controller has answered this packet: the next one is new.
+  IncrementSequence();
+  return CheckAnsweredCommand(Data, s);
+}
+
+// A correctly numbered answer: the busy-state answer, or the answer for the
+// command sent; an answer for another command has the command sent again.
+VardexPacketProtocol::Next VardexPacketProtocol::CheckAnsweredCommand(
+    const VardexDataContainer& Data, Sending& s) {
+  const VXB::Byte answered = AnswerData.GetCommand();
+  if (BusyStateProtocol && answered == ANS_BUSY_STATE) {
+    Debugger->Print("Controlador en espera");
+    WasBusy = true;
+  } else if (BusyStateProtocol && Data.GetCommand() == CMD_QUERY_BUSY_STATE &&
+             answered != CMD_QUERY_BUSY_STATE) {
+    Debugger->Print("Impresora sale de espera");
+  } else if (answered != Data.GetCommand()) {
+    --s.CommandMismatchRetries;
+    Debugger->Print("Comando recibido %02xh no coincide con comando enviado %02xh, reintento %u/%u",
+                    static_cast<unsigned>(answered), static_cast<unsigned>(Data.GetCommand()),
+                    Retries - s.CommandMismatchRetries, Retries);
+    if (s.CommandMismatchRetries == 0) {
+      Debugger->Print("M\xA0xima cantidad de reintentos por comando no coincidente agotada");
+      VXB::Error::SetWithContext(Error::PROTOCOL_MAX_RETRIES,
+                                 "Se intent\xA2 destrabar desaveniencia de comandos %u veces",
+                                 Retries);
+      return Next::FAILED;
+    }
+    BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
+    if (BufferOutSize == 0) return Next::FAILED;
+    s.DoSendPacket = true;
+    FireEvent(RETRYING);
+    return Next::AGAIN;
+  }
+  Debugger->Print("Comando OK");
+  return Next::SUCCEEDED;
+}
+
+// Receiving runs byte by byte: the handshake bytes act the same in every
+// state, the others go into the body or the checksum.
+bool VardexPacketProtocol::WaitAnswer(bool WaitSTX) {
+  Receiving r;
+  r.State = WaitSTX ? WAIT_STX : WAIT_BODY;
+  r.Retry = Retries;
+  r.Until = WindowEnd();
+
+  while (!Aborting() && r.Retry > 0) {
+    VXB::Byte c = 0;
+    if (!ReadByte(c, r.Until)) {
+      const Next next = AnswerWaitFailed(r);
+      if (next == Next::STOP) break;
+      if (next == Next::FAILED) return false;
       continue;
     }
-
     // Handshake bytes and packet bytes are progress; bytes ignored while
     // waiting for STX (and stray ACK/NAK) are not.
     const bool progress =
-        c != ACK && c != NAK && (State != WAIT_STX || c == STX || c == DC2 || c == DC4);
-    if (progress) until = WindowEnd();
+        c != ACK && c != NAK && (r.State != WAIT_STX || c == STX || c == DC2 || c == DC4);
+    if (progress) r.Until = WindowEnd();
 
-    switch (c) {
-      case STX:
-        State = WAIT_BODY;
-        pos = 0;
-        continue;
-      case ETX:
-        if (State == WAIT_BODY) {
-          BufferInSize = pos;
-          BufferIn[pos] = 0;
-          digits = 0;
-          State = WAIT_CHECKSUM;
-        } else {
-          State = WAIT_STX;
-        }
-        continue;
-      case ACK:
-        Debugger->Print("ACK descartado");
-        continue;
-      case NAK:
-        Debugger->Print("NAK descartado");
-        continue;
-      case DC2:
-        ++DC2Count;
-        Debugger->Print("DC2 (#%u)", DC2Count);
-        FireEvent(BUSY);
-        continue;
-      case DC4:
-        Debugger->Print("DC4");
-        FireEvent(OUT_OF_PAPER);
-        continue;
-      default:
-        break;
-    }
-
-    switch (State) {
-      case WAIT_STX:
-        break;
-      case WAIT_BODY:
-        BufferIn[pos++] = c;
-        if (pos >= MAX_BUFFER) {
-          // The body must stay below the buffer (its terminator needs room).
-          pos = 0;
-          --Retry;
-          Debugger->Print("Rebose de memoria, reintento %u/%u", Retries - Retry, Retries);
-          State = WAIT_STX;
-          FireEvent(RETRYING);
-        }
-        break;
-      case WAIT_CHECKSUM:
-        checksum[digits++] = static_cast<char>(c);
-        if (digits == CHECKSUM_DIGITS) {
-          checksum[digits] = '\0';
-          if (ChecksumOK(BufferIn.get(), BufferInSize, checksum)) return ProcessAnswer();
-          --Retry;
-          Debugger->Print("Checksum inv\xA0lido, reintento %u/%u", Retries - Retry, Retries);
-          // A lost NAK only means the controller does not repeat its
-          // answer: the wait runs into its time-out and retries.
-          if (!Write(VXB::ASCII::NAK))
-            Debugger->Print("Error enviando NAK (%s: %s)", LastDescription(), LastContext());
-          FireEvent(RETRYING);
-          State = WAIT_STX;
-        }
-        break;
-    }
+    if (AnswerControlByte(c, r)) continue;
+    const Next next = AnswerPacketByte(c, r);
+    if (next != Next::AGAIN) return next == Next::SUCCEEDED;
   }
   return FailLoop("WaitAnswer", "Se intent\xA2 esperar la respuesta %u veces");
+}
+
+VardexPacketProtocol::Next VardexPacketProtocol::AnswerWaitFailed(Receiving& r) {
+  if (Aborting()) return Next::STOP;
+  if (LastErrNo() != VXB::Error::IO_TIMEOUT_ERROR) {
+    Debugger->Print("Error de lectura esperando respuesta: %s (%s)", LastDescription(),
+                    LastContext());
+    return Next::FAILED;
+  }
+  --r.Retry;
+  Debugger->Print("Timeout. Reintento %u/%u", Retries - r.Retry, Retries);
+  if (BusyStateProtocol && HaveAnomaly) FixAnomaly();
+  FireEvent(RETRYING);
+  r.Until = WindowEnd();
+  return Next::AGAIN;
+}
+
+bool VardexPacketProtocol::AnswerControlByte(VXB::Byte c, Receiving& r) {
+  switch (c) {
+    case STX:
+      r.State = WAIT_BODY;
+      r.Pos = 0;
+      return true;
+    case ETX:
+      if (r.State == WAIT_BODY) {
+        BufferInSize = r.Pos;
+        BufferIn[r.Pos] = 0;
+        r.Digits = 0;
+        r.State = WAIT_CHECKSUM;
+      } else {
+        r.State = WAIT_STX;
+      }
+      return true;
+    case ACK:
+      Debugger->Print("ACK descartado");
+      return true;
+    case NAK:
+      Debugger->Print("NAK descartado");
+      return true;
+    case DC2:
+    case DC4:
+      ControllerSignal(c);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A byte of the body or of the checksum; the last checksum digit ends the
+// packet, which is unpacked when the checksum is right.
+VardexPacketProtocol::Next VardexPacketProtocol::AnswerPacketByte(VXB::Byte c, Receiving& r) {
+  switch (r.State) {
+    case WAIT_STX:
+      break;
+    case WAIT_BODY:
+      BufferIn[r.Pos++] = c;
+      if (r.Pos >= MAX_BUFFER) {
+        // The body must stay below the buffer (its terminator needs room).
+        r.Pos = 0;
+        --r.Retry;
+        Debugger->Print("Rebose de memoria, reintento %u/%u", Retries - r.Retry, Retries);
+        r.State = WAIT_STX;
+        FireEvent(RETRYING);
+      }
+      break;
+    case WAIT_CHECKSUM:
+      r.Checksum[r.Digits++] = static_cast<char>(c);
+      if (r.Digits == CHECKSUM_DIGITS) {
+        r.Checksum[r.Digits] = '\0';
+        if (ChecksumOK(BufferIn.get(), BufferInSize, r.Checksum))
+          return ProcessAnswer() ? Next::SUCCEEDED : Next::FAILED;
+        --r.Retry;
+        Debugger->Print("Checksum inv\xA0lido, reintento %u/%u", Retries - r.Retry, Retries);
+        // A lost NAK only means the controller does not repeat its
+        // answer: the wait runs into its time-out and retries.
+        if (!Write(VXB::ASCII::NAK))
+          Debugger->Print("Error enviando NAK (%s: %s)", LastDescription(), LastContext());
+        FireEvent(RETRYING);
+        r.State = WAIT_STX;
+      }
+      break;
+  }
+  return Next::AGAIN;
 }
 
 bool VardexPacketProtocol::ProcessAnswer() {

@@ -97,6 +97,50 @@ class VardexPacketProtocol : public VardexProtocol {
 
   // Most lost answers read before a command.
   static constexpr unsigned MAX_LOST_ANSWERS = 8;
+
+  // How the exchange goes on after one of its phases: another pass, out of
+  // the loop (stopped or retries spent), or the end with success or with
+  // the failure recorded.
+  enum class Next { AGAIN, STOP, SUCCEEDED, FAILED };
+  // What one SendCommand keeps between its passes.
+  struct Sending {
+    unsigned AckRetries = 0;
+    unsigned CommandMismatchRetries = 0;
+    unsigned AnomalyRetries = 0;
+    bool DoSendPacket = true;
+    // The next write comes from noise: it starts no new wait window.
+    bool NoiseResend = false;
+    // The noise write of the current window was made.
+    bool NoiseResendSpent = false;
+    std::uint64_t Until = 0;
+  };
+  // What one WaitAnswer keeps between bytes.
+  struct Receiving {
+    States State = WAIT_STX;
+    unsigned Retry = 0;
+    // Write position in BufferIn.
+    unsigned Pos = 0;
+    char Checksum[VardexFrame::CHECKSUM_DIGITS + 1] = {};
+    unsigned Digits = 0;
+    std::uint64_t Until = 0;
+  };
+
+  // SendCommand's phases. The start: a fresh transaction, lost answers
+  // read; false with PROTOCOL_ABORTED when stopped.
+  [[nodiscard]] bool StartExchange();
+  void WritePacket(Sending& s);
+  // No byte came while the acknowledge was awaited.
+  Next AckWaitFailed(Sending& s);
+  void HandshakeByte(VXB::Byte c, Sending& s);
+  Next Acknowledged(const VardexDataContainer& Data, Sending& s);
+  Next CheckAnsweredCommand(const VardexDataContainer& Data, Sending& s);
+  // DC2 (busy) or DC4 (out of paper): counted, traced and reported.
+  void ControllerSignal(VXB::Byte c);
+  // WaitAnswer's phases: no byte came; a handshake byte (true when c was
+  // one); a byte of the packet.
+  Next AnswerWaitFailed(Receiving& r);
+  bool AnswerControlByte(VXB::Byte c, Receiving& r);
+  Next AnswerPacketByte(VXB::Byte c, Receiving& r);
   // The end of a wait window that starts now (Timeout milliseconds).
   std::uint64_t WindowEnd() const;
   // Reads one byte before the monotonic time Until into c; false on

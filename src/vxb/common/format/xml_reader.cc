@@ -178,343 +178,427 @@ bool Reader::EndDeclaration() {
   return true;
 }
 
+// The machine reads one character at a time; each group of states below has a
+// function of its own, so that one kind of markup can be read (and changed)
+// without the others. A function returns false on a failure (recorded) and
+// sets t when the character completes a token.
 bool Reader::Parse(XML_TOKEN& t) {
   ClearBuffer();
   if (at_start_) {
     at_start_ = false;
     if (!ReadBOM()) return false;
   }
-  for (;;) {
+  t = XMLNONE;
+  while (t == XMLNONE) {
     char c = 0;
-    if (!ReadChar(c)) return false;
-    bool decoded = false;
-    switch (state_) {
-      case BASE_STATE:
-        if (c == '<') {
-          if (text_len_ > 0) {
-            char next = 0;
-            if (!ReadChar(next)) return false;
-            if (next == '!') {
-              char after = 0;
-              if (!ReadChar(after)) return false;
-              if (after == '[') {
-                // A CDATA section goes on with the same text.
-                cdata_matched_ = 1;
-                state_ = CDATA_BEGIN;
-                break;
-              }
-              // A comment or a declaration: the text so far is a piece.
-              has_pending_char_ = true;
-              pending_char_ = after;
-              state_ = COMMENT_BEGIN_1;
-              if (!text_all_space_) {
-                text_[text_len_] = 0;
-                last_parsed_ = t = XMLTEXT;
-                return true;
-              }
-              ClearBuffer();
-              break;
-            }
-            // Blanks alone are a value when they are the whole content of
-            // an element: the open tag came last and its close tag follows.
-            if (!text_all_space_ || (text_all_blank_ && last_parsed_ == XMLOPEN && next == '/')) {
-              if (next == '/') {
-                state_ = IN_CLOSE_TAG;
-              } else {
-                state_ = IN_TAG;
-                has_pending_char_ = true;
-                pending_char_ = next;
-              }
-              text_[text_len_] = 0;
-              last_parsed_ = t = XMLTEXT;
-              return true;
-            }
-            has_pending_char_ = true;
-            pending_char_ = next;
-            ClearBuffer();
-          }
-          state_ = IN_TAG;
-          break;
-        }
-        if (tag_count_ == 0) {
-          if (IsWhitespace(c)) break;
-          return VXB::Error::SetWithContext(VXB::Error::XML_UNEXPECTED_TEXT, "ASCII %xh", Code(c));
-        }
-        if (c == '&') ResolveEntity(c, decoded);
-        if (decoded || !IsWhitespace(c)) text_all_space_ = false;
-        if (decoded || c != ' ') text_all_blank_ = false;
-        if (!PutText(c)) return false;
-        break;
+    if (!ReadChar(c) || !Consume(c, t)) return false;
+  }
+  return true;
+}
 
-      case IN_TAG:
-        if (c == '?') {
-          if (element_seen_ || declaration_seen_) return InvalidChar("En encabezado: %x", c);
-          state_ = HEAD_START_1;
-          break;
-        }
-        if (c == '!') {
-          state_ = COMMENT_BEGIN_1;
-          break;
-        }
-        if (c == '/') {
-          state_ = IN_CLOSE_TAG;
-          break;
-        }
-        if (c == '&') ResolveEntity(c, decoded);
-        if (!IsNameStartChar(c)) return InvalidChar("En nombre de tag: %x", c);
-        if (!CheckNesting() || !PutNameChar(c)) return false;
-        state_ = IN_TAG_NAME;
-        break;
+bool Reader::Consume(char c, XML_TOKEN& t) {
+  switch (state_) {
+    case BASE_STATE:
+      return InText(c, t);
+    case IN_TAG:
+      return InTagStart(c);
+    case IN_TAG_NAME:
+      return InTagName(c, t);
+    case AFTER_TAG_NAME:
+    case ATTR_END:
+      return BetweenAttributes(c, t);
+    case IN_ATTR_NAME:
+    case AFTER_ATTR_NAME:
+    case AFTER_ATTR_NAME_2:
+    case IN_ATTR_VALUE_APOS:
+    case IN_ATTR_VALUE_QUOT:
+      return InAttribute(c);
+    case AFTER_SLASH:
+      return AfterSlash(c, t);
+    case IN_CLOSE_TAG:
+    case IN_CLOSE_TAG_NAME:
+    case AFTER_CLOSE_TAG_NAME:
+      return InCloseTag(c, t);
+    case HEAD_START_1:
+    case HEAD_START_2:
+    case HEAD_START_3:
+    case IN_HEAD:
+    case HEAD_END:
+      return InDeclaration(c);
+    case COMMENT_BEGIN_1:
+    case COMMENT_BEGIN_2:
+    case IN_COMMENT:
+    case COMMENT_END_1:
+    case COMMENT_END_2:
+    case IN_DOC_TYPE:
+      return InComment(c);
+    case CDATA_BEGIN:
+    case IN_CDATA:
+    case CDATA_END_1:
+    case CDATA_END_2:
+      return InCData(c);
+  }
+  return true;
+}
 
-      case IN_TAG_NAME:
-        if (c == '?')
-          return VXB::Error::SetWithContext(VXB::Error::XML_INVALID_CHAR, "? fuera de encabezado");
-        if (c == '/' || c == '>' || IsWhitespace(c)) {
-          if (!EndPiece()) return false;
-          if (c == '/') {
-            state_ = AFTER_SLASH;
-            break;
-          }
-          if (IsWhitespace(c)) {
-            state_ = AFTER_TAG_NAME;
-            break;
-          }
-          EndAttributes();
-          ++tag_count_;
-          element_seen_ = true;
-          state_ = BASE_STATE;
-          last_parsed_ = t = XMLOPEN;
-          return true;
-        }
-        if (c == '&') ResolveEntity(c, decoded);
-        if (!IsNameChar(c)) return InvalidChar("En nombre de tag: %x", c);
-        if (!PutNameChar(c)) return false;
-        break;
+// Between tags: text, or layout outside the root element.
+bool Reader::InText(char c, XML_TOKEN& t) {
+  if (c == '<') {
+    if (text_len_ > 0) return TextBeforeMarkup(t);
+    state_ = IN_TAG;
+    return true;
+  }
+  if (tag_count_ == 0) {
+    if (IsWhitespace(c)) return true;
+    return VXB::Error::SetWithContext(VXB::Error::XML_UNEXPECTED_TEXT, "ASCII %xh", Code(c));
+  }
+  bool decoded = false;
+  if (c == '&') ResolveEntity(c, decoded);
+  if (decoded || !IsWhitespace(c)) text_all_space_ = false;
+  if (decoded || c != ' ') text_all_blank_ = false;
+  return PutText(c);
+}
 
-      case AFTER_TAG_NAME:
-      case ATTR_END:
-        if (c == '?') {
-          if (!in_header_)
-            return VXB::Error::SetWithContext(VXB::Error::XML_INVALID_CHAR,
-                                              "? fuera de encabezado");
-          in_header_ = false;
-          state_ = HEAD_END;
-          break;
-        }
-        if (IsWhitespace(c)) {
-          state_ = AFTER_TAG_NAME;
-          break;
-        }
-        if (c == '/' || c == '>') {
-          if (in_header_) return InvalidChar("En encabezado: %x", c);
-          if (c == '/') {
-            state_ = AFTER_SLASH;
-            break;
-          }
-          EndAttributes();
-          ++tag_count_;
-          element_seen_ = true;
-          state_ = BASE_STATE;
-          last_parsed_ = t = XMLOPEN;
-          return true;
-        }
-        if (state_ == ATTR_END) return InvalidChar("Despu\x82s de atributo: %x", c);
-        if (c == '&') ResolveEntity(c, decoded);
-        if (!IsNameStartChar(c)) return InvalidChar("En atributo: ASCII %xh", c);
-        if (n_attrs_ >= MAX_ATTRS) {
-          return VXB::Error::SetWithContext(VXB::Error::XML_ATTRIBUTE_OVERFLOW, "M\xA0ximo: %u",
-                                            MAX_ATTRS);
-        }
-        piece_start_ = text_len_;
-        attrs_[n_attrs_].Name = text_ + text_len_;
-        if (!PutNameChar(c)) return false;
-        state_ = IN_ATTR_NAME;
-        break;
+// A '<' after some text: one or two characters more tell whether the text
+// ends here (a tag, a comment) or goes on (a CDATA section), and whether
+// blanks alone are a value or layout.
+bool Reader::TextBeforeMarkup(XML_TOKEN& t) {
+  char next = 0;
+  if (!ReadChar(next)) return false;
+  if (next == '!') {
+    char after = 0;
+    if (!ReadChar(after)) return false;
+    if (after == '[') {
+      // A CDATA section goes on with the same text.
+      cdata_matched_ = 1;
+      state_ = CDATA_BEGIN;
+      return true;
+    }
+    // A comment or a declaration: the text so far is a piece.
+    has_pending_char_ = true;
+    pending_char_ = after;
+    state_ = COMMENT_BEGIN_1;
+    if (!text_all_space_) {
+      text_[text_len_] = 0;
+      last_parsed_ = t = XMLTEXT;
+      return true;
+    }
+    ClearBuffer();
+    return true;
+  }
+  // Blanks alone are a value when they are the whole content of
+  // an element: the open tag came last and its close tag follows.
+  if (!text_all_space_ || (text_all_blank_ && last_parsed_ == XMLOPEN && next == '/')) {
+    if (next == '/') {
+      state_ = IN_CLOSE_TAG;
+    } else {
+      state_ = IN_TAG;
+      has_pending_char_ = true;
+      pending_char_ = next;
+    }
+    text_[text_len_] = 0;
+    last_parsed_ = t = XMLTEXT;
+    return true;
+  }
+  has_pending_char_ = true;
+  pending_char_ = next;
+  ClearBuffer();
+  state_ = IN_TAG;
+  return true;
+}
 
-      case IN_ATTR_NAME:
-        if (IsWhitespace(c) || c == '=') {
-          if (!EndPiece()) return false;
-          state_ = c == '=' ? AFTER_ATTR_NAME_2 : AFTER_ATTR_NAME;
-          break;
-        }
-        if (c == '&') ResolveEntity(c, decoded);
-        if (!IsNameChar(c)) return InvalidChar("En atributo: %x", c);
-        if (!PutNameChar(c)) return false;
-        break;
+// The character after '<'.
+bool Reader::InTagStart(char c) {
+  if (c == '?') {
+    if (element_seen_ || declaration_seen_) return InvalidChar("En encabezado: %x", c);
+    state_ = HEAD_START_1;
+    return true;
+  }
+  if (c == '!') {
+    state_ = COMMENT_BEGIN_1;
+    return true;
+  }
+  if (c == '/') {
+    state_ = IN_CLOSE_TAG;
+    return true;
+  }
+  bool decoded = false;
+  if (c == '&') ResolveEntity(c, decoded);
+  if (!IsNameStartChar(c)) return InvalidChar("En nombre de tag: %x", c);
+  if (!CheckNesting() || !PutNameChar(c)) return false;
+  state_ = IN_TAG_NAME;
+  return true;
+}
 
-      case AFTER_ATTR_NAME:
-        if (IsWhitespace(c)) break;
-        if (c != '=') return InvalidChar("En atributo: %x", c);
-        state_ = AFTER_ATTR_NAME_2;
-        break;
+bool Reader::InTagName(char c, XML_TOKEN& t) {
+  if (c == '?')
+    return VXB::Error::SetWithContext(VXB::Error::XML_INVALID_CHAR, "? fuera de encabezado");
+  if (c == '/' || c == '>' || IsWhitespace(c)) {
+    if (!EndPiece()) return false;
+    if (c == '/') {
+      state_ = AFTER_SLASH;
+      return true;
+    }
+    if (IsWhitespace(c)) {
+      state_ = AFTER_TAG_NAME;
+      return true;
+    }
+    return OpenTagEnds(t);
+  }
+  bool decoded = false;
+  if (c == '&') ResolveEntity(c, decoded);
+  if (!IsNameChar(c)) return InvalidChar("En nombre de tag: %x", c);
+  return PutNameChar(c);
+}
 
-      case AFTER_ATTR_NAME_2:
-        if (IsWhitespace(c)) break;
-        if (c != '\'' && c != '"') return InvalidChar("En atributo: %x", c);
-        state_ = c == '\'' ? IN_ATTR_VALUE_APOS : IN_ATTR_VALUE_QUOT;
-        attrs_[n_attrs_].Value = text_ + text_len_;
-        break;
+// The '>' of an open tag: the tag is delivered and its element is open.
+bool Reader::OpenTagEnds(XML_TOKEN& t) {
+  EndAttributes();
+  ++tag_count_;
+  element_seen_ = true;
+  state_ = BASE_STATE;
+  last_parsed_ = t = XMLOPEN;
+  return true;
+}
 
-      case IN_ATTR_VALUE_APOS:
-      case IN_ATTR_VALUE_QUOT:
-        if (c == (state_ == IN_ATTR_VALUE_APOS ? '\'' : '"')) {
-          if (!EndPiece()) return false;
-          ++n_attrs_;
-          attrs_[n_attrs_] = Attribute();
-          state_ = ATTR_END;
-          break;
-        }
-        if (c == '&') ResolveEntity(c, decoded);
-        if (!Put(c)) return false;
-        break;
+// After a tag's name or an attribute's value, in a tag or in the XML
+// declaration (whose attributes are read like a tag's).
+bool Reader::BetweenAttributes(char c, XML_TOKEN& t) {
+  if (c == '?') {
+    if (!in_header_)
+      return VXB::Error::SetWithContext(VXB::Error::XML_INVALID_CHAR, "? fuera de encabezado");
+    in_header_ = false;
+    state_ = HEAD_END;
+    return true;
+  }
+  if (IsWhitespace(c)) {
+    state_ = AFTER_TAG_NAME;
+    return true;
+  }
+  if (c == '/' || c == '>') {
+    if (in_header_) return InvalidChar("En encabezado: %x", c);
+    if (c == '/') {
+      state_ = AFTER_SLASH;
+      return true;
+    }
+    return OpenTagEnds(t);
+  }
+  if (state_ == ATTR_END) return InvalidChar("Despu\x82s de atributo: %x", c);
+  bool decoded = false;
+  if (c == '&') ResolveEntity(c, decoded);
+  if (!IsNameStartChar(c)) return InvalidChar("En atributo: ASCII %xh", c);
+  if (n_attrs_ >= MAX_ATTRS) {
+    return VXB::Error::SetWithContext(VXB::Error::XML_ATTRIBUTE_OVERFLOW, "M\xA0ximo: %u",
+                                      MAX_ATTRS);
+  }
+  piece_start_ = text_len_;
+  attrs_[n_attrs_].Name = text_ + text_len_;
+  if (!PutNameChar(c)) return false;
+  state_ = IN_ATTR_NAME;
+  return true;
+}
 
-      case AFTER_SLASH:
-        if (c != '>') return InvalidChar("En cierre de tag: %x", c);
-        EndAttributes();
-        element_seen_ = true;
-        state_ = BASE_STATE;
-        last_parsed_ = t = XMLEMPTY;
+// An attribute's name, its '=' and its quoted value.
+bool Reader::InAttribute(char c) {
+  bool decoded = false;
+  switch (state_) {
+    case IN_ATTR_NAME:
+      if (IsWhitespace(c) || c == '=') {
+        if (!EndPiece()) return false;
+        state_ = c == '=' ? AFTER_ATTR_NAME_2 : AFTER_ATTR_NAME;
         return true;
-
-      case IN_CLOSE_TAG:
-        if (tag_count_ == 0) {
-          return VXB::Error::SetWithContext(VXB::Error::XML_TAG_UNDERFLOW, "%s", kParseContext);
-        }
-        if (c == '&') ResolveEntity(c, decoded);
-        if (!IsNameStartChar(c)) return InvalidChar("En nombre de tag: %x", c);
-        if (!PutNameChar(c)) return false;
-        state_ = IN_CLOSE_TAG_NAME;
-        break;
-
-      case IN_CLOSE_TAG_NAME:
-      case AFTER_CLOSE_TAG_NAME:
-        if (c == '>') {
-          if (state_ == IN_CLOSE_TAG_NAME && !EndPiece()) return false;
-          --tag_count_;
-          state_ = BASE_STATE;
-          last_parsed_ = t = XMLCLOSE;
-          return true;
-        }
-        if (IsWhitespace(c)) {
-          if (state_ == IN_CLOSE_TAG_NAME && !EndPiece()) return false;
-          state_ = AFTER_CLOSE_TAG_NAME;
-          break;
-        }
-        if (state_ == AFTER_CLOSE_TAG_NAME) return InvalidChar("En cierre de tag: %x", c);
-        if (c == '&') ResolveEntity(c, decoded);
-        if (!IsNameChar(c)) return InvalidChar("En nombre de tag: %x", c);
-        if (!PutNameChar(c)) return false;
-        break;
-
-      case HEAD_START_1:
-      case HEAD_START_2:
-      case HEAD_START_3: {
-        const char expected = state_ == HEAD_START_1 ? 'x' : state_ == HEAD_START_2 ? 'm' : 'l';
-        if (c != expected) return InvalidChar("En encabezado: %x", c);
-        if (state_ == HEAD_START_1) in_header_ = true;
-        state_ = state_ == HEAD_START_1   ? HEAD_START_2
-                 : state_ == HEAD_START_2 ? HEAD_START_3
-                                          : IN_HEAD;
-        break;
       }
+      if (c == '&') ResolveEntity(c, decoded);
+      if (!IsNameChar(c)) return InvalidChar("En atributo: %x", c);
+      return PutNameChar(c);
 
-      case IN_HEAD:
-        if (!IsWhitespace(c)) return InvalidChar("En encabezado: %x", c);
-        state_ = AFTER_TAG_NAME;
-        break;
+    case AFTER_ATTR_NAME:
+      if (IsWhitespace(c)) return true;
+      if (c != '=') return InvalidChar("En atributo: %x", c);
+      state_ = AFTER_ATTR_NAME_2;
+      return true;
 
-      case HEAD_END:
-        if (c != '>') return InvalidChar("En cierre de encabezado: %x", c);
-        EndAttributes();
-        if (!EndDeclaration()) return false;
+    case AFTER_ATTR_NAME_2:
+      if (IsWhitespace(c)) return true;
+      if (c != '\'' && c != '"') return InvalidChar("En atributo: %x", c);
+      state_ = c == '\'' ? IN_ATTR_VALUE_APOS : IN_ATTR_VALUE_QUOT;
+      attrs_[n_attrs_].Value = text_ + text_len_;
+      return true;
+
+    default:  // IN_ATTR_VALUE_APOS, IN_ATTR_VALUE_QUOT
+      if (c == (state_ == IN_ATTR_VALUE_APOS ? '\'' : '"')) {
+        if (!EndPiece()) return false;
+        ++n_attrs_;
+        attrs_[n_attrs_] = Attribute();
+        state_ = ATTR_END;
+        return true;
+      }
+      if (c == '&') ResolveEntity(c, decoded);
+      return Put(c);
+  }
+}
+
+// The '>' of an empty-element tag: its element opens and closes at once.
+bool Reader::AfterSlash(char c, XML_TOKEN& t) {
+  if (c != '>') return InvalidChar("En cierre de tag: %x", c);
+  EndAttributes();
+  element_seen_ = true;
+  state_ = BASE_STATE;
+  last_parsed_ = t = XMLEMPTY;
+  return true;
+}
+
+// After "</": the name, blanks, and the '>'.
+bool Reader::InCloseTag(char c, XML_TOKEN& t) {
+  bool decoded = false;
+  if (state_ == IN_CLOSE_TAG) {
+    if (tag_count_ == 0) {
+      return VXB::Error::SetWithContext(VXB::Error::XML_TAG_UNDERFLOW, "%s", kParseContext);
+    }
+    if (c == '&') ResolveEntity(c, decoded);
+    if (!IsNameStartChar(c)) return InvalidChar("En nombre de tag: %x", c);
+    if (!PutNameChar(c)) return false;
+    state_ = IN_CLOSE_TAG_NAME;
+    return true;
+  }
+  if (c == '>') {
+    if (state_ == IN_CLOSE_TAG_NAME && !EndPiece()) return false;
+    --tag_count_;
+    state_ = BASE_STATE;
+    last_parsed_ = t = XMLCLOSE;
+    return true;
+  }
+  if (IsWhitespace(c)) {
+    if (state_ == IN_CLOSE_TAG_NAME && !EndPiece()) return false;
+    state_ = AFTER_CLOSE_TAG_NAME;
+    return true;
+  }
+  if (state_ == AFTER_CLOSE_TAG_NAME) return InvalidChar("En cierre de tag: %x", c);
+  if (c == '&') ResolveEntity(c, decoded);
+  if (!IsNameChar(c)) return InvalidChar("En nombre de tag: %x", c);
+  return PutNameChar(c);
+}
+
+// "<?xml", then the declaration's attributes (read as a tag's), then "?>".
+bool Reader::InDeclaration(char c) {
+  switch (state_) {
+    case HEAD_START_1:
+    case HEAD_START_2:
+    case HEAD_START_3: {
+      const char expected = state_ == HEAD_START_1 ? 'x' : state_ == HEAD_START_2 ? 'm' : 'l';
+      if (c != expected) return InvalidChar("En encabezado: %x", c);
+      if (state_ == HEAD_START_1) in_header_ = true;
+      state_ = state_ == HEAD_START_1   ? HEAD_START_2
+               : state_ == HEAD_START_2 ? HEAD_START_3
+                                        : IN_HEAD;
+      return true;
+    }
+
+    case IN_HEAD:
+      if (!IsWhitespace(c)) return InvalidChar("En encabezado: %x", c);
+      state_ = AFTER_TAG_NAME;
+      return true;
+
+    default:  // HEAD_END
+      if (c != '>') return InvalidChar("En cierre de encabezado: %x", c);
+      EndAttributes();
+      if (!EndDeclaration()) return false;
+      ClearBuffer();
+      state_ = BASE_STATE;
+      return true;
+  }
+}
+
+// "<!": a comment, skipped up to "-->", or a document type declaration,
+// skipped up to the first '>'.
+bool Reader::InComment(char c) {
+  switch (state_) {
+    case COMMENT_BEGIN_1:
+      if (c == 'D') {
+        state_ = IN_DOC_TYPE;
+      } else if (c == '-') {
+        state_ = COMMENT_BEGIN_2;
+      } else if (c == '[') {
+        cdata_matched_ = 1;
+        state_ = CDATA_BEGIN;
+      } else {
+        return InvalidChar("En comentario: %x", c);
+      }
+      return true;
+
+    case COMMENT_BEGIN_2:
+      if (c != '-') return InvalidChar("En comentario: %x", c);
+      state_ = IN_COMMENT;
+      return true;
+
+    case IN_COMMENT:
+      if (c == '-') state_ = COMMENT_END_1;
+      return true;
+
+    case COMMENT_END_1:
+      state_ = c == '-' ? COMMENT_END_2 : IN_COMMENT;
+      return true;
+
+    case COMMENT_END_2:
+      if (c == '>') {
         ClearBuffer();
         state_ = BASE_STATE;
-        break;
-
-      case COMMENT_BEGIN_1:
-        if (c == 'D') {
-          state_ = IN_DOC_TYPE;
-        } else if (c == '-') {
-          state_ = COMMENT_BEGIN_2;
-        } else if (c == '[') {
-          cdata_matched_ = 1;
-          state_ = CDATA_BEGIN;
-        } else {
-          return InvalidChar("En comentario: %x", c);
-        }
-        break;
-
-      case COMMENT_BEGIN_2:
-        if (c != '-') return InvalidChar("En comentario: %x", c);
+      } else {
         state_ = IN_COMMENT;
-        break;
-
-      case IN_COMMENT:
-        if (c == '-') state_ = COMMENT_END_1;
-        break;
-
-      case COMMENT_END_1:
-        state_ = c == '-' ? COMMENT_END_2 : IN_COMMENT;
-        break;
-
-      case COMMENT_END_2:
-        if (c == '>') {
-          ClearBuffer();
-          state_ = BASE_STATE;
-        } else {
-          state_ = IN_COMMENT;
-        }
-        break;
-
-      case IN_DOC_TYPE:
-        if (c == '>') {
-          ClearBuffer();
-          state_ = BASE_STATE;
-        }
-        break;
-
-      // <![CDATA[ ... ]]>: only inside an element; its characters are text
-      // as written, and never layout.
-      case CDATA_BEGIN: {
-        static constexpr char kOpen[] = "[CDATA[";
-        if (c != kOpen[cdata_matched_]) return InvalidChar("En CDATA: %x", c);
-        if (++cdata_matched_ == sizeof(kOpen) - 1) {
-          if (tag_count_ == 0) return InvalidChar("CDATA fuera de elemento: %x", c);
-          text_all_space_ = false;
-          text_all_blank_ = false;
-          state_ = IN_CDATA;
-        }
-        break;
       }
+      return true;
 
-      case IN_CDATA:
-        if (c == ']') {
-          state_ = CDATA_END_1;
-        } else if (!PutText(c)) {
-          return false;
-        }
-        break;
+    default:  // IN_DOC_TYPE
+      if (c == '>') {
+        ClearBuffer();
+        state_ = BASE_STATE;
+      }
+      return true;
+  }
+}
 
-      case CDATA_END_1:
-        if (c == ']') {
-          state_ = CDATA_END_2;
-        } else {
-          if (!PutText(']') || !PutText(c)) return false;
-          state_ = IN_CDATA;
-        }
-        break;
-
-      case CDATA_END_2:
-        if (c == '>') {
-          state_ = BASE_STATE;  // the text goes on until the next markup
-        } else if (c == ']') {
-          if (!PutText(']')) return false;
-        } else {
-          if (!PutText(']') || !PutText(']') || !PutText(c)) return false;
-          state_ = IN_CDATA;
-        }
-        break;
+// <![CDATA[ ... ]]>: only inside an element; its characters are text as
+// written, and never layout.
+bool Reader::InCData(char c) {
+  switch (state_) {
+    case CDATA_BEGIN: {
+      static constexpr char kOpen[] = "[CDATA[";
+      if (c != kOpen[cdata_matched_]) return InvalidChar("En CDATA: %x", c);
+      if (++cdata_matched_ == sizeof(kOpen) - 1) {
+        if (tag_count_ == 0) return InvalidChar("CDATA fuera de elemento: %x", c);
+        text_all_space_ = false;
+        text_all_blank_ = false;
+        state_ = IN_CDATA;
+      }
+      return true;
     }
+
+    case IN_CDATA:
+      if (c == ']') {
+        state_ = CDATA_END_1;
+        return true;
+      }
+      return PutText(c);
+
+    case CDATA_END_1:
+      if (c == ']') {
+        state_ = CDATA_END_2;
+        return true;
+      }
+      if (!PutText(']') || !PutText(c)) return false;
+      state_ = IN_CDATA;
+      return true;
+
+    default:  // CDATA_END_2
+      if (c == '>') {
+        state_ = BASE_STATE;  // the text goes on until the next markup
+      } else if (c == ']') {
+        if (!PutText(']')) return false;
+      } else {
+        if (!PutText(']') || !PutText(']') || !PutText(c)) return false;
+        state_ = IN_CDATA;
+      }
+      return true;
   }
 }
 

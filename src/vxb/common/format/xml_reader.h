@@ -147,6 +147,21 @@ class Reader {
  private:
   // Parses the next token into the buffers.
   bool Parse(XML_TOKEN& t);
+  // One character of the machine, by the group its state belongs to. Each
+  // returns false on a failure and sets t when the character ends a token.
+  bool Consume(char c, XML_TOKEN& t);
+  bool InText(char c, XML_TOKEN& t);
+  bool TextBeforeMarkup(XML_TOKEN& t);
+  bool InTagStart(char c);
+  bool InTagName(char c, XML_TOKEN& t);
+  bool OpenTagEnds(XML_TOKEN& t);
+  bool BetweenAttributes(char c, XML_TOKEN& t);
+  bool InAttribute(char c);
+  bool AfterSlash(char c, XML_TOKEN& t);
+  bool InCloseTag(char c, XML_TOKEN& t);
+  bool InDeclaration(char c);
+  bool InComment(char c);
+  bool InCData(char c);
   bool ParseNext();
   bool ReadChar(char& c);
   bool ReadBOM();

@@ -462,49 +462,43 @@ void httpdStoreFormData(httpd* s, const char* text, unsigned length) {
   }
 }
 
-int httpdReadRequest(httpd* s) {
-  // Response and request back to their initial state.
-  _httpd_resetResponse(s);
-  std::memset(static_cast<void*>(&s->request), 0, offsetof(httpReq, fileUpload));
-  httpdFreeVariables(s);
-  s->bodyRemain = 0;
+namespace {
 
-  _httpd_startDeadline(s);
-  unsigned used = 0;
-  const LineResult first = _httpd_readLine(s, s->lineBuf, HTTP_MAX_LEN, used);
-  if (first == LineResult::FAILED) {
-    ProtocolDebugger().Print("No request: %s (%s)", Error::GetCurrent().Description,
-                             Error::GetCurrent().Context);
-    return -1;
-  }
-  if (first == LineResult::TOO_LONG) return Refuse(s, STATUS_414, "request line too long");
-  if (first == LineResult::BARE_CR) return Refuse(s, STATUS_400, "bare CR");
-  // A zero byte would cut the texts taken from the line short.
-  if (std::memchr(s->lineBuf, 0, used) != nullptr) return Refuse(s, STATUS_400, "zero byte");
+// A request is read in three steps, each refusing on its own terms: the
+// request line, the head, and the bodies read before the handler runs.
+// Each returns 0 to go on, or -1 when the request ends there (refused,
+// answered, or the connection failed).
 
-  // Method: the run of letters at the start of the line.
-  const char* line = s->lineBuf;
-  const char* method_end = line;
+// The method: the run of letters at the start of the line. Only GET and
+// POST are served; any other is answered here.
+int ReadMethod(httpd* s, const char* line, const char*& method_end) {
+  method_end = line;
   while ((*method_end >= 'A' && *method_end <= 'Z') || (*method_end >= 'a' && *method_end <= 'z')) {
     ++method_end;
   }
   if (method_end == line) return Refuse(s, STATUS_400, "no method");
   if (EqualsNoCase(line, method_end, "GET")) {
     s->request.method = HTTP_GET;
-  } else if (EqualsNoCase(line, method_end, "POST")) {
-    s->request.method = HTTP_POST;
-  } else {
-    char method[33];
-    _httpd_copy(method, sizeof(method), line, static_cast<unsigned>(method_end - line));
-    ProtocolDebugger().Print("Invalid method [%s]", method);
-    _httpd_writeErrorLog(s, "error", "Invalid method received");
-    std::string body = "\n<B>ERROR : Method Not Implemented</B>\n\n";
-    body += method;
-    httpdSendError(s, STATUS_501, body.c_str());
-    return -1;
+    return 0;
   }
+  if (EqualsNoCase(line, method_end, "POST")) {
+    s->request.method = HTTP_POST;
+    return 0;
+  }
+  char method[33];
+  _httpd_copy(method, sizeof(method), line, static_cast<unsigned>(method_end - line));
+  ProtocolDebugger().Print("Invalid method [%s]", method);
+  _httpd_writeErrorLog(s, "error", "Invalid method received");
+  std::string body = "\n<B>ERROR : Method Not Implemented</B>\n\n";
+  body += method;
+  httpdSendError(s, STATUS_501, body.c_str());
+  return -1;
+}
 
-  // Target: up to the next blank.
+// The target after the method, up to the next blank, then the version. The
+// path goes into the request; the query is kept in query (HTTP_MAX_URL
+// characters) to be stored after the body's form data.
+int ReadTarget(httpd* s, const char* method_end, char* query, bool& has_query) {
   const char* target = method_end;
   while (IsBlank(*target)) ++target;
   const char* target_end = target;
@@ -524,20 +518,39 @@ int httpdReadRequest(httpd* s) {
                          std::isdigit(static_cast<unsigned char>(version[5])) &&
                          version[6] == '.' && std::isdigit(static_cast<unsigned char>(version[7]));
   if (*version != 0 && !versioned) return Refuse(s, STATUS_400, "bad protocol version");
-  char query[HTTP_MAX_URL];
-  query[0] = 0;
-  bool has_query = false;
   const char* question = std::find(target, target_end, '?');
   _httpd_copy(s->request.path, HTTP_MAX_URL, target, static_cast<unsigned>(question - target));
   if (question != target_end) {
     has_query = true;
-    _httpd_copy(query, sizeof(query), question + 1,
+    _httpd_copy(query, HTTP_MAX_URL, question + 1,
                 static_cast<unsigned>(target_end - question - 1));
   }
   httpdSanitisePath(s->request.path);
+  return 0;
+}
 
-  // Headers up to the empty line.
-  HeadState head;
+int ReadRequestLine(httpd* s, char* query, bool& has_query) {
+  unsigned used = 0;
+  const LineResult first = _httpd_readLine(s, s->lineBuf, HTTP_MAX_LEN, used);
+  if (first == LineResult::FAILED) {
+    ProtocolDebugger().Print("No request: %s (%s)", Error::GetCurrent().Description,
+                             Error::GetCurrent().Context);
+    return -1;
+  }
+  if (first == LineResult::TOO_LONG) return Refuse(s, STATUS_414, "request line too long");
+  if (first == LineResult::BARE_CR) return Refuse(s, STATUS_400, "bare CR");
+  // A zero byte would cut the texts taken from the line short.
+  if (std::memchr(s->lineBuf, 0, used) != nullptr) return Refuse(s, STATUS_400, "zero byte");
+  const char* method_end = nullptr;
+  if (ReadMethod(s, s->lineBuf, method_end) != 0) return -1;
+  return ReadTarget(s, method_end, query, has_query);
+}
+
+// The header lines up to the empty line. A line that cannot be read ends
+// the request at once; a header that is wrong is only noted in head, and
+// the whole head is judged at its end (the first reason noted wins).
+int ReadHead(httpd* s, HeadState& head) {
+  unsigned used = 0;
   for (unsigned count = 0;; ++count) {
     const LineResult r = _httpd_readLine(s, s->lineBuf, HTTP_MAX_LEN, used);
     if (r == LineResult::FAILED) {
@@ -557,9 +570,12 @@ int httpdReadRequest(httpd* s) {
   }
   if (head.transferEncoding) head.Refuse(STATUS_501, "Transfer-Encoding");
   if (head.refusal != nullptr) return Refuse(s, head.refusal, head.why);
+  return 0;
+}
 
-  // Body: form and multipart bodies are read now, anything else is left to
-  // the handler (httpdRead).
+// Form and multipart bodies are read now, anything else is left to the
+// handler (httpdRead). The body has a deadline of its own.
+int ReadBody(httpd* s, const HeadState& head) {
   s->bodyRemain = s->request.contentLength;
   _httpd_startDeadline(s);
   const std::uint32_t length = s->request.contentLength;
@@ -576,6 +592,26 @@ int httpdReadRequest(httpd* s) {
     if (length > HTTP_MAX_MULTIPART_BODY) return Refuse(s, STATUS_413, "multipart body too large");
     if (_httpd_readMultipart(s) != 0) return -1;
   }
+  return 0;
+}
+
+}  // namespace
+
+int httpdReadRequest(httpd* s) {
+  // Response and request back to their initial state.
+  _httpd_resetResponse(s);
+  std::memset(static_cast<void*>(&s->request), 0, offsetof(httpReq, fileUpload));
+  httpdFreeVariables(s);
+  s->bodyRemain = 0;
+
+  _httpd_startDeadline(s);
+  char query[HTTP_MAX_URL];
+  query[0] = 0;
+  bool has_query = false;
+  if (ReadRequestLine(s, query, has_query) != 0) return -1;
+  HeadState head;
+  if (ReadHead(s, head) != 0) return -1;
+  if (ReadBody(s, head) != 0) return -1;
   if (has_query) httpdStoreFormData(s, query, static_cast<unsigned>(std::strlen(query)));
   return 0;
 }
