@@ -38,8 +38,8 @@ USES = {
 
 # Platform files (by name without extension) and the library each belongs to.
 PLATFORM = {
-    "runtime": "condition_variable mutex semaphore thread thread_local_storage file_system "
-               "file_system_extra program_path system timed_wait win_wait",
+    "runtime": "thread thread_local_storage file_system file_system_extra program_path system "
+               "win_wait",
     "io": "fd_wait network pseudo_terminal serial_line serial_port gadget_tools",
     "service": "service systemd",
 }

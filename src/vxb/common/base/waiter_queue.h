@@ -1,7 +1,7 @@
 // A first-in first-out queue of waiters linked through nodes the waiters
 // own (each waits on its own stack). Node needs the members Next and
 // Previous (Node*). Not synchronized: the owner guards it with its own lock.
-// Used by the platform layers' ConditionVariable.
+// Used by ConditionVariable.
 #ifndef VXB_COMMON_WAITER_QUEUE_H_
 #define VXB_COMMON_WAITER_QUEUE_H_
 

@@ -2,8 +2,11 @@
 //
 // Everything above the platform layer uses these classes instead of the
 // platform's own calls. The header names no platform type: each class keeps
-// its platform state behind an opaque pointer, implemented in
-// src/vxb/<platform>/.
+// its state behind an opaque pointer. The locks, the semaphore and the
+// condition variable are built once on the standard library
+// (common/runtime/mutex.cc, semaphore.cc, condition_variable.cc); thread
+// creation with names and priorities and the thread-local slots are the
+// platform's, in src/vxb/<platform>/.
 //
 // Thread safety: Mutex, RawMutex, Semaphore, ConditionVariable and
 // ThreadLocalPointer may be used from any number of threads at once. A Thread
@@ -144,8 +147,7 @@ class Semaphore {
   static constexpr unsigned MAX_SEM_NAME = 30;
   static constexpr unsigned MAX_COUNT = 10000;
 
-  // Aborts the process ("Error opening semaphore %s") when the platform
-  // cannot create it. A null name reads "Unknown".
+  // A null name reads "Unknown". The initial count is cut to MAX_COUNT.
   Semaphore(const char* Name, unsigned InitialCount);
   Semaphore(const Semaphore&) = delete;
   Semaphore& operator=(const Semaphore&) = delete;

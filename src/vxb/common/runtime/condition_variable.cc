@@ -1,5 +1,5 @@
 // ConditionVariable: a monitor lock and a queue of waiters, both guarded by
-// one internal critical section; the waits are Win32 condition variables.
+// one internal mutex.
 //
 // The monitor lock is a flag, so any thread may release it (it is not bound
 // to an owner). Each Wait() puts a node of its own in a FIFO queue and
@@ -8,19 +8,21 @@
 // queued waiter by marking its node: exactly one current waiter is woken, a
 // waiter arriving later cannot take it, and with nobody queued the signal is
 // dropped. A waiter whose time-out races a signal finds its node marked and
-// reports success, so no signal is ever left over.
-#include <windows.h>
+// reports success, so no signal is ever left over. A wake-up without a mark
+// (a spurious one) waits on. Deadlines are measured on the steady clock.
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "vxb/common/base/types.h"
 #include "vxb/common/base/waiter_queue.h"
 #include "vxb/common/runtime/thread.h"
-#include "vxb/windows/win_wait.h"
 
 namespace VXB {
 namespace {
 
 struct WaiterNode {
-  CONDITION_VARIABLE Wake = CONDITION_VARIABLE_INIT;
+  std::condition_variable Wake;
   bool Signalled = false;
   WaiterNode* Next = nullptr;
   WaiterNode* Previous = nullptr;
@@ -29,83 +31,73 @@ struct WaiterNode {
 }  // namespace
 
 struct ConditionVariableData {
-  CRITICAL_SECTION Guard;
-  CONDITION_VARIABLE LockFree = CONDITION_VARIABLE_INIT;  // the monitor lock was released
+  std::mutex Guard;
+  std::condition_variable LockFree;  // the monitor lock was released
   bool Locked = false;
   WaiterQueue<WaiterNode> Waiters;  // unsignalled waiters, oldest first
 
-  // Takes the monitor lock; Guard is held.
-  void AcquireLocked() {
-    while (Locked) SleepConditionVariableCS(&LockFree, &Guard, INFINITE);
+  // Takes the monitor lock; Guard is held through guard.
+  void AcquireLocked(std::unique_lock<std::mutex>& guard) {
+    LockFree.wait(guard, [this] { return !Locked; });
     Locked = true;
   }
 
   // Frees the monitor lock; Guard is held.
   void ReleaseLocked() {
     Locked = false;
-    WakeConditionVariable(&LockFree);
+    LockFree.notify_one();
   }
 };
 
-ConditionVariable::ConditionVariable() : data_(new ConditionVariableData) {
-  InitializeCriticalSection(&data_->Guard);
-}
+ConditionVariable::ConditionVariable() : data_(new ConditionVariableData) {}
 
-ConditionVariable::~ConditionVariable() {
-  DeleteCriticalSection(&data_->Guard);
-  delete data_;
-}
+ConditionVariable::~ConditionVariable() { delete data_; }
 
 void ConditionVariable::Enter() {
-  EnterCriticalSection(&data_->Guard);
-  data_->AcquireLocked();
-  LeaveCriticalSection(&data_->Guard);
+  std::unique_lock<std::mutex> guard(data_->Guard);
+  data_->AcquireLocked(guard);
 }
 
 bool ConditionVariable::TryEnter() {
-  EnterCriticalSection(&data_->Guard);
+  std::lock_guard<std::mutex> guard(data_->Guard);
   const bool acquired = !data_->Locked;
   data_->Locked = true;
-  LeaveCriticalSection(&data_->Guard);
   return acquired;
 }
 
 void ConditionVariable::Leave() {
-  EnterCriticalSection(&data_->Guard);
+  std::lock_guard<std::mutex> guard(data_->Guard);
   data_->ReleaseLocked();
-  LeaveCriticalSection(&data_->Guard);
 }
 
 bool ConditionVariable::Wait(unsigned Timeout) {
   WaiterNode node;
-  const Windows::TickDeadline deadline(Timeout);
+  const auto signalled = [&node] { return node.Signalled; };
 
-  EnterCriticalSection(&data_->Guard);
+  std::unique_lock<std::mutex> guard(data_->Guard);
   data_->Waiters.Append(&node);
   data_->ReleaseLocked();
-  while (!node.Signalled) {
-    const DWORD left = deadline.Left();
-    if (left == 0) break;
-    SleepConditionVariableCS(&node.Wake, &data_->Guard, left);
+  if (Timeout == Constants::WAIT_FOREVER) {
+    node.Wake.wait(guard, signalled);
+  } else {
+    node.Wake.wait_until(
+        guard, std::chrono::steady_clock::now() + std::chrono::milliseconds(Timeout), signalled);
   }
   // Checked under Guard: a signal that arrived together with the time-out
   // belongs to this waiter.
-  const bool signalled = node.Signalled;
-  if (!signalled) data_->Waiters.Unlink(&node);
-  data_->AcquireLocked();
-  LeaveCriticalSection(&data_->Guard);
-  return signalled;
+  if (!node.Signalled) data_->Waiters.Unlink(&node);
+  data_->AcquireLocked(guard);
+  return node.Signalled;
 }
 
 void ConditionVariable::Signal() {
-  EnterCriticalSection(&data_->Guard);
+  std::lock_guard<std::mutex> guard(data_->Guard);
   WaiterNode* node = data_->Waiters.First;
   if (node != nullptr) {
     data_->Waiters.Unlink(node);
     node->Signalled = true;
-    WakeConditionVariable(&node->Wake);
+    node->Wake.notify_one();
   }
-  LeaveCriticalSection(&data_->Guard);
 }
 
 }  // namespace VXB
