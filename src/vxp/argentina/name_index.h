@@ -21,13 +21,21 @@
 
 namespace VXP::Argentina::RG3561 {
 
-// FNV-1a over the name with A-Z folded to a-z, seeded by the scope.
+// The hash of a name in a scope: its length and three of its characters
+// (first, middle, last; A-Z folded to a-z), mixed with the scope. Constant
+// time whatever the name's length; names that share all four only share a
+// probe sequence, the full comparison tells them apart.
 constexpr std::uint32_t HashName(std::uint32_t Scope, std::string_view Name) {
-  std::uint32_t h = 2166136261u ^ (Scope * 0x9E3779B1u);
-  for (char c : Name) {
+  const auto fold = [](char c) -> std::uint32_t {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-  }
+    return static_cast<unsigned char>(c);
+  };
+  const std::size_t n = Name.size();
+  std::uint32_t k = static_cast<std::uint32_t>(n & 0xFF);
+  if (n > 0) k |= fold(Name[0]) << 8 | fold(Name[n / 2]) << 16 | fold(Name[n - 1]) << 24;
+  std::uint32_t h = (k ^ (Scope * 0x9E3779B1u)) * 0x85EBCA6Bu;
+  h ^= h >> 13;
+  h *= 0xC2B2AE35u;
   return h ^ (h >> 16);
 }
 
@@ -65,9 +73,7 @@ class NameIndex {
   // The entry of Name in Scope, or null (a null Name included).
   constexpr const NameSlot* Find(std::uint16_t Scope, const char* Name) const {
     if (Name == nullptr) return nullptr;
-    std::size_t length = 0;
-    while (Name[length] != '\0') ++length;
-    return Find(Scope, std::string_view(Name, length));
+    return Find(Scope, std::string_view(Name));
   }
   constexpr const NameSlot* Find(std::uint16_t Scope, std::string_view Name) const {
     const std::uint32_t hash = HashName(Scope, Name);
