@@ -174,7 +174,9 @@ bool Conversion::Run() {
   CommandName[length] = 0;
   Trace(Debugger, "Comando [%s]", CommandName);
   if (Debugger != nullptr) Debugger->SetID("%s", CommandName);
-  Data = VardexDataContainer(static_cast<VXB::Byte>(Cmd));
+  // Emptied in place: the container keeps its separators and its storage.
+  Data.Reset();
+  Data.SetCommand(static_cast<VXB::Byte>(Cmd));
   Data.SetEncoding(VXB::ASCII::CP437);
 
   for (;;) {

@@ -1,4 +1,6 @@
 // The output format of `zorbel-cli catalog`.
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -44,6 +46,28 @@ std::vector<Line> Records(const std::vector<Line>& all, const std::string& kind)
     if (l[0] == kind) out.push_back(l);
   }
   return out;
+}
+
+// The whole listing, byte for byte, against the copy kept in tests/data: the
+// commands, every request and answer field with its type, table and
+// defaults, every code and every bit name. Any change to the catalogue's
+// contents shows here; the file is regenerated with
+// `zorbel-cli catalog > tests/data/catalog.txt` only when a change is meant.
+TEST(CatalogOutput, SameBytesAsTheStoredListing) {
+  std::ifstream in(std::string(ZORBEL_TEST_DATA_DIR) + "/catalog.txt", std::ios::binary);
+  ASSERT_TRUE(in.good());
+  const std::string stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ostringstream out;
+  ASSERT_TRUE(WriteCatalog(out));
+  const std::string listing = out.str();
+  // The first differing line, to make a failure readable.
+  std::istringstream a(listing), b(stored);
+  std::string la, lb;
+  for (unsigned n = 1; std::getline(a, la) && std::getline(b, lb); ++n) {
+    ASSERT_EQ(la, lb) << "line " << n;
+  }
+  EXPECT_EQ(listing.size(), stored.size());
+  EXPECT_TRUE(listing == stored);
 }
 
 TEST(CatalogOutput, EveryRecordHasAllItsColumns) {

@@ -7,6 +7,7 @@
 
 #include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
 #include "vxp/argentina/enums_comandos_fiscales_rg3561.h"
+#include "vxp/argentina/name_index.h"
 
 namespace VXP::Argentina::RG3561 {
 
@@ -14,47 +15,16 @@ namespace {
 
 // The code tables and bit words that fields refer to, by their names.
 namespace T {
-constexpr const CodeTable* CondicionesIVA = &AFIP::CondicionesIVATable;
-constexpr const CodeTable* TiposComprobante = &AFIP::TiposComprobanteTable;
-constexpr const CodeTable* TiposPago = &AFIP::TiposPagoTable;
-constexpr const CodeTable* TiposTributos = &AFIP::TiposTributosTable;
-constexpr const CodeTable* UnidadesMedida = &AFIP::UnidadesMedidaTable;
-constexpr const CodeTable* OperacionesCajero = &ECR::OperacionesCajeroTable;
-constexpr const CodeTable* Baudios = &Vardex_Funcs::BaudiosTable;
-constexpr const CodeTable* Capacidades = &Vardex_Funcs::CapacidadesTable;
-constexpr const CodeTable* CompresionDeInformacion = &Vardex_Funcs::CompresionDeInformacionTable;
-constexpr const CodeTable* Configuracion = &Vardex_Funcs::ConfiguracionTable;
-constexpr const CodeTable* EstadosFiscales = &Vardex_Funcs::EstadosFiscalesTable;
-constexpr const CodeTable* IdentificadorBloque = &Vardex_Funcs::IdentificadorBloqueTable;
-constexpr const CodeTable* ImpresionCodigoDeBarras = &Vardex_Funcs::ImpresionCodigoDeBarrasTable;
-constexpr const CodeTable* ImpresionNumeroCodigoDeBarras =
-    &Vardex_Funcs::ImpresionNumeroCodigoDeBarrasTable;
-constexpr const CodeTable* ImpresionSubtotal = &Vardex_Funcs::ImpresionSubtotalTable;
-constexpr const CodeTable* ModosDeDisplay = &Vardex_Funcs::ModosDeDisplayTable;
-constexpr const CodeTable* ModosDeImpuestosInternos = &Vardex_Funcs::ModosDeImpuestosInternosTable;
-constexpr const CodeTable* ModosDeMonto = &Vardex_Funcs::ModosDeMontoTable;
-constexpr const CodeTable* ModosDePago = &Vardex_Funcs::ModosDePagoTable;
-constexpr const CodeTable* ModosDePrecio = &Vardex_Funcs::ModosDePrecioTable;
-constexpr const CodeTable* OperacionesCargaLogoUsuario =
-    &Vardex_Funcs::OperacionesCargaLogoUsuarioTable;
-constexpr const CodeTable* SiNo = &Vardex_Funcs::SiNoTable;
-constexpr const CodeTable* TipoReporte = &Vardex_Funcs::TipoReporteTable;
-constexpr const CodeTable* TipoReporteAuditoria = &Vardex_Funcs::TipoReporteAuditoriaTable;
-constexpr const CodeTable* TipoReporteZ = &Vardex_Funcs::TipoReporteZTable;
-constexpr const CodeTable* TiposDeAjustes = &Vardex_Funcs::TiposDeAjustesTable;
-constexpr const CodeTable* TiposDeCodigoDeBarras = &Vardex_Funcs::TiposDeCodigoDeBarrasTable;
-constexpr const CodeTable* TiposDeDocumentoCliente = &Vardex_Funcs::TiposDeDocumentoClienteTable;
-constexpr const CodeTable* TiposDeEstacion = &Vardex_Funcs::TiposDeEstacionTable;
-constexpr const CodeTable* TiposDeOperacionesGlobalesIVA =
-    &Vardex_Funcs::TiposDeOperacionesGlobalesIVATable;
-constexpr const CodeTable* TiposDeRegistroInforme = &Vardex_Funcs::TiposDeRegistroInformeTable;
-constexpr const CodeTable* TiposDeResponsabilidadesCliente =
-    &Vardex_Funcs::TiposDeResponsabilidadesClienteTable;
-constexpr const CodeTable* TiposDeResponsabilidadesImpresor =
-    &Vardex_Funcs::TiposDeResponsabilidadesImpresorTable;
-constexpr const CodeTable* TiposReporteAFIP = &Vardex_Funcs::TiposReporteAFIPTable;
-constexpr const CodeTable* XMLsPorBajada = &Vardex_Funcs::XMLsPorBajadaTable;
-constexpr const CodeTable* ZonasDeLineasDeUsuario = &Vardex_Funcs::ZonasDeLineasDeUsuarioTable;
+#define VXP_RG3561_CODE_TABLE(Namespace, Name, Family) \
+  constexpr const CodeTable* Name = &Namespace::Name##Table;
+#define VXP_RG3561_DECIMAL(Enumerator, Code, Text)
+#define VXP_RG3561_CHARACTER(Enumerator, Character, Text)
+#define VXP_RG3561_END_TABLE
+#include "vxp/argentina/code_tables_rg3561.inc"
+#undef VXP_RG3561_CODE_TABLE
+#undef VXP_RG3561_DECIMAL
+#undef VXP_RG3561_CHARACTER
+#undef VXP_RG3561_END_TABLE
 
 constexpr const BitWordTable* AtributosDeTexto = &Vardex_Funcs::AtributosDeTextoTable;
 constexpr const BitWordTable* EstadoAuxiliar = &Vardex_Funcs::EstadoAuxiliarTable;
@@ -69,156 +39,23 @@ constexpr AnswerDescription NO_ANSWER{};
 
 using Answer::Fixed;
 
-// One row per command, in ascending order of the command byte:
-// command, document name, request fields, answer.
-constexpr CommandDescription kCommands[] = {
-    {CMD_CONSULTAR_ESTADO, "ConsultarEstado", Request::ConsultarEstado,
-     Fixed(Answer::ConsultarEstado)},
-    {CMD_CONSULTAR_ULTIMO_ERROR, "ConsultarUltimoError", {}, Fixed(Answer::ConsultarUltimoError)},
-    {CMD_CONSULTAR_INFORMACION_BLOQUEO,
-     "ConsultarInformacionBloqueo",
-     {},
-     Fixed(Answer::ConsultarInformacionBloqueo)},
-    {CMD_CONSULTAR_CANTIDAD_IVAS_OTROS_TRIBUTOS,
-     "ConsultarCantidadIvasOtrosTributos",
-     {},
-     Fixed(Answer::ConsultarCantidadIvasOtrosTributos)},
-    {CMD_CONSULTAR_CAPACIDAD_ZETAS,
-     "ConsultarCapacidadZetas",
-     {},
-     Fixed(Answer::ConsultarCapacidadZetas)},
-    {CMD_CERRAR_JORNADA_FISCAL, "CerrarJornadaFiscal", Request::CerrarJornadaFiscal,
-     Answer::CerrarJornadaFiscal},
-    {CMD_REPORTAR_ZETAS_POR_FECHA, "ReportarZetasPorFecha", Request::ReportarZetasPorFecha,
-     NO_ANSWER},
-    {CMD_REPORTAR_ZETAS_POR_NUMERO_ZETA, "ReportarZetasPorNumeroZeta",
-     Request::ReportarZetasPorNumeroZeta, NO_ANSWER},
-    {CMD_ABRIR_DOCUMENTO, "AbrirDocumento", Request::AbrirDocumento, Fixed(Answer::AbrirDocumento)},
-    {CMD_IMPRIMIR_TEXTO_FISCAL, "ImprimirTextoFiscal", Request::ImprimirTextoFiscal, NO_ANSWER},
-    {CMD_IMPRIMIR_ITEM, "ImprimirItem", Request::ImprimirItem, Fixed(Answer::ImprimirItem)},
-    {CMD_CONSULTAR_SUBTOTAL, "ConsultarSubtotal", Request::ConsultarSubtotal,
-     Fixed(Answer::ConsultarSubtotal)},
-    {CMD_IMPRIMIR_PAGO, "ImprimirPago", Request::ImprimirPago, Fixed(Answer::ImprimirPago)},
-    {CMD_CERRAR_DOCUMENTO, "CerrarDocumento", Request::CerrarDocumento,
-     Fixed(Answer::CerrarDocumento)},
-    {CMD_IMPRIMIR_TEXTO_PRUEBA_PERIFERICOS, "ImprimirTextoPruebaPerifericos",
-     Request::ImprimirTextoPruebaPerifericos, NO_ANSWER},
-    {CMD_CONSULTAR_INFORMACION_ARITMETICA, "ConsultarInformacionAritmetica",
-     Request::ConsultarInformacionAritmetica, Fixed(Answer::ConsultarInformacionAritmetica)},
-    {CMD_CONSULTAR_ULTIMA_CONEXION,
-     "ConsultarUltimaConexion",
-     {},
-     Fixed(Answer::ConsultarUltimaConexion)},
-    {CMD_IMPRIMIR_TEXTO_GENERICO, "ImprimirTextoGenerico", Request::ImprimirTextoGenerico,
-     NO_ANSWER},
-    {CMD_AVANZAR_PAPEL_ESTACION_TIQUE, "AvanzarPapelEstacionTique",
-     Request::AvanzarPapelEstacionTique, NO_ANSWER},
-    {CMD_AVANZAR_PAPEL_ESTACION_AUDITORIA, "AvanzarPapelEstacionAuditoria",
-     Request::AvanzarPapelEstacionAuditoria, NO_ANSWER},
-    {CMD_AVANZAR_PAPEL_AMBAS_ESTACIONES, "AvanzarPapelAmbasEstaciones",
-     Request::AvanzarPapelAmbasEstaciones, NO_ANSWER},
-    {CMD_ANULAR_ITEM, "AnularItem", Request::AnularItem, Fixed(Answer::AnularItem)},
-    {CMD_IMPRIMIR_AJUSTE, "ImprimirAjuste", Request::ImprimirAjuste, Fixed(Answer::ImprimirAjuste)},
-    {CMD_IMPRIMIR_DESCUENTO_ITEM, "ImprimirDescuentoItem", Request::ImprimirDescuentoItem,
-     Fixed(Answer::ImprimirDescuentoItem)},
-    {CMD_CONFIGURAR_FECHA_HORA, "ConfigurarFechaHora", Request::ConfigurarFechaHora, NO_ANSWER},
-    {CMD_CONSULTAR_FECHA_HORA, "ConsultarFechaHora", {}, Fixed(Answer::ConsultarFechaHora)},
-    {CMD_CARGAR_CODIGO_BARRAS, "CargarCodigoBarras", Request::CargarCodigoBarras, NO_ANSWER},
-    {CMD_IMPRIMIR_OTROS_TRIBUTOS, "ImprimirOtrosTributos", Request::ImprimirOtrosTributos,
-     NO_ANSWER},
-    {CMD_CARGAR_DATOS_CLIENTE, "CargarDatosCliente", Request::CargarDatosCliente, NO_ANSWER},
-    {CMD_CAMBIAR_CATEGORIA_IVA, "CambiarCategoriaIVA", Request::CambiarCategoriaIVA, NO_ANSWER},
-    {CMD_IMPRIMIR_ANTICIPO_BONIFICACION_ENVASES, "ImprimirAnticipoBonificacionEnvases",
-     Request::ImprimirAnticipoBonificacionEnvases,
-     Fixed(Answer::ImprimirAnticipoBonificacionEnvases)},
-    {CMD_CAMBIAR_INSCRIP_IIBB, "CambiarInscripIIBB", Request::CambiarInscripIIBB, NO_ANSWER},
-    {CMD_CONSULTAR_DATOS_INICIALIZACION,
-     "ConsultarDatosInicializacion",
-     {},
-     Fixed(Answer::ConsultarDatosInicializacion)},
-    {CMD_OBTENER_PRIMER_BLOQUE_REPORTE_ELECTRONICO, "ObtenerPrimerBloqueReporteElectronico",
-     Request::ObtenerPrimerBloqueReporteElectronico, Fixed(Answer::Bloque)},
-    {CMD_OBTENER_SIGUIENTE_BLOQUE_REPORTE_ELECTRONICO,
-     "ObtenerSiguienteBloqueReporteElectronico",
-     {},
-     Fixed(Answer::Bloque)},
-    {CMD_CAMBIAR_FECHA_INICIO_ACTIVIDADES, "CambiarFechaInicioActividades",
-     Request::CambiarFechaInicioActividades, NO_ANSWER},
-    {CMD_ABRIR_CAJON_DINERO, "AbrirCajonDinero", {}, NO_ANSWER},
-    {CMD_CONSULTAR_VERSION, "ConsultarVersion", {}, Fixed(Answer::ConsultarVersion)},
-    {CMD_CONSULTAR_ACUMULADOS_CIERRE_ZETA, "ConsultarAcumuladosCierreZeta",
-     Request::ConsultarAcumuladosCierreZeta, Answer::Acumulados},
-    {CMD_CONSULTAR_ACUMULADOS_MEMORIA_DE_TRABAJO, "ConsultarAcumuladosMemoriaDeTrabajo",
-     Request::ConsultarAcumuladosMemoriaDeTrabajo, Answer::Acumulados},
-    {CMD_CONSULTAR_ACUMULADOS_COMPROBANTE, "ConsultarAcumuladosComprobante",
-     Request::ConsultarAcumuladosComprobante, Answer::AcumuladosComprobante},
-    {CMD_CONTINUAR_CONSULTA_ACUMULADOS, "ContinuarConsultaAcumulados", {}, Answer::Acumulados},
-    {CMD_CARGAR_LOGO_EMISOR, "CargarLogoEmisor", Request::CargarLogoEmisor, NO_ANSWER},
-    {CMD_ELIMINAR_LOGO_EMISOR, "EliminarLogoEmisor", {}, NO_ANSWER},
-    {CMD_CARGAR_DOCUMENTO_ASOCIADO, "CargarDocumentoAsociado", Request::CargarDocumentoAsociado,
-     NO_ANSWER},
-    {CMD_CONSULTAR_DOCUMENTO_ASOCIADO, "ConsultarDocumentoAsociado",
-     Request::ConsultarDocumentoAsociado, Fixed(Answer::ConsultarDocumentoAsociado)},
-    {CMD_IMPRIMIR_CONCEPTO_RECIBO, "ImprimirConceptoRecibo", Request::ImprimirConceptoRecibo,
-     NO_ANSWER},
-    {CMD_CANCELAR, "Cancelar", {}, NO_ANSWER},
-    {CMD_PEDIR_REIMPRESION, "PedirReimpresion", {}, Fixed(Answer::PedirReimpresion)},
-    {CMD_CONFIGURAR_ZONA, "ConfigurarZona", Request::ConfigurarZona, NO_ANSWER},
-    {CMD_CONSULTAR_ZONA, "ConsultarZona", Request::ConsultarZona, Fixed(Answer::ConsultarZona)},
-    {CMD_CAMBIAR_VELOCIDAD_PUERTO, "CambiarVelocidadPuerto", Request::CambiarVelocidadPuerto,
-     NO_ANSWER},
-    {CMD_CONSULTAR_ESTADO_ESPERA, "ConsultarEstadoEspera", {}, NO_ANSWER},
-    {CMD_CONFIGURAR_RED, "ConfigurarRed", Request::ConfigurarRed, NO_ANSWER},
-    {CMD_CONSULTAR_CONFIGURACION_RED,
-     "ConsultarConfiguracionRed",
-     {},
-     Fixed(Answer::ConsultarConfiguracionRed)},
-    {CMD_OBTENER_PRIMER_BLOQUE_AUDITORIA, "ObtenerPrimerBloqueAuditoria",
-     Request::ObtenerPrimerBloqueAuditoria, Fixed(Answer::Bloque)},
-    {CMD_OBTENER_SIGUIENTE_BLOQUE_AUDITORIA,
-     "ObtenerSiguienteBloqueAuditoria",
-     {},
-     Fixed(Answer::Bloque)},
-    {CMD_CONSULTAR_CAPACIDADES_IMPRESORA_FISCAL, "ConsultarCapacidadesImpresoraFiscal",
-     Request::ConsultarCapacidadesImpresoraFiscal,
-     Fixed(Answer::ConsultarCapacidadesImpresoraFiscal)},
-    {CMD_OBTENER_PRIMER_BLOQUE_DOCUMENTO, "ObtenerPrimerBloqueDocumento",
-     Request::ObtenerPrimerBloqueDocumento, Fixed(Answer::Bloque)},
-    {CMD_OBTENER_PRIMER_BLOQUE_LOG, "ObtenerPrimerBloqueLog", {}, Fixed(Answer::Bloque)},
-    {CMD_OBTENER_SIGUIENTE_BLOQUE_LOG, "ObtenerSiguienteBloqueLog", {}, Fixed(Answer::Bloque)},
-    {CMD_OBTENER_SIGUIENTE_BLOQUE_DOCUMENTO,
-     "ObtenerSiguienteBloqueDocumento",
-     {},
-     Fixed(Answer::Bloque)},
-    {CMD_CONFIGURAR_IMPRESORA_FISCAL, "ConfigurarImpresoraFiscal",
-     Request::ConfigurarImpresoraFiscal, NO_ANSWER},
-    {CMD_CONSULTAR_CONFIGURACION_IMPRESORA_FISCAL, "ConsultarConfiguracionImpresoraFiscal",
-     Request::ConsultarConfiguracionImpresoraFiscal,
-     Fixed(Answer::ConsultarConfiguracionImpresoraFiscal)},
-    {CMD_COPIAR_COMPROBANTE, "CopiarComprobante", Request::CopiarComprobante, NO_ANSWER},
-    {CMD_CONFIGURAR_SERVIDOR_CORREO, "ConfigurarServidorCorreo", Request::ConfigurarServidorCorreo,
-     NO_ANSWER},
-    {CMD_CONSULTAR_CONFIGURACION_SERVIDOR_CORREO,
-     "ConsultarConfiguracionServidorCorreo",
-     {},
-     Fixed(Answer::ConsultarConfiguracionServidorCorreo)},
-    {CMD_ENVIAR_DOCUMENTO_CORREO, "EnviarDocumentoCorreo", Request::EnviarDocumentoCorreo,
-     NO_ANSWER},
-    {CMD_CONFIGURAR_ZETA_BORRABLE, "ConfigurarZetaBorrable", Request::ConfigurarZetaBorrable,
-     NO_ANSWER},
-    {CMD_CONSULTAR_ZETA_BORRABLE,
-     "ConsultarZetaBorrable",
-     {},
-     Fixed(Answer::ConsultarZetaBorrable)},
-    {CMD_CARGAR_BENEFICIARIO, "CargarBeneficiario", Request::CargarBeneficiario, NO_ANSWER},
-    {CMD_CARGAR_TRANSPORTISTA, "CargarTransportista", Request::CargarTransportista, NO_ANSWER},
-    {CMD_OBTENER_RANGO_ZETAS_POR_FECHAS, "ObtenerRangoZetasPorFechas",
-     Request::ObtenerRangoZetasPorFechas, Fixed(Answer::ObtenerRangoZetasPorFechas)},
-    {CMD_OBTENER_RANGO_FECHAS_POR_ZETAS, "ObtenerRangoFechasPorZetas",
-     Request::ObtenerRangoFechasPorZetas, Fixed(Answer::ObtenerRangoFechasPorZetas)},
-    {CMD_OPERACION_CAJERO, "OperacionCajero", Request::OperacionCajero, NO_ANSWER},
-    {CMD_CONSULTAR_ESTADO_ECR, "ConsultarEstadoECR", {}, Fixed(Answer::ConsultarEstadoECR)},
-};
+// One row per command, in ascending order of the command byte: command,
+// document name, request fields, answer; built from the command set.
+#define VXP_RG3561_REQUEST_OF_REQUEST(Name) Request::Name
+#define VXP_RG3561_REQUEST_OF_NO_REQUEST(Name) \
+  Layout {}
+#define VXP_RG3561_ANSWER_OF_FIXED(Layout) Fixed(Answer::Layout)
+#define VXP_RG3561_ANSWER_OF_BY_CONTENT(Description) Answer::Description
+#define VXP_RG3561_ANSWER_OF_NO_ANSWER NO_ANSWER
+#define VXP_RG3561_COMMAND_ROW(A, Name, Enumerator, Byte, Request, Answer) \
+  {Enumerator, #Name, VXP_RG3561_REQUEST_OF_##Request(Name), VXP_RG3561_ANSWER_OF_##Answer},
+constexpr CommandDescription kCommands[] = {VXP_RG3561_COMMANDS(VXP_RG3561_COMMAND_ROW, )};
+#undef VXP_RG3561_COMMAND_ROW
+#undef VXP_RG3561_REQUEST_OF_REQUEST
+#undef VXP_RG3561_REQUEST_OF_NO_REQUEST
+#undef VXP_RG3561_ANSWER_OF_FIXED
+#undef VXP_RG3561_ANSWER_OF_BY_CONTENT
+#undef VXP_RG3561_ANSWER_OF_NO_ANSWER
 
 // Checks of the data's shape that need no reading of its contents.
 
@@ -248,12 +85,80 @@ constexpr std::array<std::uint8_t, 256> MakeIndex() {
 }
 constexpr std::array<std::uint8_t, 256> kIndex = MakeIndex();
 
+// Scopes of the field index: a command's request, its fixed answer, or the
+// k-th layout choice of its content-dependent answer.
+constexpr std::uint16_t RequestScope(unsigned Byte) { return static_cast<std::uint16_t>(Byte); }
+constexpr std::uint16_t FixedAnswerScope(unsigned Byte) {
+  return static_cast<std::uint16_t>(0x100 | Byte);
+}
+constexpr std::uint16_t ChoiceScope(unsigned Byte, std::size_t k) {
+  return static_cast<std::uint16_t>(((2 + k) << 8) | Byte);
+}
+
+template <std::size_t N>
+constexpr void AddLayout(NameIndex<N>& Index, std::uint16_t Scope, Layout Fields) {
+  for (std::size_t i = 0; i < Fields.size(); ++i) {
+    Index.Add(Scope, Fields[i].Name, static_cast<std::uint16_t>(i));
+  }
+}
+
+// Every field name of every layout, by its scope.
+constexpr NameIndex<2048> MakeFieldIndex() {
+  NameIndex<2048> index;
+  for (const CommandDescription& c : kCommands) {
+    AddLayout(index, RequestScope(c.Command), c.Request);
+    if (!c.Answer.ByContent()) {
+      AddLayout(index, FixedAnswerScope(c.Command), c.Answer.Fixed);
+      continue;
+    }
+    for (std::size_t k = 0; k < c.Answer.Choices.size(); ++k) {
+      AddLayout(index, ChoiceScope(c.Command, k), c.Answer.Choices[k].Fields);
+    }
+  }
+  return index;
+}
+constexpr NameIndex<2048> kFieldIndex = MakeFieldIndex();
+static_assert(kFieldIndex.Sound(), "field names unique within each layout");
+static_assert(kFieldIndex.Count() > 165);
+
+// The document names of the commands, numbered by their rows.
+constexpr NameIndex<256> MakeCommandIndex() {
+  NameIndex<256> index;
+  for (std::size_t i = 0; i < std::size(kCommands); ++i) {
+    index.Add(0, kCommands[i].Name, static_cast<std::uint16_t>(i));
+  }
+  return index;
+}
+constexpr NameIndex<256> kCommandIndex = MakeCommandIndex();
+static_assert(kCommandIndex.Sound(), "command names unique");
+static_assert(kCommandIndex.Count() == std::size(kCommands));
+
 // Whether a text of field 0 names the code: either of its text forms, ASCII
 // case ignored.
 bool Names(const CodeTable& Table, std::uint32_t Code, std::string_view Text) {
   const CodeEntry* e = FindCodeByValue(Table, Code);
   if (e == nullptr) return false;
   return EqualsIgnoringCase(Text, e->Text) || EqualsIgnoringCase(Text, e->Name);
+}
+
+// The position among Answer.Choices of the layout a text of field 0
+// chooses; Choices.size() when it chooses none.
+std::size_t ChoiceFor(const AnswerDescription& Answer, const char* Field0) {
+  std::size_t k = 0;
+  if (Field0 != nullptr) {
+    for (; k < Answer.Choices.size(); ++k) {
+      if (Names(*Answer.Deciding, Answer.Choices[k].Code, Field0)) break;
+    }
+  } else {
+    k = Answer.Choices.size();
+  }
+  return k;
+}
+
+bool Found(const NameSlot* Slot, unsigned int& nField) {
+  if (Slot == nullptr) return false;
+  nField = Slot->Number;
+  return true;
 }
 
 }  // namespace
@@ -265,14 +170,33 @@ const CommandDescription* FindCommand(Comandos Cmd) {
   return i == 0 ? nullptr : &kCommands[i - 1];
 }
 
+const CommandDescription* FindCommandByName(const char* Name) {
+  const NameSlot* s = kCommandIndex.Find(0, Name);
+  return s != nullptr ? &kCommands[s->Number] : nullptr;
+}
+
+bool FindRequestField(Comandos Cmd, const char* Name, unsigned int& nField) {
+  return Found(kFieldIndex.Find(RequestScope(Cmd), Name), nField);
+}
+
+bool FindAnswerField(Comandos Cmd, const char* Field0, const char* Name, unsigned int& nField) {
+  const CommandDescription* c = FindCommand(Cmd);
+  if (c == nullptr || Name == nullptr) return false;
+  const AnswerDescription& a = c->Answer;
+  if (!a.ByContent()) return Found(kFieldIndex.Find(FixedAnswerScope(Cmd), Name), nField);
+  if (EqualsIgnoringCase(Name, a.Field0->Name)) {
+    nField = 0;
+    return true;
+  }
+  const std::size_t k = ChoiceFor(a, Field0);
+  if (k == a.Choices.size()) return false;
+  return Found(kFieldIndex.Find(ChoiceScope(Cmd, k), Name), nField);
+}
+
 Layout AnswerLayoutFor(const AnswerDescription& Answer, const char* Field0) {
   if (!Answer.ByContent()) return Answer.Fixed;
-  if (Field0 != nullptr) {
-    for (const LayoutChoice& c : Answer.Choices) {
-      if (Names(*Answer.Deciding, c.Code, Field0)) return c.Fields;
-    }
-  }
-  return Layout(Answer.Field0, 1);
+  const std::size_t k = ChoiceFor(Answer, Field0);
+  return k < Answer.Choices.size() ? Answer.Choices[k].Fields : Layout(Answer.Field0, 1);
 }
 
 Layout AnswerLayoutForCode(const AnswerDescription& Answer, std::uint32_t Code) {

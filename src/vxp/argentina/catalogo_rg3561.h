@@ -85,6 +85,18 @@ std::span<const CommandDescription> AllCommands();
 // The command's row, or null for a byte that is no command.
 const CommandDescription* FindCommand(Comandos Cmd);
 
+// The row of the command whose document name is Name (ASCII case ignored,
+// whole names only), or null; a null Name is no name.
+const CommandDescription* FindCommandByName(const char* Name);
+
+// The number of the field called Name (ASCII case ignored, whole names
+// only) in the request of Cmd, or in the layout its answer takes for a
+// given text of field 0 (see AnswerLayoutFor). False, nField untouched,
+// when there is none. Hashed lookups: the cost does not grow with the
+// number of fields.
+bool FindRequestField(Comandos Cmd, const char* Name, unsigned int& nField);
+bool FindAnswerField(Comandos Cmd, const char* Field0, const char* Name, unsigned int& nField);
+
 // The layout of an answer for a given text of its field 0: the fixed layout,
 // or the layout the text chooses, or field 0 alone when it chooses none
 // (for a content-dependent answer). Empty for a command without answer fields.

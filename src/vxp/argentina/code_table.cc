@@ -1,6 +1,12 @@
 #include "vxp/argentina/code_table.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <iterator>
+
+#include "vxp/argentina/enums_comandos_fiscales_rg3561.h"
+#include "vxp/argentina/name_index.h"
 
 namespace VXP::Argentina::RG3561 {
 
@@ -25,20 +31,48 @@ bool ReadDecimal(std::string_view Text, std::uint32_t& Value) {
   return true;
 }
 
+// The scope of the table names in the index; a code's scope is its table's
+// position in Detail::kCodeTables.
+constexpr std::uint16_t kTableNames = 0xFFFF;
+
+// Every code name by its table, and every table name.
+constexpr NameIndex<1024> MakeCodeIndex() {
+  NameIndex<1024> index;
+  for (std::size_t t = 0; t < std::size(Detail::kCodeTables); ++t) {
+    const CodeTable& table = Detail::kCodeTables[t];
+    index.Add(kTableNames, table.Name, static_cast<std::uint16_t>(t));
+    for (std::size_t i = 0; i < table.Codes.size(); ++i) {
+      index.Add(static_cast<std::uint16_t>(t), table.Codes[i].Name, static_cast<std::uint16_t>(i));
+    }
+  }
+  return index;
+}
+constexpr NameIndex<1024> kCodeIndex = MakeCodeIndex();
+static_assert(kCodeIndex.Sound(), "code names unique within a table, table names unique");
+static_assert(kCodeIndex.Count() == 333 + 41);
+
+// The position of a listed table in Detail::kCodeTables, or -1 for a
+// descriptor made elsewhere.
+int PositionOf(const CodeTable& Table) {
+  const CodeTable* first = std::begin(Detail::kCodeTables);
+  const CodeTable* last = std::end(Detail::kCodeTables);
+  if (std::less<const CodeTable*>()(&Table, first) || !std::less<const CodeTable*>()(&Table, last))
+    return -1;
+  return static_cast<int>(&Table - first);
+}
+
 }  // namespace
 
 const CodeTable* FindCodeTable(std::string_view Name) {
-  for (const CodeTable* table : AllCodeTables()) {
-    if (EqualsIgnoringCase(table->Name, Name)) return table;
-  }
-  return nullptr;
+  const NameSlot* s = kCodeIndex.Find(kTableNames, Name);
+  return s != nullptr ? &Detail::kCodeTables[s->Number] : nullptr;
 }
 
 const CodeEntry* FindCodeByValue(const CodeTable& Table, std::uint32_t Value) {
-  for (const CodeEntry& entry : Table.Codes) {
-    if (entry.Value == Value) return &entry;
-  }
-  return nullptr;
+  // The codes ascend.
+  const auto it = std::lower_bound(Table.Codes.begin(), Table.Codes.end(), Value,
+                                   [](const CodeEntry& e, std::uint32_t v) { return e.Value < v; });
+  return it != Table.Codes.end() && it->Value == Value ? &*it : nullptr;
 }
 
 const CodeEntry* FindCodeByText(const CodeTable& Table, std::string_view Text) {
@@ -49,6 +83,11 @@ const CodeEntry* FindCodeByText(const CodeTable& Table, std::string_view Text) {
 }
 
 const CodeEntry* FindCodeByName(const CodeTable& Table, std::string_view Name) {
+  const int t = PositionOf(Table);
+  if (t >= 0) {
+    const NameSlot* s = kCodeIndex.Find(static_cast<std::uint16_t>(t), Name);
+    return s != nullptr ? &Table.Codes[s->Number] : nullptr;
+  }
   for (const CodeEntry& entry : Table.Codes) {
     if (EqualsIgnoringCase(entry.Name, Name)) return &entry;
   }

@@ -74,17 +74,6 @@ Types TypeOf(const FieldDescription& f, char* TypeName, unsigned int BufferSize)
   return f.Type;
 }
 
-bool Lookup(Layout l, const char* FieldName, unsigned int& nField) {
-  if (FieldName == nullptr) return false;
-  for (unsigned int i = 0; i < l.size(); ++i) {
-    if (EqualsIgnoringCase(FieldName, l[i].Name)) {
-      nField = i;
-      return true;
-    }
-  }
-  return false;
-}
-
 // The request fields of a command; empty for a command without any, or a
 // byte that is no command.
 Layout RequestOf(Comandos Cmd) {
@@ -127,14 +116,10 @@ const char* ToStringOrCode(Comandos Cmd) {
 }
 
 bool FromString(const char* s, Comandos& Cmd) {
-  if (s == nullptr) return false;
-  for (const CommandDescription& c : AllCommands()) {
-    if (EqualsIgnoringCase(s, c.Name)) {
-      Cmd = c.Command;
-      return true;
-    }
-  }
-  return false;
+  const CommandDescription* c = FindCommandByName(s);
+  if (c == nullptr) return false;
+  Cmd = c->Command;
+  return true;
 }
 
 // Request side.
@@ -145,7 +130,7 @@ const char* NombreCampoIn(Comandos Cmd, unsigned int nField) {
 }
 
 bool NumeroCampoIn(Comandos Cmd, const char* FieldName, unsigned int& nField) {
-  return Lookup(RequestOf(Cmd), FieldName, nField);
+  return FindRequestField(Cmd, FieldName, nField);
 }
 
 const char* ValorPorDefectoCampoIn(Comandos Cmd, unsigned int nField, bool Symbolic) {
@@ -182,11 +167,8 @@ bool NumeroCampoOut(Comandos Cmd, const VardexDataContainer& CommandData, const 
                     unsigned int& nField) {
   const AnswerDescription* a = AnswerOf(Cmd);
   if (a == nullptr || FieldName == nullptr) return false;
-  if (a->ByContent() && EqualsIgnoringCase(FieldName, a->Field0->Name)) {
-    nField = 0;
-    return true;
-  }
-  return Lookup(ChosenLayout(*a, CommandData), FieldName, nField);
+  const char* field0 = CommandData.GetNumberOfFields() > 0 ? CommandData.GetField(0) : nullptr;
+  return FindAnswerField(Cmd, field0, FieldName, nField);
 }
 
 const char* ValorCampoOut(Comandos Cmd, const VardexDataContainer& CommandData, unsigned int nField,

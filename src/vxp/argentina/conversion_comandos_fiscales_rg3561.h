@@ -58,87 +58,129 @@ bool FromString(const char* s, Types& t);
 
 }  // namespace VXP
 
+// The command set, stated once: every command with its document name, its
+// enumerator, its byte, whether its request carries fields (REQUEST: the
+// layout of that name in the catalogue; NO_REQUEST) and what its answer
+// carries (FIXED(layout), BY_CONTENT(description), NO_ANSWER), in ascending
+// order of the byte. X(A, Name, Enumerator, Byte, Request, Answer) is
+// expanded for each; A is handed through unchanged. The enumeration, the
+// catalogue's command rows and the per-command functions are built from it.
+#define VXP_RG3561_COMMANDS(X, A)                                                                  \
+  X(A, ConsultarEstado, CMD_CONSULTAR_ESTADO, 0x2A, REQUEST, FIXED(ConsultarEstado))               \
+  X(A, ConsultarUltimoError, CMD_CONSULTAR_ULTIMO_ERROR, 0x2C, NO_REQUEST,                         \
+    FIXED(ConsultarUltimoError))                                                                   \
+  X(A, ConsultarInformacionBloqueo, CMD_CONSULTAR_INFORMACION_BLOQUEO, 0x2D, NO_REQUEST,           \
+    FIXED(ConsultarInformacionBloqueo))                                                            \
+  X(A, ConsultarCantidadIvasOtrosTributos, CMD_CONSULTAR_CANTIDAD_IVAS_OTROS_TRIBUTOS, 0x2E,       \
+    NO_REQUEST, FIXED(ConsultarCantidadIvasOtrosTributos))                                         \
+  X(A, ConsultarCapacidadZetas, CMD_CONSULTAR_CAPACIDAD_ZETAS, 0x37, NO_REQUEST,                   \
+    FIXED(ConsultarCapacidadZetas))                                                                \
+  X(A, CerrarJornadaFiscal, CMD_CERRAR_JORNADA_FISCAL, 0x39, REQUEST,                              \
+    BY_CONTENT(CerrarJornadaFiscal))                                                               \
+  X(A, ReportarZetasPorFecha, CMD_REPORTAR_ZETAS_POR_FECHA, 0x3A, REQUEST, NO_ANSWER)              \
+  X(A, ReportarZetasPorNumeroZeta, CMD_REPORTAR_ZETAS_POR_NUMERO_ZETA, 0x3B, REQUEST, NO_ANSWER)   \
+  X(A, AbrirDocumento, CMD_ABRIR_DOCUMENTO, 0x40, REQUEST, FIXED(AbrirDocumento))                  \
+  X(A, ImprimirTextoFiscal, CMD_IMPRIMIR_TEXTO_FISCAL, 0x41, REQUEST, NO_ANSWER)                   \
+  X(A, ImprimirItem, CMD_IMPRIMIR_ITEM, 0x42, REQUEST, FIXED(ImprimirItem))                        \
+  X(A, ConsultarSubtotal, CMD_CONSULTAR_SUBTOTAL, 0x43, REQUEST, FIXED(ConsultarSubtotal))         \
+  X(A, ImprimirPago, CMD_IMPRIMIR_PAGO, 0x44, REQUEST, FIXED(ImprimirPago))                        \
+  X(A, CerrarDocumento, CMD_CERRAR_DOCUMENTO, 0x45, REQUEST, FIXED(CerrarDocumento))               \
+  X(A, ImprimirTextoPruebaPerifericos, CMD_IMPRIMIR_TEXTO_PRUEBA_PERIFERICOS, 0x46, REQUEST,       \
+    NO_ANSWER)                                                                                     \
+  X(A, ConsultarInformacionAritmetica, CMD_CONSULTAR_INFORMACION_ARITMETICA, 0x47, REQUEST,        \
+    FIXED(ConsultarInformacionAritmetica))                                                         \
+  X(A, ConsultarUltimaConexion, CMD_CONSULTAR_ULTIMA_CONEXION, 0x48, NO_REQUEST,                   \
+    FIXED(ConsultarUltimaConexion))                                                                \
+  X(A, ImprimirTextoGenerico, CMD_IMPRIMIR_TEXTO_GENERICO, 0x49, REQUEST, NO_ANSWER)               \
+  X(A, AvanzarPapelEstacionTique, CMD_AVANZAR_PAPEL_ESTACION_TIQUE, 0x50, REQUEST, NO_ANSWER)      \
+  X(A, AvanzarPapelEstacionAuditoria, CMD_AVANZAR_PAPEL_ESTACION_AUDITORIA, 0x51, REQUEST,         \
+    NO_ANSWER)                                                                                     \
+  X(A, AvanzarPapelAmbasEstaciones, CMD_AVANZAR_PAPEL_AMBAS_ESTACIONES, 0x52, REQUEST, NO_ANSWER)  \
+  X(A, AnularItem, CMD_ANULAR_ITEM, 0x53, REQUEST, FIXED(AnularItem))                              \
+  X(A, ImprimirAjuste, CMD_IMPRIMIR_AJUSTE, 0x54, REQUEST, FIXED(ImprimirAjuste))                  \
+  X(A, ImprimirDescuentoItem, CMD_IMPRIMIR_DESCUENTO_ITEM, 0x55, REQUEST,                          \
+    FIXED(ImprimirDescuentoItem))                                                                  \
+  X(A, ConfigurarFechaHora, CMD_CONFIGURAR_FECHA_HORA, 0x58, REQUEST, NO_ANSWER)                   \
+  X(A, ConsultarFechaHora, CMD_CONSULTAR_FECHA_HORA, 0x59, NO_REQUEST, FIXED(ConsultarFechaHora))  \
+  X(A, CargarCodigoBarras, CMD_CARGAR_CODIGO_BARRAS, 0x5A, REQUEST, NO_ANSWER)                     \
+  X(A, ImprimirOtrosTributos, CMD_IMPRIMIR_OTROS_TRIBUTOS, 0x61, REQUEST, NO_ANSWER)               \
+  X(A, CargarDatosCliente, CMD_CARGAR_DATOS_CLIENTE, 0x62, REQUEST, NO_ANSWER)                     \
+  X(A, CambiarCategoriaIVA, CMD_CAMBIAR_CATEGORIA_IVA, 0x63, REQUEST, NO_ANSWER)                   \
+  X(A, ImprimirAnticipoBonificacionEnvases, CMD_IMPRIMIR_ANTICIPO_BONIFICACION_ENVASES, 0x6D,      \
+    REQUEST, FIXED(ImprimirAnticipoBonificacionEnvases))                                           \
+  X(A, CambiarInscripIIBB, CMD_CAMBIAR_INSCRIP_IIBB, 0x6E, REQUEST, NO_ANSWER)                     \
+  X(A, ConsultarDatosInicializacion, CMD_CONSULTAR_DATOS_INICIALIZACION, 0x73, NO_REQUEST,         \
+    FIXED(ConsultarDatosInicializacion))                                                           \
+  X(A, ObtenerPrimerBloqueReporteElectronico, CMD_OBTENER_PRIMER_BLOQUE_REPORTE_ELECTRONICO, 0x76, \
+    REQUEST, FIXED(Bloque))                                                                        \
+  X(A, ObtenerSiguienteBloqueReporteElectronico, CMD_OBTENER_SIGUIENTE_BLOQUE_REPORTE_ELECTRONICO, \
+    0x77, NO_REQUEST, FIXED(Bloque))                                                               \
+  X(A, CambiarFechaInicioActividades, CMD_CAMBIAR_FECHA_INICIO_ACTIVIDADES, 0x78, REQUEST,         \
+    NO_ANSWER)                                                                                     \
+  X(A, AbrirCajonDinero, CMD_ABRIR_CAJON_DINERO, 0x7B, NO_REQUEST, NO_ANSWER)                      \
+  X(A, ConsultarVersion, CMD_CONSULTAR_VERSION, 0x7F, NO_REQUEST, FIXED(ConsultarVersion))         \
+  X(A, ConsultarAcumuladosCierreZeta, CMD_CONSULTAR_ACUMULADOS_CIERRE_ZETA, 0x8A, REQUEST,         \
+    BY_CONTENT(Acumulados))                                                                        \
+  X(A, ConsultarAcumuladosMemoriaDeTrabajo, CMD_CONSULTAR_ACUMULADOS_MEMORIA_DE_TRABAJO, 0x8B,     \
+    REQUEST, BY_CONTENT(Acumulados))                                                               \
+  X(A, ConsultarAcumuladosComprobante, CMD_CONSULTAR_ACUMULADOS_COMPROBANTE, 0x8C, REQUEST,        \
+    BY_CONTENT(AcumuladosComprobante))                                                             \
+  X(A, ContinuarConsultaAcumulados, CMD_CONTINUAR_CONSULTA_ACUMULADOS, 0x8D, NO_REQUEST,           \
+    BY_CONTENT(Acumulados))                                                                        \
+  X(A, CargarLogoEmisor, CMD_CARGAR_LOGO_EMISOR, 0x90, REQUEST, NO_ANSWER)                         \
+  X(A, EliminarLogoEmisor, CMD_ELIMINAR_LOGO_EMISOR, 0x91, NO_REQUEST, NO_ANSWER)                  \
+  X(A, CargarDocumentoAsociado, CMD_CARGAR_DOCUMENTO_ASOCIADO, 0x93, REQUEST, NO_ANSWER)           \
+  X(A, ConsultarDocumentoAsociado, CMD_CONSULTAR_DOCUMENTO_ASOCIADO, 0x94, REQUEST,                \
+    FIXED(ConsultarDocumentoAsociado))                                                             \
+  X(A, ImprimirConceptoRecibo, CMD_IMPRIMIR_CONCEPTO_RECIBO, 0x97, REQUEST, NO_ANSWER)             \
+  X(A, Cancelar, CMD_CANCELAR, 0x98, NO_REQUEST, NO_ANSWER)                                        \
+  X(A, PedirReimpresion, CMD_PEDIR_REIMPRESION, 0x99, NO_REQUEST, FIXED(PedirReimpresion))         \
+  X(A, ConfigurarZona, CMD_CONFIGURAR_ZONA, 0x9E, REQUEST, NO_ANSWER)                              \
+  X(A, ConsultarZona, CMD_CONSULTAR_ZONA, 0x9F, REQUEST, FIXED(ConsultarZona))                     \
+  X(A, CambiarVelocidadPuerto, CMD_CAMBIAR_VELOCIDAD_PUERTO, 0xA0, REQUEST, NO_ANSWER)             \
+  X(A, ConsultarEstadoEspera, CMD_CONSULTAR_ESTADO_ESPERA, 0xA1, NO_REQUEST, NO_ANSWER)            \
+  X(A, ConfigurarRed, CMD_CONFIGURAR_RED, 0xA2, REQUEST, NO_ANSWER)                                \
+  X(A, ConsultarConfiguracionRed, CMD_CONSULTAR_CONFIGURACION_RED, 0xA3, NO_REQUEST,               \
+    FIXED(ConsultarConfiguracionRed))                                                              \
+  X(A, ObtenerPrimerBloqueAuditoria, CMD_OBTENER_PRIMER_BLOQUE_AUDITORIA, 0xA6, REQUEST,           \
+    FIXED(Bloque))                                                                                 \
+  X(A, ObtenerSiguienteBloqueAuditoria, CMD_OBTENER_SIGUIENTE_BLOQUE_AUDITORIA, 0xA7, NO_REQUEST,  \
+    FIXED(Bloque))                                                                                 \
+  X(A, ConsultarCapacidadesImpresoraFiscal, CMD_CONSULTAR_CAPACIDADES_IMPRESORA_FISCAL, 0xA8,      \
+    REQUEST, FIXED(ConsultarCapacidadesImpresoraFiscal))                                           \
+  X(A, ObtenerPrimerBloqueDocumento, CMD_OBTENER_PRIMER_BLOQUE_DOCUMENTO, 0xA9, REQUEST,           \
+    FIXED(Bloque))                                                                                 \
+  X(A, ObtenerPrimerBloqueLog, CMD_OBTENER_PRIMER_BLOQUE_LOG, 0xAA, NO_REQUEST, FIXED(Bloque))     \
+  X(A, ObtenerSiguienteBloqueLog, CMD_OBTENER_SIGUIENTE_BLOQUE_LOG, 0xAB, NO_REQUEST,              \
+    FIXED(Bloque))                                                                                 \
+  X(A, ObtenerSiguienteBloqueDocumento, CMD_OBTENER_SIGUIENTE_BLOQUE_DOCUMENTO, 0xAC, NO_REQUEST,  \
+    FIXED(Bloque))                                                                                 \
+  X(A, ConfigurarImpresoraFiscal, CMD_CONFIGURAR_IMPRESORA_FISCAL, 0xAD, REQUEST, NO_ANSWER)       \
+  X(A, ConsultarConfiguracionImpresoraFiscal, CMD_CONSULTAR_CONFIGURACION_IMPRESORA_FISCAL, 0xAE,  \
+    REQUEST, FIXED(ConsultarConfiguracionImpresoraFiscal))                                         \
+  X(A, CopiarComprobante, CMD_COPIAR_COMPROBANTE, 0xAF, REQUEST, NO_ANSWER)                        \
+  X(A, ConfigurarServidorCorreo, CMD_CONFIGURAR_SERVIDOR_CORREO, 0xB2, REQUEST, NO_ANSWER)         \
+  X(A, ConsultarConfiguracionServidorCorreo, CMD_CONSULTAR_CONFIGURACION_SERVIDOR_CORREO, 0xB3,    \
+    NO_REQUEST, FIXED(ConsultarConfiguracionServidorCorreo))                                       \
+  X(A, EnviarDocumentoCorreo, CMD_ENVIAR_DOCUMENTO_CORREO, 0xB4, REQUEST, NO_ANSWER)               \
+  X(A, ConfigurarZetaBorrable, CMD_CONFIGURAR_ZETA_BORRABLE, 0xB5, REQUEST, NO_ANSWER)             \
+  X(A, ConsultarZetaBorrable, CMD_CONSULTAR_ZETA_BORRABLE, 0xB6, NO_REQUEST,                       \
+    FIXED(ConsultarZetaBorrable))                                                                  \
+  X(A, CargarBeneficiario, CMD_CARGAR_BENEFICIARIO, 0xB7, REQUEST, NO_ANSWER)                      \
+  X(A, CargarTransportista, CMD_CARGAR_TRANSPORTISTA, 0xB8, REQUEST, NO_ANSWER)                    \
+  X(A, ObtenerRangoZetasPorFechas, CMD_OBTENER_RANGO_ZETAS_POR_FECHAS, 0xB9, REQUEST,              \
+    FIXED(ObtenerRangoZetasPorFechas))                                                             \
+  X(A, ObtenerRangoFechasPorZetas, CMD_OBTENER_RANGO_FECHAS_POR_ZETAS, 0xBA, REQUEST,              \
+    FIXED(ObtenerRangoFechasPorZetas))                                                             \
+  X(A, OperacionCajero, CMD_OPERACION_CAJERO, 0xD0, REQUEST, NO_ANSWER)                            \
+  X(A, ConsultarEstadoECR, CMD_CONSULTAR_ESTADO_ECR, 0xD1, NO_REQUEST, FIXED(ConsultarEstadoECR))
+
 namespace VXP::Argentina::RG3561 {
 
 // The command bytes of the controller's packets.
-enum Comandos : VXB::Byte {
-  CMD_CONSULTAR_ESTADO = 0x2A,
-  CMD_CONSULTAR_ULTIMO_ERROR = 0x2C,
-  CMD_CONSULTAR_INFORMACION_BLOQUEO = 0x2D,
-  CMD_CONSULTAR_CANTIDAD_IVAS_OTROS_TRIBUTOS = 0x2E,
-  CMD_CONSULTAR_CAPACIDAD_ZETAS = 0x37,
-  CMD_CERRAR_JORNADA_FISCAL = 0x39,
-  CMD_REPORTAR_ZETAS_POR_FECHA = 0x3A,
-  CMD_REPORTAR_ZETAS_POR_NUMERO_ZETA = 0x3B,
-  CMD_ABRIR_DOCUMENTO = 0x40,
-  CMD_IMPRIMIR_TEXTO_FISCAL = 0x41,
-  CMD_IMPRIMIR_ITEM = 0x42,
-  CMD_CONSULTAR_SUBTOTAL = 0x43,
-  CMD_IMPRIMIR_PAGO = 0x44,
-  CMD_CERRAR_DOCUMENTO = 0x45,
-  CMD_IMPRIMIR_TEXTO_PRUEBA_PERIFERICOS = 0x46,
-  CMD_CONSULTAR_INFORMACION_ARITMETICA = 0x47,
-  CMD_CONSULTAR_ULTIMA_CONEXION = 0x48,
-  CMD_IMPRIMIR_TEXTO_GENERICO = 0x49,
-  CMD_AVANZAR_PAPEL_ESTACION_TIQUE = 0x50,
-  CMD_AVANZAR_PAPEL_ESTACION_AUDITORIA = 0x51,
-  CMD_AVANZAR_PAPEL_AMBAS_ESTACIONES = 0x52,
-  CMD_ANULAR_ITEM = 0x53,
-  CMD_IMPRIMIR_AJUSTE = 0x54,
-  CMD_IMPRIMIR_DESCUENTO_ITEM = 0x55,
-  CMD_CONFIGURAR_FECHA_HORA = 0x58,
-  CMD_CONSULTAR_FECHA_HORA = 0x59,
-  CMD_CARGAR_CODIGO_BARRAS = 0x5A,
-  CMD_IMPRIMIR_OTROS_TRIBUTOS = 0x61,
-  CMD_CARGAR_DATOS_CLIENTE = 0x62,
-  CMD_CAMBIAR_CATEGORIA_IVA = 0x63,
-  CMD_IMPRIMIR_ANTICIPO_BONIFICACION_ENVASES = 0x6D,
-  CMD_CAMBIAR_INSCRIP_IIBB = 0x6E,
-  CMD_CONSULTAR_DATOS_INICIALIZACION = 0x73,
-  CMD_OBTENER_PRIMER_BLOQUE_REPORTE_ELECTRONICO = 0x76,
-  CMD_OBTENER_SIGUIENTE_BLOQUE_REPORTE_ELECTRONICO = 0x77,
-  CMD_CAMBIAR_FECHA_INICIO_ACTIVIDADES = 0x78,
-  CMD_ABRIR_CAJON_DINERO = 0x7B,
-  CMD_CONSULTAR_VERSION = 0x7F,
-  CMD_CONSULTAR_ACUMULADOS_CIERRE_ZETA = 0x8A,
-  CMD_CONSULTAR_ACUMULADOS_MEMORIA_DE_TRABAJO = 0x8B,
-  CMD_CONSULTAR_ACUMULADOS_COMPROBANTE = 0x8C,
-  CMD_CONTINUAR_CONSULTA_ACUMULADOS = 0x8D,
-  CMD_CARGAR_LOGO_EMISOR = 0x90,
-  CMD_ELIMINAR_LOGO_EMISOR = 0x91,
-  CMD_CARGAR_DOCUMENTO_ASOCIADO = 0x93,
-  CMD_CONSULTAR_DOCUMENTO_ASOCIADO = 0x94,
-  CMD_IMPRIMIR_CONCEPTO_RECIBO = 0x97,
-  CMD_CANCELAR = 0x98,
-  CMD_PEDIR_REIMPRESION = 0x99,
-  CMD_CONFIGURAR_ZONA = 0x9E,
-  CMD_CONSULTAR_ZONA = 0x9F,
-  CMD_CAMBIAR_VELOCIDAD_PUERTO = 0xA0,
-  CMD_CONSULTAR_ESTADO_ESPERA = 0xA1,
-  CMD_CONFIGURAR_RED = 0xA2,
-  CMD_CONSULTAR_CONFIGURACION_RED = 0xA3,
-  CMD_OBTENER_PRIMER_BLOQUE_AUDITORIA = 0xA6,
-  CMD_OBTENER_SIGUIENTE_BLOQUE_AUDITORIA = 0xA7,
-  CMD_CONSULTAR_CAPACIDADES_IMPRESORA_FISCAL = 0xA8,
-  CMD_OBTENER_PRIMER_BLOQUE_DOCUMENTO = 0xA9,
-  CMD_OBTENER_PRIMER_BLOQUE_LOG = 0xAA,
-  CMD_OBTENER_SIGUIENTE_BLOQUE_LOG = 0xAB,
-  CMD_OBTENER_SIGUIENTE_BLOQUE_DOCUMENTO = 0xAC,
-  CMD_CONFIGURAR_IMPRESORA_FISCAL = 0xAD,
-  CMD_CONSULTAR_CONFIGURACION_IMPRESORA_FISCAL = 0xAE,
-  CMD_COPIAR_COMPROBANTE = 0xAF,
-  CMD_CONFIGURAR_SERVIDOR_CORREO = 0xB2,
-  CMD_CONSULTAR_CONFIGURACION_SERVIDOR_CORREO = 0xB3,
-  CMD_ENVIAR_DOCUMENTO_CORREO = 0xB4,
-  CMD_CONFIGURAR_ZETA_BORRABLE = 0xB5,
-  CMD_CONSULTAR_ZETA_BORRABLE = 0xB6,
-  CMD_CARGAR_BENEFICIARIO = 0xB7,
-  CMD_CARGAR_TRANSPORTISTA = 0xB8,
-  CMD_OBTENER_RANGO_ZETAS_POR_FECHAS = 0xB9,
-  CMD_OBTENER_RANGO_FECHAS_POR_ZETAS = 0xBA,
-  CMD_OPERACION_CAJERO = 0xD0,
-  CMD_CONSULTAR_ESTADO_ECR = 0xD1,
-};
+#define VXP_RG3561_ENUMERATOR(A, Name, Enumerator, Byte, Request, Answer) Enumerator = Byte,
+enum Comandos : VXB::Byte { VXP_RG3561_COMMANDS(VXP_RG3561_ENUMERATOR, ) };
+#undef VXP_RG3561_ENUMERATOR
 
 // The document name of the command, or null for a byte that is no command.
 const char* ToString(Comandos Cmd);
@@ -172,107 +214,20 @@ const char* ValorCampoOut(const VardexDataContainer& CommandData, unsigned int n
 Types TipoCampoOut(const VardexDataContainer& CommandData, unsigned int nField, char* TypeName,
                    unsigned int BufferSize);
 
-// The commands whose requests carry fields: X(namespace name, command).
-#define VXP_RG3561_REQUEST_COMMANDS(X)                                                    \
-  X(ConsultarEstado, CMD_CONSULTAR_ESTADO)                                                \
-  X(CerrarJornadaFiscal, CMD_CERRAR_JORNADA_FISCAL)                                       \
-  X(ReportarZetasPorFecha, CMD_REPORTAR_ZETAS_POR_FECHA)                                  \
-  X(ReportarZetasPorNumeroZeta, CMD_REPORTAR_ZETAS_POR_NUMERO_ZETA)                       \
-  X(AbrirDocumento, CMD_ABRIR_DOCUMENTO)                                                  \
-  X(ImprimirTextoFiscal, CMD_IMPRIMIR_TEXTO_FISCAL)                                       \
-  X(ImprimirItem, CMD_IMPRIMIR_ITEM)                                                      \
-  X(ConsultarSubtotal, CMD_CONSULTAR_SUBTOTAL)                                            \
-  X(ImprimirPago, CMD_IMPRIMIR_PAGO)                                                      \
-  X(CerrarDocumento, CMD_CERRAR_DOCUMENTO)                                                \
-  X(ImprimirTextoPruebaPerifericos, CMD_IMPRIMIR_TEXTO_PRUEBA_PERIFERICOS)                \
-  X(ConsultarInformacionAritmetica, CMD_CONSULTAR_INFORMACION_ARITMETICA)                 \
-  X(ImprimirTextoGenerico, CMD_IMPRIMIR_TEXTO_GENERICO)                                   \
-  X(AvanzarPapelEstacionTique, CMD_AVANZAR_PAPEL_ESTACION_TIQUE)                          \
-  X(AvanzarPapelEstacionAuditoria, CMD_AVANZAR_PAPEL_ESTACION_AUDITORIA)                  \
-  X(AvanzarPapelAmbasEstaciones, CMD_AVANZAR_PAPEL_AMBAS_ESTACIONES)                      \
-  X(AnularItem, CMD_ANULAR_ITEM)                                                          \
-  X(ImprimirAjuste, CMD_IMPRIMIR_AJUSTE)                                                  \
-  X(ImprimirDescuentoItem, CMD_IMPRIMIR_DESCUENTO_ITEM)                                   \
-  X(ConfigurarFechaHora, CMD_CONFIGURAR_FECHA_HORA)                                       \
-  X(CargarCodigoBarras, CMD_CARGAR_CODIGO_BARRAS)                                         \
-  X(ImprimirOtrosTributos, CMD_IMPRIMIR_OTROS_TRIBUTOS)                                   \
-  X(CargarDatosCliente, CMD_CARGAR_DATOS_CLIENTE)                                         \
-  X(CambiarCategoriaIVA, CMD_CAMBIAR_CATEGORIA_IVA)                                       \
-  X(ImprimirAnticipoBonificacionEnvases, CMD_IMPRIMIR_ANTICIPO_BONIFICACION_ENVASES)      \
-  X(CambiarInscripIIBB, CMD_CAMBIAR_INSCRIP_IIBB)                                         \
-  X(ObtenerPrimerBloqueReporteElectronico, CMD_OBTENER_PRIMER_BLOQUE_REPORTE_ELECTRONICO) \
-  X(CambiarFechaInicioActividades, CMD_CAMBIAR_FECHA_INICIO_ACTIVIDADES)                  \
-  X(ConsultarAcumuladosCierreZeta, CMD_CONSULTAR_ACUMULADOS_CIERRE_ZETA)                  \
-  X(ConsultarAcumuladosMemoriaDeTrabajo, CMD_CONSULTAR_ACUMULADOS_MEMORIA_DE_TRABAJO)     \
-  X(ConsultarAcumuladosComprobante, CMD_CONSULTAR_ACUMULADOS_COMPROBANTE)                 \
-  X(CargarLogoEmisor, CMD_CARGAR_LOGO_EMISOR)                                             \
-  X(CargarDocumentoAsociado, CMD_CARGAR_DOCUMENTO_ASOCIADO)                               \
-  X(ConsultarDocumentoAsociado, CMD_CONSULTAR_DOCUMENTO_ASOCIADO)                         \
-  X(ImprimirConceptoRecibo, CMD_IMPRIMIR_CONCEPTO_RECIBO)                                 \
-  X(ConfigurarZona, CMD_CONFIGURAR_ZONA)                                                  \
-  X(ConsultarZona, CMD_CONSULTAR_ZONA)                                                    \
-  X(CambiarVelocidadPuerto, CMD_CAMBIAR_VELOCIDAD_PUERTO)                                 \
-  X(ConfigurarRed, CMD_CONFIGURAR_RED)                                                    \
-  X(ObtenerPrimerBloqueAuditoria, CMD_OBTENER_PRIMER_BLOQUE_AUDITORIA)                    \
-  X(ConsultarCapacidadesImpresoraFiscal, CMD_CONSULTAR_CAPACIDADES_IMPRESORA_FISCAL)      \
-  X(ObtenerPrimerBloqueDocumento, CMD_OBTENER_PRIMER_BLOQUE_DOCUMENTO)                    \
-  X(ConfigurarImpresoraFiscal, CMD_CONFIGURAR_IMPRESORA_FISCAL)                           \
-  X(ConsultarConfiguracionImpresoraFiscal, CMD_CONSULTAR_CONFIGURACION_IMPRESORA_FISCAL)  \
-  X(CopiarComprobante, CMD_COPIAR_COMPROBANTE)                                            \
-  X(ConfigurarServidorCorreo, CMD_CONFIGURAR_SERVIDOR_CORREO)                             \
-  X(EnviarDocumentoCorreo, CMD_ENVIAR_DOCUMENTO_CORREO)                                   \
-  X(ConfigurarZetaBorrable, CMD_CONFIGURAR_ZETA_BORRABLE)                                 \
-  X(CargarBeneficiario, CMD_CARGAR_BENEFICIARIO)                                          \
-  X(CargarTransportista, CMD_CARGAR_TRANSPORTISTA)                                        \
-  X(ObtenerRangoZetasPorFechas, CMD_OBTENER_RANGO_ZETAS_POR_FECHAS)                       \
-  X(ObtenerRangoFechasPorZetas, CMD_OBTENER_RANGO_FECHAS_POR_ZETAS)                       \
-  X(OperacionCajero, CMD_OPERACION_CAJERO)
-
-// The commands whose answers carry fields: X(namespace name, command).
-#define VXP_RG3561_ANSWER_COMMANDS(X)                                                           \
-  X(ConsultarEstado, CMD_CONSULTAR_ESTADO)                                                      \
-  X(ConsultarUltimoError, CMD_CONSULTAR_ULTIMO_ERROR)                                           \
-  X(ConsultarInformacionBloqueo, CMD_CONSULTAR_INFORMACION_BLOQUEO)                             \
-  X(ConsultarCantidadIvasOtrosTributos, CMD_CONSULTAR_CANTIDAD_IVAS_OTROS_TRIBUTOS)             \
-  X(ConsultarCapacidadZetas, CMD_CONSULTAR_CAPACIDAD_ZETAS)                                     \
-  X(CerrarJornadaFiscal, CMD_CERRAR_JORNADA_FISCAL)                                             \
-  X(AbrirDocumento, CMD_ABRIR_DOCUMENTO)                                                        \
-  X(ImprimirItem, CMD_IMPRIMIR_ITEM)                                                            \
-  X(ConsultarSubtotal, CMD_CONSULTAR_SUBTOTAL)                                                  \
-  X(ImprimirPago, CMD_IMPRIMIR_PAGO)                                                            \
-  X(CerrarDocumento, CMD_CERRAR_DOCUMENTO)                                                      \
-  X(ConsultarInformacionAritmetica, CMD_CONSULTAR_INFORMACION_ARITMETICA)                       \
-  X(ConsultarUltimaConexion, CMD_CONSULTAR_ULTIMA_CONEXION)                                     \
-  X(AnularItem, CMD_ANULAR_ITEM)                                                                \
-  X(ImprimirAjuste, CMD_IMPRIMIR_AJUSTE)                                                        \
-  X(ImprimirDescuentoItem, CMD_IMPRIMIR_DESCUENTO_ITEM)                                         \
-  X(ConsultarFechaHora, CMD_CONSULTAR_FECHA_HORA)                                               \
-  X(ImprimirAnticipoBonificacionEnvases, CMD_IMPRIMIR_ANTICIPO_BONIFICACION_ENVASES)            \
-  X(ConsultarDatosInicializacion, CMD_CONSULTAR_DATOS_INICIALIZACION)                           \
-  X(ObtenerPrimerBloqueReporteElectronico, CMD_OBTENER_PRIMER_BLOQUE_REPORTE_ELECTRONICO)       \
-  X(ObtenerSiguienteBloqueReporteElectronico, CMD_OBTENER_SIGUIENTE_BLOQUE_REPORTE_ELECTRONICO) \
-  X(ConsultarVersion, CMD_CONSULTAR_VERSION)                                                    \
-  X(ConsultarAcumuladosCierreZeta, CMD_CONSULTAR_ACUMULADOS_CIERRE_ZETA)                        \
-  X(ConsultarAcumuladosMemoriaDeTrabajo, CMD_CONSULTAR_ACUMULADOS_MEMORIA_DE_TRABAJO)           \
-  X(ConsultarAcumuladosComprobante, CMD_CONSULTAR_ACUMULADOS_COMPROBANTE)                       \
-  X(ContinuarConsultaAcumulados, CMD_CONTINUAR_CONSULTA_ACUMULADOS)                             \
-  X(ConsultarDocumentoAsociado, CMD_CONSULTAR_DOCUMENTO_ASOCIADO)                               \
-  X(PedirReimpresion, CMD_PEDIR_REIMPRESION)                                                    \
-  X(ConsultarZona, CMD_CONSULTAR_ZONA)                                                          \
-  X(ConsultarConfiguracionRed, CMD_CONSULTAR_CONFIGURACION_RED)                                 \
-  X(ObtenerPrimerBloqueAuditoria, CMD_OBTENER_PRIMER_BLOQUE_AUDITORIA)                          \
-  X(ObtenerSiguienteBloqueAuditoria, CMD_OBTENER_SIGUIENTE_BLOQUE_AUDITORIA)                    \
-  X(ConsultarCapacidadesImpresoraFiscal, CMD_CONSULTAR_CAPACIDADES_IMPRESORA_FISCAL)            \
-  X(ObtenerPrimerBloqueDocumento, CMD_OBTENER_PRIMER_BLOQUE_DOCUMENTO)                          \
-  X(ObtenerPrimerBloqueLog, CMD_OBTENER_PRIMER_BLOQUE_LOG)                                      \
-  X(ObtenerSiguienteBloqueLog, CMD_OBTENER_SIGUIENTE_BLOQUE_LOG)                                \
-  X(ObtenerSiguienteBloqueDocumento, CMD_OBTENER_SIGUIENTE_BLOQUE_DOCUMENTO)                    \
-  X(ConsultarConfiguracionImpresoraFiscal, CMD_CONSULTAR_CONFIGURACION_IMPRESORA_FISCAL)        \
-  X(ConsultarConfiguracionServidorCorreo, CMD_CONSULTAR_CONFIGURACION_SERVIDOR_CORREO)          \
-  X(ConsultarZetaBorrable, CMD_CONSULTAR_ZETA_BORRABLE)                                         \
-  X(ObtenerRangoZetasPorFechas, CMD_OBTENER_RANGO_ZETAS_POR_FECHAS)                             \
-  X(ObtenerRangoFechasPorZetas, CMD_OBTENER_RANGO_FECHAS_POR_ZETAS)                             \
-  X(ConsultarEstadoECR, CMD_CONSULTAR_ESTADO_ECR)
+// The commands whose requests carry fields, and those whose answers carry
+// fields: X(namespace name, command), derived from the command set.
+#define VXP_RG3561_WHEN_REQUEST(X, Name, Cmd) X(Name, Cmd)
+#define VXP_RG3561_WHEN_NO_REQUEST(X, Name, Cmd)
+#define VXP_RG3561_WHEN_FIXED(Layout) VXP_RG3561_WHEN_ANSWER
+#define VXP_RG3561_WHEN_BY_CONTENT(Description) VXP_RG3561_WHEN_ANSWER
+#define VXP_RG3561_WHEN_ANSWER(X, Name, Cmd) X(Name, Cmd)
+#define VXP_RG3561_WHEN_NO_ANSWER(X, Name, Cmd)
+#define VXP_RG3561_IF_REQUEST(X, Name, Cmd, Byte, Request, Answer) \
+  VXP_RG3561_WHEN_##Request(X, Name, Cmd)
+#define VXP_RG3561_IF_ANSWER(X, Name, Cmd, Byte, Request, Answer) \
+  VXP_RG3561_WHEN_##Answer(X, Name, Cmd)
+#define VXP_RG3561_REQUEST_COMMANDS(X) VXP_RG3561_COMMANDS(VXP_RG3561_IF_REQUEST, X)
+#define VXP_RG3561_ANSWER_COMMANDS(X) VXP_RG3561_COMMANDS(VXP_RG3561_IF_ANSWER, X)
 
 // Per-command request functions: the dispatchers with the command fixed.
 #define VXP_RG3561_DECLARE_REQUEST_FUNCTIONS(Name, Cmd)                                     \
