@@ -135,9 +135,9 @@ FAULTS = [
          tests=["bits_rg3561_test", "zorbel_documents_test", "http_bridge_test"]),
     dict(id="code-factura-a", area="catalogue",
          what="CodigoComprobante FacturaA goes to the controller as a debit note (code 2)",
-         file="src/vxp/argentina/enums_comandos_fiscales_rg3561.cc",
-         old="\"1\", \"FacturaA\"},\n    {V(TiposComprobante::NOTA_DE_DEBITO_A), \"2\", \"NotaDeDebitoA\"}",
-         new="\"1\", \"NotaDeDebitoA\"},\n    {V(TiposComprobante::NOTA_DE_DEBITO_A), \"2\", \"FacturaA\"}",
+         file="src/vxp/argentina/code_tables_rg3561.inc",
+         old="(FACTURA_A, 1, \"FacturaA\")\nVXP_RG3561_DECIMAL(NOTA_DE_DEBITO_A, 2, \"NotaDeDebitoA\")",
+         new="(FACTURA_A, 1, \"NotaDeDebitoA\")\nVXP_RG3561_DECIMAL(NOTA_DE_DEBITO_A, 2, \"FacturaA\")",
          tests=["enums_rg3561_test", "format2packet_test", "http_bridge_test"]),
     # --- Log ----------------------------------------------------------------------
     dict(id="log-line-end", area="log",
