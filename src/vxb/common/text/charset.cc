@@ -3,6 +3,7 @@
 #include "vxb/common/text/charset.h"
 
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "vxb/common/base/ascii.h"
@@ -359,39 +360,25 @@ unsigned UnknownCharset(char* s2, unsigned Size, Charsets c, const char* name) {
 
 bool KnownCharset(Charsets c) { return c <= ISO_8859_15; }
 
-Kind ToKind(Charsets c) {
-  switch (c) {
-    case UTF8:
-      return Kind::INTERNAL_TO_UTF8;
-    case LATIN1:
-      return Kind::INTERNAL_TO_LATIN1;
-    case IBM437:
-      return Kind::INTERNAL_TO_IBM437;
-    case US_ASCII:
-      return Kind::INTERNAL_TO_ASCII;
-    case ISO_8859_15:
-      return Kind::INTERNAL_TO_ISO_8859_15;
-    default:
-      return Kind::COPY;
-  }
-}
+// The conversions of each set, by Charsets value: towards it from the
+// internal set, and from it into the internal set.
+struct CharsetKinds {
+  Kind To;
+  Kind From;
+};
+constexpr CharsetKinds KINDS[] = {
+    {Kind::COPY, Kind::COPY},                                        // NO_CHARSET
+    {Kind::COPY, Kind::COPY},                                        // CP437
+    {Kind::INTERNAL_TO_UTF8, Kind::UTF8_TO_INTERNAL},                // UTF8
+    {Kind::INTERNAL_TO_LATIN1, Kind::LATIN1_TO_INTERNAL},            // LATIN1
+    {Kind::INTERNAL_TO_IBM437, Kind::IBM437_TO_INTERNAL},            // IBM437
+    {Kind::INTERNAL_TO_ASCII, Kind::ASCII_TO_INTERNAL},              // US_ASCII
+    {Kind::INTERNAL_TO_ISO_8859_15, Kind::ISO_8859_15_TO_INTERNAL},  // ISO_8859_15
+};
+static_assert(std::size(KINDS) == ISO_8859_15 + 1, "one row per character set");
 
-Kind FromKind(Charsets c) {
-  switch (c) {
-    case UTF8:
-      return Kind::UTF8_TO_INTERNAL;
-    case LATIN1:
-      return Kind::LATIN1_TO_INTERNAL;
-    case IBM437:
-      return Kind::IBM437_TO_INTERNAL;
-    case US_ASCII:
-      return Kind::ASCII_TO_INTERNAL;
-    case ISO_8859_15:
-      return Kind::ISO_8859_15_TO_INTERNAL;
-    default:
-      return Kind::COPY;
-  }
-}
+Kind ToKind(Charsets c) { return KnownCharset(c) ? KINDS[c].To : Kind::COPY; }
+Kind FromKind(Charsets c) { return KnownCharset(c) ? KINDS[c].From : Kind::COPY; }
 
 }  // namespace
 
