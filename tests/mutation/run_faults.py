@@ -39,9 +39,9 @@ HERE = pathlib.Path(__file__).resolve().parent
 
 
 def load_faults(path):
-    spec = importlib.util.spec_from_file_location("faults", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader = importlib.util.spec_from_file_location("faults", path)
+    module = importlib.util.module_from_spec(loader)
+    loader.loader.exec_module(module)
     return module.FAULTS
 
 
