@@ -112,7 +112,8 @@ bool Conversion::HandleField(const char* Name, const char* Value) {
                                       "Valor de m\xA0s de %u caracteres en %s::%s",
                                       VXB::Fields::MAX_FIELD, CommandName, Name);
   // An empty value beyond the last field reports false but is stored.
-  if (!Data.SetField(n, "%s", packet) && (packet[0] != 0 || Data.GetNumberOfFields() <= n))
+  if (!Data.SetFieldText(n, std::string_view(packet, static_cast<std::size_t>(p - packet))) &&
+      (packet[0] != 0 || Data.GetNumberOfFields() <= n))
     return VXB::Error::SetWithContext(Error::INTERFACE_SYNTAX_ERROR,
                                       "Campo %s::%s no cabe en el paquete", CommandName, Name);
   Trace(Debugger, "\t%s: [%s]", Name, packet);

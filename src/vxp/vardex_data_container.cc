@@ -48,7 +48,7 @@ void VardexDataContainer::InitSeparators() {
   Data.SetConsecutiveSeparatorsIsField(true);
 }
 
-void VardexDataContainer::Reset() { Data.NewString(); }
+void VardexDataContainer::Reset() { Data.Clear(); }
 
 unsigned VardexDataContainer::GetNumberOfFields() const { return Data.GetNumberOfFields(); }
 
@@ -56,6 +56,13 @@ const char* VardexDataContainer::GetField(unsigned n) const { return Data.GetTex
 
 bool VardexDataContainer::vSetField(unsigned n, const char* Format, va_list Args) {
   return Data.vSetTextField(n, Format, Args);
+}
+
+bool VardexDataContainer::SetFieldText(unsigned n, std::string_view Text) {
+  // Longer than a field holds: refused with the error recorded, as the
+  // formatted setter does.
+  return Data.SetBinaryField(n, reinterpret_cast<const VXB::Byte*>(Text.data()),
+                             static_cast<unsigned>(Text.size()));
 }
 
 unsigned VardexDataContainer::vAddField(const char* Format, va_list Args) {

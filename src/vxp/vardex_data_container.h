@@ -10,6 +10,7 @@
 #define VXP_VARDEX_DATA_CONTAINER_H_
 
 #include <cstdarg>
+#include <string_view>
 
 #include "vxb/common/base/types.h"
 #include "vxb/common/text/charset.h"
@@ -64,6 +65,9 @@ class VardexDataContainer : public TextFieldsByNumberContainer {
   using TextFieldsByNumberContainer::SetField;
   bool vSetField(unsigned n, const char* Format, va_list Args) override;
   unsigned vAddField(const char* Format, va_list Args) override;
+  // Field n becomes Text's bytes as they are, as SetField(n, "%s", ...)
+  // would make it, without formatting.
+  bool SetFieldText(unsigned n, std::string_view Text);
 
   VXB::Byte GetCommand() const { return Command; }
   void SetCommand(VXB::Byte cmd) { Command = cmd; }

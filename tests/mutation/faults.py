@@ -129,9 +129,9 @@ FAULTS = [
     # --- Catalogue --------------------------------------------------------------
     dict(id="bit-name", area="catalogue",
          what="the fiscal status bit DocumentoFiscalAbierto is reported under another name",
-         file="src/vxp/argentina/bits_comandos_fiscales_rg3561.cc",
-         old="\"DocumentoFiscalAbierto\"}",
-         new="\"DocumentoFiscalAbierta\"}",
+         file="src/vxp/argentina/bits_comandos_fiscales_rg3561.h",
+         old="13, \"DocumentoFiscalAbierto\")",
+         new="13, \"DocumentoFiscalAbierta\")",
          tests=["bits_rg3561_test", "zorbel_documents_test", "http_bridge_test"]),
     dict(id="code-factura-a", area="catalogue",
          what="CodigoComprobante FacturaA goes to the controller as a debit note (code 2)",

@@ -48,62 +48,19 @@ constexpr bool IsSoundWord(unsigned int NumberOfBits, const BitEntry (&Names)[N]
   return N > 0;
 }
 
-template <typename E>
-constexpr unsigned int B(E e) {
-  return static_cast<unsigned int>(e);
-}
+// One row of a word's name table.
+#define VXP_RG3561_BIT_ROW(Enumerator, Bit, Name) {Bit, Name},
 
-using Estado::FiscalBit;
-using Estado::ImpresoraBit;
-using Vardex_Funcs::AtributosDeTextoBit;
-using Vardex_Funcs::EstadoAuxiliarBit;
-
-constexpr BitEntry kFiscal[] = {
-    {B(FiscalBit::BIT_ERROR_MEMORIA_FISCAL), "ErrorMemoriaFiscal"},
-    {B(FiscalBit::BIT_ERROR_MEMORIA_TRABAJO), "ErrorMemoriaTrabajo"},
-    {B(FiscalBit::BIT_ERROR_MEMORIA_AUDITORIA), "ErrorMemoriaAuditoria"},
-    {B(FiscalBit::BIT_ERROR_GENERAL), "ErrorGeneral"},
-    {B(FiscalBit::BIT_ERROR_PARAMETRO), "ErrorParametro"},
-    {B(FiscalBit::BIT_ERROR_ESTADO), "ErrorEstado"},
-    {B(FiscalBit::BIT_ERROR_ARITMETICO), "ErrorAritmetico"},
-    {B(FiscalBit::BIT_MEMORIA_FISCAL_LLENA), "MemoriaFiscalLlena"},
-    {B(FiscalBit::BIT_MEMORIA_FISCAL_CASI_LLENA), "MemoriaFiscalCasiLlena"},
-    {B(FiscalBit::BIT_MEMORIA_FISCAL_INICIALIZADA), "MemoriaFiscalInicializada"},
-    {B(FiscalBit::BIT_DOCUMENTO_FISCAL_ABIERTO), "DocumentoFiscalAbierto"},
-    {B(FiscalBit::BIT_DOCUMENTO_ABIERTO), "DocumentoAbierto"},
-    {B(FiscalBit::BIT_ERROR_EJECUCION), "ErrorEjecucion"},
-};
+constexpr BitEntry kFiscal[] = {VXP_RG3561_FISCAL_BITS(VXP_RG3561_BIT_ROW)};
 static_assert(IsSoundWord(16, kFiscal));
 
-constexpr BitEntry kImpresora[] = {
-    {B(ImpresoraBit::BIT_IMPRESORA_OCUPADA), "ImpresoraOcupada"},
-    {B(ImpresoraBit::BIT_ERROR_IMPRESORA), "ErrorImpresora"},
-    {B(ImpresoraBit::BIT_IMPRESORA_OFF_LINE), "ImpresoraOffLine"},
-    {B(ImpresoraBit::BIT_FALTA_PAPEL_JOURNAL), "FaltaPapelJournal"},
-    {B(ImpresoraBit::BIT_FALTA_PAPEL_RECEIPT), "FaltaPapelReceipt"},
-    {B(ImpresoraBit::BIT_TAPA_ABIERTA), "TapaAbierta"},
-    {B(ImpresoraBit::BIT_CAJON_ABIERTO), "CajonAbierto"},
-    {B(ImpresoraBit::BIT_OR_LOGICO), "OrLogico"},
-};
+constexpr BitEntry kImpresora[] = {VXP_RG3561_IMPRESORA_BITS(VXP_RG3561_BIT_ROW)};
 static_assert(IsSoundWord(16, kImpresora));
 
-constexpr BitEntry kAtributosDeTexto[] = {
-    {B(AtributosDeTextoBit::BIT_BORRADO_TEXTO), "BorradoTexto"},
-    {B(AtributosDeTextoBit::BIT_DOBLE_ANCHO), "DobleAncho"},
-    {B(AtributosDeTextoBit::BIT_CENTRADO), "Centrado"},
-    {B(AtributosDeTextoBit::BIT_NEGRITA), "Negrita"},
-};
+constexpr BitEntry kAtributosDeTexto[] = {VXP_RG3561_ATRIBUTOS_DE_TEXTO_BITS(VXP_RG3561_BIT_ROW)};
 static_assert(IsSoundWord(8, kAtributosDeTexto));
 
-constexpr BitEntry kEstadoAuxiliar[] = {
-    {B(EstadoAuxiliarBit::BIT_MEMORIA_AUDITORIA_LLENA), "MemoriaAuditoriaLlena"},
-    {B(EstadoAuxiliarBit::BIT_MEMORIA_AUDITORIA_CASI_LLENA), "MemoriaAuditoriaCasiLlena"},
-    {B(EstadoAuxiliarBit::BIT_DATOS_CLIENTE_ALMACENADOS), "DatosClienteAlmacenados"},
-    {B(EstadoAuxiliarBit::BIT_CODIGO_BARRAS_ALMACENADO), "CodigoBarrasAlmacenado"},
-    {B(EstadoAuxiliarBit::BIT_MODO_ENTRENAMIENTO), "ModoEntrenamiento"},
-    {B(EstadoAuxiliarBit::BIT_ULTIMO_COMPROBANTE_FUE_CANCELADO), "UltimoComprobanteFueCancelado"},
-    {B(EstadoAuxiliarBit::BIT_CAJERO_ACTIVO), "CajeroActivo"},
-};
+constexpr BitEntry kEstadoAuxiliar[] = {VXP_RG3561_ESTADO_AUXILIAR_BITS(VXP_RG3561_BIT_ROW)};
 static_assert(IsSoundWord(16, kEstadoAuxiliar));
 
 std::uint64_t Mask(const BitWordTable& Word) {

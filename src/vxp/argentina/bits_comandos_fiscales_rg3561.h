@@ -160,25 +160,30 @@ class BitWordValue {
   Integer value_ = 0;
 };
 
+// One enumerator of a bit list below.
+#define VXP_RG3561_BIT_ENUMERATOR(Enumerator, Bit, Name) Enumerator = Bit,
+
 namespace Estado {
 
-enum class FiscalBit : unsigned int {
-  BIT_ERROR_MEMORIA_FISCAL = 1,
-  BIT_ERROR_MEMORIA_TRABAJO = 2,
-  BIT_ERROR_MEMORIA_AUDITORIA = 3,
-  BIT_ERROR_GENERAL = 4,
-  BIT_ERROR_PARAMETRO = 5,
-  BIT_ERROR_ESTADO = 6,
-  BIT_ERROR_ARITMETICO = 7,
-  BIT_MEMORIA_FISCAL_LLENA = 8,
-  BIT_MEMORIA_FISCAL_CASI_LLENA = 9,
-  BIT_MEMORIA_FISCAL_INICIALIZADA = 10,
-  // 11, 12 spare
-  BIT_DOCUMENTO_FISCAL_ABIERTO = 13,
-  BIT_DOCUMENTO_ABIERTO = 14,
-  // 15 spare
-  BIT_ERROR_EJECUCION = 16,
-};
+// The named bits of the word: (enumerator, bit, name), the one list the
+// enumeration and the name table are both made from.
+#define VXP_RG3561_FISCAL_BITS(X)                                     \
+  X(BIT_ERROR_MEMORIA_FISCAL, 1, "ErrorMemoriaFiscal")                \
+  X(BIT_ERROR_MEMORIA_TRABAJO, 2, "ErrorMemoriaTrabajo")              \
+  X(BIT_ERROR_MEMORIA_AUDITORIA, 3, "ErrorMemoriaAuditoria")          \
+  X(BIT_ERROR_GENERAL, 4, "ErrorGeneral")                             \
+  X(BIT_ERROR_PARAMETRO, 5, "ErrorParametro")                         \
+  X(BIT_ERROR_ESTADO, 6, "ErrorEstado")                               \
+  X(BIT_ERROR_ARITMETICO, 7, "ErrorAritmetico")                       \
+  X(BIT_MEMORIA_FISCAL_LLENA, 8, "MemoriaFiscalLlena")                \
+  X(BIT_MEMORIA_FISCAL_CASI_LLENA, 9, "MemoriaFiscalCasiLlena")       \
+  X(BIT_MEMORIA_FISCAL_INICIALIZADA, 10, "MemoriaFiscalInicializada") \
+  /* 11, 12 spare */                                                  \
+  X(BIT_DOCUMENTO_FISCAL_ABIERTO, 13, "DocumentoFiscalAbierto")       \
+  X(BIT_DOCUMENTO_ABIERTO, 14, "DocumentoAbierto")                    \
+  /* 15 spare */                                                      \
+  X(BIT_ERROR_EJECUCION, 16, "ErrorEjecucion")
+enum class FiscalBit : unsigned int { VXP_RG3561_FISCAL_BITS(VXP_RG3561_BIT_ENUMERATOR) };
 extern const BitWordTable FiscalTable;
 
 // The fiscal status word of every answer (16 bits, identifier "Fiscal").
@@ -192,19 +197,21 @@ class Fiscal : public BitWordValue<VXB::Types::uint16, FiscalBit, FiscalTable> {
   }
 };
 
-enum class ImpresoraBit : unsigned int {
-  BIT_IMPRESORA_OCUPADA = 1,
-  // 2 spare
-  BIT_ERROR_IMPRESORA = 3,
-  BIT_IMPRESORA_OFF_LINE = 4,
-  BIT_FALTA_PAPEL_JOURNAL = 5,
-  BIT_FALTA_PAPEL_RECEIPT = 6,
-  // 7, 8 spare
-  BIT_TAPA_ABIERTA = 9,
-  // 10 to 14 spare
-  BIT_CAJON_ABIERTO = 15,
-  BIT_OR_LOGICO = 16,
-};
+// The named bits of the word: (enumerator, bit, name), the one list the
+// enumeration and the name table are both made from.
+#define VXP_RG3561_IMPRESORA_BITS(X)                 \
+  X(BIT_IMPRESORA_OCUPADA, 1, "ImpresoraOcupada")    \
+  /* 2 spare */                                      \
+  X(BIT_ERROR_IMPRESORA, 3, "ErrorImpresora")        \
+  X(BIT_IMPRESORA_OFF_LINE, 4, "ImpresoraOffLine")   \
+  X(BIT_FALTA_PAPEL_JOURNAL, 5, "FaltaPapelJournal") \
+  X(BIT_FALTA_PAPEL_RECEIPT, 6, "FaltaPapelReceipt") \
+  /* 7, 8 spare */                                   \
+  X(BIT_TAPA_ABIERTA, 9, "TapaAbierta")              \
+  /* 10 to 14 spare */                               \
+  X(BIT_CAJON_ABIERTO, 15, "CajonAbierto")           \
+  X(BIT_OR_LOGICO, 16, "OrLogico")
+enum class ImpresoraBit : unsigned int { VXP_RG3561_IMPRESORA_BITS(VXP_RG3561_BIT_ENUMERATOR) };
 extern const BitWordTable ImpresoraTable;
 
 // The printer status word of every answer (16 bits, identifier "Impresora").
@@ -222,12 +229,16 @@ class Impresora : public BitWordValue<VXB::Types::uint16, ImpresoraBit, Impresor
 
 namespace Vardex_Funcs {
 
+// The named bits of the word: (enumerator, bit, name), the one list the
+// enumeration and the name table are both made from.
+#define VXP_RG3561_ATRIBUTOS_DE_TEXTO_BITS(X) \
+  X(BIT_BORRADO_TEXTO, 1, "BorradoTexto")     \
+  X(BIT_DOBLE_ANCHO, 2, "DobleAncho")         \
+  X(BIT_CENTRADO, 3, "Centrado")              \
+  X(BIT_NEGRITA, 4, "Negrita")                \
+  /* 5 to 8 spare */
 enum class AtributosDeTextoBit : unsigned int {
-  BIT_BORRADO_TEXTO = 1,
-  BIT_DOBLE_ANCHO = 2,
-  BIT_CENTRADO = 3,
-  BIT_NEGRITA = 4,
-  // 5 to 8 spare
+  VXP_RG3561_ATRIBUTOS_DE_TEXTO_BITS(VXP_RG3561_BIT_ENUMERATOR)
 };
 extern const BitWordTable AtributosDeTextoTable;
 
@@ -244,15 +255,19 @@ class AtributosDeTexto
   }
 };
 
+// The named bits of the word: (enumerator, bit, name), the one list the
+// enumeration and the name table are both made from.
+#define VXP_RG3561_ESTADO_AUXILIAR_BITS(X)                                    \
+  X(BIT_MEMORIA_AUDITORIA_LLENA, 1, "MemoriaAuditoriaLlena")                  \
+  X(BIT_MEMORIA_AUDITORIA_CASI_LLENA, 2, "MemoriaAuditoriaCasiLlena")         \
+  X(BIT_DATOS_CLIENTE_ALMACENADOS, 3, "DatosClienteAlmacenados")              \
+  X(BIT_CODIGO_BARRAS_ALMACENADO, 4, "CodigoBarrasAlmacenado")                \
+  X(BIT_MODO_ENTRENAMIENTO, 5, "ModoEntrenamiento")                           \
+  X(BIT_ULTIMO_COMPROBANTE_FUE_CANCELADO, 6, "UltimoComprobanteFueCancelado") \
+  X(BIT_CAJERO_ACTIVO, 7, "CajeroActivo")                                     \
+  /* 8 to 16 spare */
 enum class EstadoAuxiliarBit : unsigned int {
-  BIT_MEMORIA_AUDITORIA_LLENA = 1,
-  BIT_MEMORIA_AUDITORIA_CASI_LLENA = 2,
-  BIT_DATOS_CLIENTE_ALMACENADOS = 3,
-  BIT_CODIGO_BARRAS_ALMACENADO = 4,
-  BIT_MODO_ENTRENAMIENTO = 5,
-  BIT_ULTIMO_COMPROBANTE_FUE_CANCELADO = 6,
-  BIT_CAJERO_ACTIVO = 7,
-  // 8 to 16 spare
+  VXP_RG3561_ESTADO_AUXILIAR_BITS(VXP_RG3561_BIT_ENUMERATOR)
 };
 extern const BitWordTable EstadoAuxiliarTable;
 

@@ -44,6 +44,7 @@ struct NameSlot {
   std::uint32_t Hash = 0;
   std::uint16_t Scope = 0;
   std::uint16_t Number = 0;
+  std::uint16_t Length = 0;
 };
 
 template <std::size_t N>
@@ -57,7 +58,7 @@ class NameIndex {
     for (std::size_t probe = 0; probe < N; ++probe) {
       NameSlot& s = slots_[(hash + probe) & (N - 1)];
       if (s.Name == nullptr) {
-        s = NameSlot{Name, hash, Scope, Number};
+        s = NameSlot{Name, hash, Scope, Number, static_cast<std::uint16_t>(name.size())};
         ++count_;
         return;
       }
@@ -80,9 +81,11 @@ class NameIndex {
     for (std::size_t probe = 0; probe < N; ++probe) {
       const NameSlot& s = slots_[(hash + probe) & (N - 1)];
       if (s.Name == nullptr) return nullptr;
-      if (s.Hash == hash && s.Scope == Scope && VXB::ASCII::EqualsIgnoringCase(s.Name, Name)) {
-        return &s;
-      }
+      if (s.Hash != hash || s.Scope != Scope || s.Length != Name.size()) continue;
+      // Documents nearly always spell a name as the catalogue does: one
+      // block comparison settles those, the letter-by-letter one the rest.
+      const std::string_view name(s.Name, s.Length);
+      if (name == Name || VXB::ASCII::EqualsIgnoringCase(name, Name)) return &s;
     }
     return nullptr;
   }

@@ -100,14 +100,13 @@ bool Reader::GetToken(Token& t) {
   return false;
 }
 
-bool Reader::Next(char& c) {
+bool Reader::NextSlow(char& c) {
   if (has_pending_) {
     has_pending_ = false;
     c = pending_;
     return true;
   }
-  // Printable ASCII straight from the block, the rest through GetChar.
-  if (r_->GetPlainChar(c) || r_->GetChar(c)) return true;
+  if (r_->GetChar(c)) return true;
   return Error::SetWithContext(Error::JSON_EOF, "%s", EOF_CONTEXT);
 }
 

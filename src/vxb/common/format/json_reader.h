@@ -90,7 +90,13 @@ class Reader {
   };
 
   bool Parse(Token& t);
-  bool Next(char& c);
+  // Inline for printable ASCII, the bulk of a document's structure; the
+  // rest (put-back character, other bytes, the end) out of line.
+  bool Next(char& c) {
+    if (!has_pending_ && r_->GetPlainChar(c)) return true;
+    return NextSlow(c);
+  }
+  bool NextSlow(char& c);
   bool Fail(const char* Format, ...) VXB_PRINTF_FORMAT(2, 3);
   bool ReadString(char* Out, unsigned Capacity, unsigned& Length, const char* What);
   bool ReadEscape(char& c);

@@ -109,6 +109,14 @@ void Fields::NewString() {
   field_boundaries_.clear();
 }
 
+void Fields::Clear() {
+  if (custom_source_ == nullptr) return NewString();
+  const_source_ = nullptr;
+  used_ = 0;
+  custom_source_[0] = 0;
+  field_boundaries_.clear();
+}
+
 unsigned Fields::Split() { return 0; }
 
 void Fields::EnsureBuilt() {

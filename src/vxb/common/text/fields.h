@@ -63,6 +63,9 @@ class Fields {
   virtual const Byte* GetBinary(unsigned& Size) const;
   // Starts a new, empty built text; the fields are cleared.
   virtual void NewString();
+  // Empties the fields like NewString, keeping the storage already built
+  // (a container refilled for every request allocates once).
+  void Clear();
   // Fields itself has no rule to split by: returns 0.
   virtual unsigned Split();
   // Appends one field formatted printf-style; returns its length (0 also
