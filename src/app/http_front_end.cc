@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/command_page.h"
@@ -13,6 +14,7 @@
 #include "vxb/common/http/httpd_ip_acl.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
+#include "vxp/command_reference.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_debug_modules.h"
 
@@ -26,7 +28,8 @@ class BridgeServer final : public VXB::HTTP::Server {
       : VXB::HTTP::Server(Port, true),
         Protocol(true),
         ProxyDebugger(VXP::Debug::ZORBEL, Name),
-        Commands(this) {}
+        Commands(this),
+        Reference(this) {}
 
   ~BridgeServer() override {
     Stop();
@@ -52,7 +55,10 @@ class BridgeServer final : public VXB::HTTP::Server {
     return true;
   }
 
-  bool AddPages() { return AddPage("fiscal.xml", &Commands) && AddPage("fiscal.json", &Commands); }
+  bool AddPages() {
+    return AddPage("fiscal.xml", &Commands) && AddPage("fiscal.json", &Commands) &&
+           AddPage("commands", &Reference) && AddPage("schema.json", &Reference);
+  }
 
   // The protocol's halt stays set: a command is never sent after a stop,
   // even one whose request was read just before it.
@@ -94,10 +100,28 @@ class BridgeServer final : public VXB::HTTP::Server {
     BridgeServer* server_;
   };
 
+  // The command reference and its JSON Schema, made from the catalogue;
+  // neither ever talks to the controller.
+  class ReferencePage : public VXB::HTTP::PageFunctor {
+   public:
+    explicit ReferencePage(BridgeServer* s) : server_(s) {}
+    void PageHandler(const char* Page) override {
+      if (std::string_view(Page) == "schema.json") {
+        server_->SendAnswer(200, VXB::MIME::JSON, VXB::ASCII::UTF8, VXP::Reference::JsonSchema());
+        return;
+      }
+      VXP::Reference::WriteReferencePage(server_->GetHTML());
+    }
+
+   private:
+    BridgeServer* server_;
+  };
+
   static constexpr unsigned CHUNK = 256;
 
   VXB::Debug::Debugger ProxyDebugger;
   CommandPage Commands;
+  ReferencePage Reference;
   VXB::HTTP::httpAcl* Acl = nullptr;
   VXB::Byte LogBuffer[CHUNK + 1] = {};
 };
