@@ -3,6 +3,8 @@
 // other side.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <string>
 #include <thread>
@@ -15,6 +17,7 @@
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
+#include "vxp/argentina/catalogo_rg3561.h"
 #include "vxp/vxp_debug_modules.h"
 #include "vxp/vxp_errno.h"
 #include "zorbel_emulator/emulator.h"
@@ -230,6 +233,23 @@ TEST_F(HttpBridge, IndexPageShowsTheLog) {
   ASSERT_EQ(a.Status, 200);
   EXPECT_NE(a.Body.find("Registro"), std::string::npos) << a.Body;
   EXPECT_NE(a.Body.find("<pre"), std::string::npos) << a.Body;
+}
+
+// The command reference and its schema come from the catalogue and never
+// reach the controller; other paths stay unknown.
+TEST_F(HttpBridge, ReferencePagesAreServedWithoutTheController) {
+  HttpAnswer page = HttpRequest(port_, "GET", "/commands", "", "");
+  ASSERT_EQ(page.Status, 200);
+  EXPECT_NE(page.ContentType.find("text/html"), std::string::npos) << page.ContentType;
+  EXPECT_NE(page.Body.find("id=\"ImprimirItem\""), std::string::npos);
+  HttpAnswer schema = HttpRequest(port_, "GET", "/schema.json", "", "");
+  ASSERT_EQ(schema.Status, 200);
+  EXPECT_NE(schema.ContentType.find("application/json"), std::string::npos);
+  const nlohmann::json j = nlohmann::json::parse(schema.Body);
+  EXPECT_EQ(j.at("$schema"), "https://json-schema.org/draft/2020-12/schema");
+  EXPECT_EQ(j.at("oneOf").size(), VXP::Argentina::RG3561::AllCommands().size());
+  EXPECT_EQ(HttpRequest(port_, "GET", "/command", "", "").Status, 404);
+  EXPECT_EQ(Stats().BytesReceived.load(), 0u);
 }
 
 // The log a technician reads at debug level 3: the request as read, the
