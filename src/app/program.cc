@@ -2,6 +2,7 @@
 #include "app/program.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/config_file.h"
@@ -25,6 +26,19 @@ void CopyDirectory(const char* Path, char* Dir, unsigned Size) {
   // Without its closing separator ("/opt/zorbel"), except the root itself.
   std::size_t n = std::char_traits<char>::length(Dir);
   while (n > 1 && (Dir[n - 1] == '/' || Dir[n - 1] == '\\')) Dir[--n] = '\0';
+}
+
+// The first directory of a list the service manager passes in the
+// environment (systemd's ConfigurationDirectory= and StateDirectory= set
+// CONFIGURATION_DIRECTORY and STATE_DIRECTORY, colon-separated), or
+// Fallback when it is not set.
+std::string ManagedDirectory(const char* Variable, const char* Fallback) {
+  const char* value = std::getenv(Variable);
+  if (value == nullptr || value[0] != '/') return Fallback;
+  std::string dir(value);
+  dir = dir.substr(0, dir.find(':'));
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir.size() < MAX_DIRECTORY ? dir : std::string(Fallback);
 }
 
 }  // namespace
@@ -53,11 +67,15 @@ int RunProgram(int argc, const char* const* argv, FrontEndFactory Factory) {
     ConsolePrint("Error obteniendo directorio actual\n");
     return 1;
   }
-  std::snprintf(g_log_base, sizeof g_log_base, "%s/zorbel.log", dir);
+  // A packaged unit keeps the configuration in /etc and the log in
+  // /var/lib; started any other way, both live in the program's directory.
+  const std::string state_dir = ManagedDirectory("STATE_DIRECTORY", dir);
+  std::snprintf(g_log_base, sizeof g_log_base, "%s/zorbel.log", state_dir.c_str());
   VXB::Log::SetFilename(g_log_base);
 
   ConfigParams config;
-  const std::string config_file = std::string(dir) + "/proxyconfig.xml";
+  const std::string config_file =
+      ManagedDirectory("CONFIGURATION_DIRECTORY", dir) + "/proxyconfig.xml";
   ReadConfiguration(config_file.c_str(), config);
 
   Service service(config, Factory);
