@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "vxb/common/format/html.h"
+#include "vxb/common/runtime/error.h"
 
 namespace VXB::HTML {
 
@@ -65,17 +66,20 @@ bool CSS::Begin(const char* FileName) {
 }
 
 bool CSS::End() {
-  if (!is_open()) return true;
   const bool flushed = Flush();
   return close() && flushed;
 }
 
 bool CSS::Flush() {
-  unsigned n = fill_;
+  const unsigned buffered = fill_;
   fill_ = 0;
-  if (n == 0) return true;
-  const unsigned wanted = n;
-  return write(buffer_, n) && n == wanted;
+  for (unsigned done = 0; done < buffered;) {
+    unsigned n = buffered - done;
+    if (!write(buffer_ + done, n)) return false;
+    if (n == 0) return Error::SetWithContext(Error::IO_WRITE_ERROR, "CSS::Flush");
+    done += n;
+  }
+  return true;
 }
 
 bool CSS::Write(const char* s) {
