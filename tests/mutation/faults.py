@@ -177,6 +177,13 @@ FAULTS = [
          old="if (used + blank + length > sizeof(class_buffer_) - 1) continue;",
          new="if (used + blank + length > sizeof(class_buffer_) - 1) break;",
          tests=["html_test"]),
+    dict(id="html-script-end-tag", area="HTML",
+         what="script code holding a script end tag is written: what follows it escapes into "
+              "the page",
+         file="src/vxb/common/format/html.cc",
+         old="if (Code != nullptr && EndsScript(Code)) {",
+         new="if (false) {",
+         tests=["html_test"]),
     dict(id="css-end-unflushed", area="HTML",
          what="a style sheet shorter than its buffer is closed empty",
          file="src/vxb/common/format/css.cc",

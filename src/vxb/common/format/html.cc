@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/file.h"
 
 namespace VXB::HTML {
@@ -86,6 +89,16 @@ std::string Format(const char* format, va_list args) {
 }
 
 const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
+
+// Whether the code holds an end tag of its script element, which would let
+// what follows it escape into the page.
+bool EndsScript(std::string_view code) {
+  for (std::size_t at = code.find("</"); at != std::string_view::npos;
+       at = code.find("</", at + 2)) {
+    if (ASCII::EqualsIgnoringCase(code.substr(at + 2, 6), "script")) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -281,6 +294,9 @@ bool Writer::BeginPreformattedText(const char* Class) {
 bool Writer::EndPreformattedText() { return CloseElement(Element::PRE); }
 
 bool Writer::Script(const char* Code) {
+  if (Code != nullptr && EndsScript(Code)) {
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "HTML::Writer::Script");
+  }
   return AddElementBegin(Element::SCRIPT) && AddAttribute(Attribute::TYPE, "text/javascript") &&
          AddElementEnd() && Markup(Code != nullptr ? Code : "") && CloseElement(Element::SCRIPT);
 }

@@ -206,7 +206,9 @@ class Writer {
   // every attribute value and every text is entity-encoded.
   bool BeginPreformattedText(const char* Class = nullptr);
   bool EndPreformattedText();
-  // Code written unchanged inside a script element: it is markup, never data.
+  // Code written unchanged inside a script element: it is markup, never
+  // data. Code holding a script end tag is refused (IO_PARAM_ERROR) and
+  // nothing is written.
   bool Script(const char* Code);
   // Levels 1 to 4; any other level is written as level 1.
   bool Header(unsigned Level, const char* Format, ...) VXB_PRINTF_FORMAT(3, 4);

@@ -236,6 +236,15 @@ TEST(HtmlWriter, MultipleClassesLeavesOutWhatDoesNotFit) {
   EXPECT_STREQ(html.MultipleClasses({"b", long_class.c_str(), "", "c"}), "b c");
 }
 
+TEST(HtmlWriter, ScriptCannotEndItsElement) {
+  for (const char* code : {"a();</script><b>", "x</SCRIPT >"}) {
+    Sink sink(ASCII::LATIN1);
+    Writer html(&sink);
+    EXPECT_FALSE(html.Script(code)) << code;
+    EXPECT_EQ(sink.Text(), "") << code;
+  }
+}
+
 // Start and end tags pair up in a whole page holding every element; no
 // value leaves its attribute (a stray quote or bracket breaks the pairing).
 TEST(HtmlWriter, WholePageIsBalanced) {
