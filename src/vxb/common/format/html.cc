@@ -2,7 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
+#include "vxb/common/base/ascii.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/file.h"
 
 namespace VXB::HTML {
@@ -77,10 +80,24 @@ constexpr const char* FRAME_SCRIPT =
     "function resizeIframe(obj) { obj.style.height = "
     "obj.contentWindow.document.body.scrollHeight + 'px'; }";
 
+// The formatted text, cut to the buffer; a null format gives the empty text.
 std::string Format(const char* format, va_list args) {
+  if (format == nullptr) return std::string();
   char buffer[Writer::BUFFER_SIZE * 10];
   std::vsnprintf(buffer, sizeof(buffer), format, args);
   return buffer;
+}
+
+const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
+
+// Whether the code holds an end tag of its script element, which would let
+// what follows it escape into the page.
+bool EndsScript(std::string_view code) {
+  for (std::size_t at = code.find("</"); at != std::string_view::npos;
+       at = code.find("</", at + 2)) {
+    if (ASCII::EqualsIgnoringCase(code.substr(at + 2, 6), "script")) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -258,10 +275,17 @@ bool Writer::End() {
          target_->Flush(Constants::WAIT_FOREVER);
 }
 
-bool Writer::BeginWithClass(Element e, const char* Class) {
-  if (!AddElementBegin(e)) return false;
-  if (Class != nullptr && !AddAttribute(Attribute::CLASS, "%s", Class)) return false;
-  return AddElementEnd();
+bool Writer::Optional(Attribute a, const char* Value) {
+  return Value == nullptr || AddAttribute(a, "%s", Value);
+}
+
+bool Writer::BeginWithClass(Element e, const char* Class, const char* Id) {
+  return AddElementBegin(e) && Optional(Attribute::CLASS, Class) && Optional(Attribute::ID, Id) &&
+         AddElementEnd();
+}
+
+bool Writer::Enclosed(Element e, const char* Class, const std::string& Text_) {
+  return BeginWithClass(e, Class) && Encoded(Text_.c_str()) && CloseElement(e);
 }
 
 bool Writer::BeginPreformattedText(const char* Class) {
@@ -269,25 +293,43 @@ bool Writer::BeginPreformattedText(const char* Class) {
 }
 bool Writer::EndPreformattedText() { return CloseElement(Element::PRE); }
 
+bool Writer::Script(const char* Code) {
+  if (Code != nullptr && EndsScript(Code)) {
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "HTML::Writer::Script");
+  }
+  return AddElementBegin(Element::SCRIPT) && AddAttribute(Attribute::TYPE, "text/javascript") &&
+         AddElementEnd() && Markup(Code != nullptr ? Code : "") && CloseElement(Element::SCRIPT);
+}
+
 bool Writer::Header(unsigned Level, const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const bool ok = vHeader(Level, Format_, args);
+  va_end(args);
+  return ok;
+}
+
+bool Writer::vHeader(unsigned Level, const char* Format_, va_list Args) {
   static constexpr Element::Elements LEVELS[] = {Element::H1, Element::H2, Element::H3,
                                                  Element::H4};
   const Element e = LEVELS[Level >= 1 && Level <= 4 ? Level - 1 : 0];
-  va_list args;
-  va_start(args, Format_);
-  const std::string text = Format(Format_, args);
-  va_end(args);
-  return AddElement(e) && Encoded(text.c_str()) && CloseElement(e);
+  return Enclosed(e, nullptr, Format(Format_, Args));
 }
 
 bool Writer::Paragraph(const char* Format_, ...) {
   va_list args;
   va_start(args, Format_);
-  const std::string text = Format(Format_, args);
+  const bool ok = vParagraph(Format_, args);
   va_end(args);
-  return AddElement(Element::P) && Encoded(text.c_str()) && CloseElement(Element::P);
+  return ok;
 }
 
+bool Writer::vParagraph(const char* Format_, va_list Args) {
+  return Enclosed(Element::P, nullptr, Format(Format_, Args));
+}
+
+bool Writer::BeginParagraph(const char* Class) { return BeginWithClass(Element::P, Class); }
+bool Writer::EndParagraph() { return CloseElement(Element::P); }
 bool Writer::BeginTable(const char* Class) { return BeginWithClass(Element::TABLE, Class); }
 bool Writer::EndTable() { return CloseElement(Element::TABLE); }
 bool Writer::BeginTableRow() { return AddElement(Element::TR); }
@@ -295,15 +337,184 @@ bool Writer::EndTableRow() { return CloseElement(Element::TR); }
 bool Writer::BeginTableCol() { return AddElement(Element::TD); }
 bool Writer::EndTableCol() { return CloseElement(Element::TD); }
 
+bool Writer::Image(const char* Src, const char* Alt, const char* Class) {
+  return AddElementBegin(Element::IMG) && AddAttribute(Attribute::SRC, "%s", OrEmpty(Src)) &&
+         AddAttribute(Attribute::ALT, "%s", Alt != nullptr ? Alt : "") &&
+         Optional(Attribute::CLASS, Class) && AddElementEnd();
+}
+
 bool Writer::BeginLink(const char* Href) {
-  return AddElementBegin(Element::A) && AddAttribute(Attribute::HREF, "%s", Href) &&
+  return AddElementBegin(Element::A) && AddAttribute(Attribute::HREF, "%s", OrEmpty(Href)) &&
          AddElementEnd();
 }
 
 bool Writer::EndLink() { return CloseElement(Element::A); }
+
+bool Writer::Frame(const char* Src, const char* Class) {
+  return AddElementBegin(Element::IFRAME) && AddAttribute(Attribute::SRC, "%s", OrEmpty(Src)) &&
+         Optional(Attribute::CLASS, Class) &&
+         (!frames_ || AddAttribute(Attribute::ONLOAD, "resizeIframe(this)")) && AddElementEnd() &&
+         CloseElement(Element::IFRAME);
+}
+
+bool Writer::BeginToolTip(const char* Tip, const char* Class) {
+  return AddElementBegin(Element::SPAN) && Optional(Attribute::CLASS, Class) &&
+         AddAttribute(Attribute::TITLE, "%s", OrEmpty(Tip)) && AddElementEnd();
+}
+
+bool Writer::EndToolTip() { return CloseElement(Element::SPAN); }
 bool Writer::BeginDiv(const char* Class) { return BeginWithClass(Element::DIV, Class); }
+bool Writer::BeginDiv(const char* Class, const char* Id) {
+  return BeginWithClass(Element::DIV, Class, Id);
+}
 bool Writer::EndDiv() { return CloseElement(Element::DIV); }
+bool Writer::BeginUnorderedList(const char* Class) { return BeginWithClass(Element::UL, Class); }
+bool Writer::EndUnorderedList() { return CloseElement(Element::UL); }
+bool Writer::BeginOrderedList(const char* Class) { return BeginWithClass(Element::OL, Class); }
+bool Writer::EndOrderedList() { return CloseElement(Element::OL); }
+bool Writer::BeginListItem(const char* Class) { return BeginWithClass(Element::LI, Class); }
+bool Writer::EndListItem() { return CloseElement(Element::LI); }
+bool Writer::BeginEmphasys(const char* Class) { return BeginWithClass(Element::EM, Class); }
+bool Writer::EndEmphasys() { return CloseElement(Element::EM); }
+bool Writer::BeginStrong(const char* Class) { return BeginWithClass(Element::STRONG, Class); }
+bool Writer::EndStrong() { return CloseElement(Element::STRONG); }
+
+bool Writer::Span(const char* Class, const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const bool ok = vSpan(Class, Format_, args);
+  va_end(args);
+  return ok;
+}
+
+bool Writer::vSpan(const char* Class, const char* Format_, va_list Args) {
+  return Enclosed(Element::SPAN, Class, Format(Format_, Args));
+}
+
+bool Writer::BeginSpan(const char* Class) { return BeginWithClass(Element::SPAN, Class); }
+bool Writer::EndSpan() { return CloseElement(Element::SPAN); }
+
+bool Writer::BeginAnchor(const char* Name_) {
+  return AddElementBegin(Element::A) && AddAttribute(Attribute::NAME, "%s", OrEmpty(Name_)) &&
+         AddElementEnd();
+}
+
+bool Writer::EndAnchor() { return CloseElement(Element::A); }
 bool Writer::Break() { return AddElement(Element::BR); }
 bool Writer::HorizontalRule() { return AddElement(Element::HR); }
+
+bool Writer::BeginForm(const char* Action, const char* Name_, bool Multipart) {
+  form_name_ = Name_ != nullptr ? Name_ : "";
+  return AddElementBegin(Element::FORM) && AddAttribute(Attribute::ACTION, "%s", OrEmpty(Action)) &&
+         AddAttribute(Attribute::METHOD, "post") &&
+         (!Multipart || AddAttribute(Attribute::ENCTYPE, "multipart/form-data")) &&
+         Optional(Attribute::NAME, Name_) && AddElementEnd();
+}
+
+bool Writer::EndForm() {
+  form_name_.clear();
+  return CloseElement(Element::FORM);
+}
+
+bool Writer::InputBegin(const char* Type, const char* Name_, const char* Value) {
+  return AddElementBegin(Element::INPUT) && AddAttribute(Attribute::TYPE, "%s", Type) &&
+         Optional(Attribute::NAME, Name_) && Optional(Attribute::VALUE, Value);
+}
+
+bool Writer::TextBox(const char* Name_, unsigned Size, const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const bool ok = vTextBox(Name_, Size, Format_, args);
+  va_end(args);
+  return ok;
+}
+
+bool Writer::vTextBox(const char* Name_, unsigned Size, const char* Format_, va_list Args) {
+  const std::string value = Format_ != nullptr ? Format(Format_, Args) : std::string();
+  return InputBegin("text", Name_, Format_ != nullptr ? value.c_str() : nullptr) &&
+         (Size == 0 || AddAttribute(Attribute::SIZE, "%u", Size)) && AddElementEnd();
+}
+
+bool Writer::TextArea(const char* Name_, unsigned Rows, unsigned Cols, const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const bool ok = vTextArea(Name_, Rows, Cols, Format_, args);
+  va_end(args);
+  return ok;
+}
+
+bool Writer::vTextArea(const char* Name_, unsigned Rows, unsigned Cols, const char* Format_,
+                       va_list Args) {
+  const std::string text = Format_ != nullptr ? Format(Format_, Args) : std::string();
+  return AddElementBegin(Element::TEXTAREA) && Optional(Attribute::NAME, Name_) &&
+         AddAttribute(Attribute::ROWS, "%u", Rows) && AddAttribute(Attribute::COLS, "%u", Cols) &&
+         AddElementEnd() && Encoded(text.c_str()) && CloseElement(Element::TEXTAREA);
+}
+
+bool Writer::Button(const char* Name_, const char* Label, bool Submit) {
+  return InputBegin(Submit ? "submit" : "button", Name_, Label) && AddElementEnd();
+}
+
+bool Writer::ButtonWithCode(const char* Label, const char* Code) {
+  return InputBegin("button", nullptr, Label) &&
+         AddAttribute(Attribute::ONCLICK, "%s", OrEmpty(Code)) && AddElementEnd();
+}
+
+bool Writer::Variable(const char* Name_, const char* Format_, ...) {
+  va_list args;
+  va_start(args, Format_);
+  const bool ok = vVariable(Name_, Format_, args);
+  va_end(args);
+  return ok;
+}
+
+bool Writer::vVariable(const char* Name_, const char* Format_, va_list Args) {
+  const std::string value = Format(Format_, Args);
+  return InputBegin("hidden", Name_, value.c_str()) && AddElementEnd();
+}
+
+bool Writer::Radio(const char* Name_, const char* Value, bool Checked) {
+  return InputBegin("radio", Name_, Value) &&
+         (!Checked || AddAttribute(Attribute::CHECKED, nullptr)) && AddElementEnd();
+}
+
+bool Writer::Check(const char* Name_, const char* Value, bool Checked) {
+  return InputBegin("checkbox", Name_, Value) &&
+         (!Checked || AddAttribute(Attribute::CHECKED, nullptr)) && AddElementEnd();
+}
+
+bool Writer::Combo(const char* Name_, std::span<const char* const> Options, unsigned Selected) {
+  if (!AddElementBegin(Element::SELECT) || !Optional(Attribute::NAME, Name_) || !AddElementEnd()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < Options.size(); ++i) {
+    if (!AddElementBegin(Element::OPTION) ||
+        (i == Selected && !AddAttribute(Attribute::SELECTED, nullptr)) || !AddElementEnd() ||
+        !Encoded(Options[i] != nullptr ? Options[i] : "") || !CloseElement(Element::OPTION)) {
+      return false;
+    }
+  }
+  return CloseElement(Element::SELECT);
+}
+
+bool Writer::FileInput(const char* Name_) {
+  return InputBegin("file", Name_, nullptr) && AddElementEnd();
+}
+
+const char* Writer::MultipleClasses(std::initializer_list<const char*> Classes) {
+  std::size_t used = 0;
+  class_buffer_[0] = 0;
+  for (const char* c : Classes) {
+    if (c == nullptr || *c == 0) continue;
+    const std::size_t length = std::strlen(c);
+    const std::size_t blank = used > 0 ? 1 : 0;
+    if (used + blank + length > sizeof(class_buffer_) - 1) continue;
+    if (blank != 0) class_buffer_[used++] = ' ';
+    std::memcpy(class_buffer_ + used, c, length);
+    used += length;
+    class_buffer_[used] = 0;
+  }
+  return class_buffer_;
+}
 
 }  // namespace VXB::HTML
