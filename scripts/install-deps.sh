@@ -14,8 +14,9 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
 for arg in "$@"; do
   case "$arg" in
     # MinGW-w64 with the posix thread model (std::thread), Wine to run the
-    # Windows test programs, and GoogleTest's sources to build for Windows.
-    --windows) packages+=(g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+    # Windows test programs, GoogleTest's sources to build for Windows, and
+    # makensis for the installer.
+    --windows) packages+=(g++-mingw-w64-x86-64-posix wine64 googletest nsis) ;;
     *) echo "usage: $0 [--windows]" >&2; exit 2 ;;
   esac
 done

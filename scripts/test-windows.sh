@@ -193,6 +193,37 @@ if ! grep -q "WIN32_EXIT_CODE *: *1066" <<<"$state" || ! grep -q "SERVICE_EXIT_C
 fi
 echo "service that cannot open its port reports the failure to the manager: passed"
 
+# The installer, as a shop's deployment tool runs it: silent install into
+# Program Files over a folder that already holds the shop's settings (kept),
+# the service installed, started and answering through the emulator; then
+# the silent uninstall stops and removes it and keeps the settings.
+cmake --build "$build_dir" --target installer >/dev/null
+installer=$(ls "$build_dir"/package/zorbel-*-setup-x64.exe)
+program_files="$WINEPREFIX/drive_c/Program Files/Zorbel"
+rm -rf "$program_files"
+mkdir -p "$program_files"
+port=18124
+printf '<config><SerialPort>COM6</SerialPort><HttpPort>%s</HttpPort>%s</config>\n' "$port" \
+  '<ServiceName>Zorbel Instalado</ServiceName><AutomaticStart>n</AutomaticStart>' \
+  >"$program_files/proxyconfig.xml"
+cp "$program_files/proxyconfig.xml" "$run_dir/settings-before.xml"
+ln -sfn "$(head -1 "$run_dir/emulator.out")" "$WINEPREFIX/dosdevices/com6"
+"$wine" "$installer" /S
+cmp "$program_files/proxyconfig.xml" "$run_dir/settings-before.xml"
+test -f "$program_files/zorbel.exe" && test -f "$program_files/uninstall.exe"
+for _ in $(seq 100); do post '{"ConsultarEstado":{}}' | grep -q ConsultarEstado && break; sleep 0.2; done
+expect '{"ConsultarEstado":{"CodigoComprobante":"FacturaA"}}' '"CodigoComprobante":"FacturaA"'
+"$wine" sc query "Zorbel Instalado" | grep -q RUNNING
+"$wine" "$program_files/uninstall.exe" /S
+# The uninstaller copies itself away and returns before that copy is done.
+for _ in $(seq 150); do [ -e "$program_files/zorbel.exe" ] || break; sleep 0.2; done
+if [ -e "$program_files/zorbel.exe" ] || "$wine" sc query "Zorbel Instalado" 2>/dev/null | grep -q STATE; then
+  echo "installer: the silent uninstall left the program or the service" >&2
+  exit 1
+fi
+test -f "$program_files/proxyconfig.xml"
+echo "installer $installer: silent install, service answering, silent uninstall under Wine: passed"
+
 # The shop's zip: the two programs (stripped), the settings and the README.
 cmake --build "$build_dir" --target package >/dev/null
 zip_file="$build_dir/package/zorbel-$(sed -n 's/^project(zorbel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-windows-x64.zip"
