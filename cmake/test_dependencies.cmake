@@ -13,6 +13,7 @@
 #   ZORBEL_HTTP_PARSER_LIBRARY
 #   ZORBEL_GOOGLETEST_SOURCE         GoogleTest sources (Windows cross build)
 #   ZORBEL_NLOHMANN_DIR              nlohmann-json headers on the host (idem)
+#   ZORBEL_PYTHON                    Debian's python3, for the tests' Python oracles
 
 set(zorbel_missing "")
 macro(zorbel_require found package what)
@@ -47,15 +48,23 @@ elseif(ZORBEL_BUILD_TESTS)
   zorbel_require(EXPAT_FOUND libexpat1-dev "expat, reference parser of the XML tests")
   find_package(nlohmann_json 3 CONFIG QUIET)
   zorbel_require(nlohmann_json_FOUND nlohmann-json3-dev "nlohmann-json, reference of the JSON tests")
-  execute_process(COMMAND python3 -c "import jsonschema" RESULT_VARIABLE zorbel_jsonschema_rc
-                  OUTPUT_QUIET ERROR_QUIET)
-  if(zorbel_jsonschema_rc EQUAL 0)
-    set(zorbel_jsonschema_found ON)
-  else()
-    set(zorbel_jsonschema_found OFF)
-  endif()
+  # Debian's Python, whose packages the tests use (a python3 earlier in the
+  # search path, such as a pyenv shim, does not see them).
+  find_program(ZORBEL_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  find_program(ZORBEL_PYTHON python3)
+  foreach(module jsonschema prometheus_client)
+    execute_process(COMMAND ${ZORBEL_PYTHON} -c "import ${module}"
+                    RESULT_VARIABLE zorbel_module_rc OUTPUT_QUIET ERROR_QUIET)
+    if(zorbel_module_rc EQUAL 0)
+      set(zorbel_${module}_found ON)
+    else()
+      set(zorbel_${module}_found OFF)
+    endif()
+  endforeach()
   zorbel_require(zorbel_jsonschema_found python3-jsonschema
                  "Python's jsonschema, validator of the command schema's test")
+  zorbel_require(zorbel_prometheus_client_found python3-prometheus-client
+                 "Prometheus' Python client, parser of the metrics page's test")
   find_path(ZORBEL_HTTP_PARSER_INCLUDE_DIR http_parser.h)
   find_library(ZORBEL_HTTP_PARSER_LIBRARY http_parser)
   if(ZORBEL_HTTP_PARSER_INCLUDE_DIR AND ZORBEL_HTTP_PARSER_LIBRARY)

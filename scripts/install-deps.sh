@@ -5,12 +5,13 @@
 set -euo pipefail
 # The program needs only the compiler and the standard library. The tests,
 # benchmarks and fuzz targets use well-kept parsers as oracles and yardsticks
-# (nlohmann-json, expat, RapidJSON, http-parser, Python's jsonschema) and
-# clang's libFuzzer; the end-to-end tests load the index page in headless
-# Chromium.
+# (nlohmann-json, expat, RapidJSON, http-parser, Python's jsonschema and
+# Prometheus client) and clang's libFuzzer; the end-to-end tests load the
+# index page in headless Chromium.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           nlohmann-json3-dev libexpat1-dev rapidjson-dev libhttp-parser-dev
-          clang libclang-rt-14-dev curl chromium python3-jsonschema)
+          clang libclang-rt-14-dev curl chromium python3-jsonschema
+          python3-prometheus-client)
 for arg in "$@"; do
   case "$arg" in
     # MinGW-w64 with the posix thread model (std::thread), Wine to run the

@@ -11,11 +11,19 @@ namespace VXP::Zorbel {
 
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
                     VardexPacketProtocol* Protocol) {
+  CommandAnswer answer;
+  return ProcessCommand(Server, Debugger, Protocol, answer);
+}
+
+bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
+                    VardexPacketProtocol* Protocol, CommandAnswer& answer) {
   std::string body;
   if (!Server->ReadBody(body, MAX_DOCUMENT_SIZE)) {
     if (Debugger != nullptr)
       Debugger->Print("%s (%s)", VXB::Error::GetCurrent().Description,
                       VXB::Error::GetCurrent().Context);
+    answer.Status = 413;
+    answer.Error = VXB::Error::GetCurrent();
     Server->SendAnswer(413, VXB::MIME::ASCII, VXB::ASCII::NO_CHARSET, "");
     return false;
   }
@@ -27,7 +35,6 @@ bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
   request.Charset = Server->GetRequestCharset();
   request.Document = body;
   request.Client = Server->GetClientAddress();
-  CommandAnswer answer;
   const bool ok = RunCommand(request, Protocol, Debugger, answer);
   if (!Server->SendAnswer(answer.Status, answer.ContentType, answer.Charset, answer.Document))
     return false;

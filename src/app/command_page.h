@@ -14,6 +14,7 @@
 
 #include "vxb/common/http/http_server.h"
 #include "vxb/common/runtime/debug.h"
+#include "vxp/command_core.h"
 #include "vxp/vardex_packet_protocol.h"
 
 namespace VXP::Zorbel {
@@ -24,6 +25,10 @@ namespace VXP::Zorbel {
 // or HTML error page, a refused body and a failed write.
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
                     VardexPacketProtocol* Protocol);
+// The same, leaving in Answer what the core made of the request and what
+// it answered (for the bridge's status and counts).
+bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
+                    VardexPacketProtocol* Protocol, CommandAnswer& Answer);
 
 }  // namespace VXP::Zorbel
 

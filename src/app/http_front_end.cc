@@ -2,18 +2,22 @@
 // that talks to the controller, the command pages "fiscal.json" and
 // "fiscal.xml" (both accept both formats: the request's content type
 // decides) and the index page that shows the log.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "app/bridge_status.h"
 #include "app/command_page.h"
 #include "app/front_end.h"
 #include "vxb/common/http/http_server.h"
 #include "vxb/common/http/httpd_ip_acl.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
+#include "vxp/argentina/catalogo_rg3561.h"
 #include "vxp/command_reference.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_debug_modules.h"
@@ -24,12 +28,14 @@ namespace {
 
 class BridgeServer final : public VXB::HTTP::Server {
  public:
-  BridgeServer(const char* Name, unsigned Port)
+  BridgeServer(const char* Name, unsigned Port, BridgeSettings Settings)
       : VXB::HTTP::Server(Port, true),
         Protocol(true),
+        Status(std::move(Settings)),
         ProxyDebugger(VXP::Debug::ZORBEL, Name),
         Commands(this),
-        Reference(this) {}
+        Reference(this),
+        Operations(this) {}
 
   ~BridgeServer() override {
     Stop();
@@ -38,6 +44,8 @@ class BridgeServer final : public VXB::HTTP::Server {
   }
 
   VXP::VardexPacketProtocol Protocol;
+  BridgeStatus Status;
+  VXB::Driver::Generic* Serial = nullptr;  // the controller's line, for its open state
 
   // Installs the client rules; false for a rule the engine refuses.
   bool SetAllowedClients(const std::vector<ClientRule>& Rules) {
@@ -57,7 +65,8 @@ class BridgeServer final : public VXB::HTTP::Server {
 
   bool AddPages() {
     return AddPage("fiscal.xml", &Commands) && AddPage("fiscal.json", &Commands) &&
-           AddPage("commands", &Reference) && AddPage("schema.json", &Reference);
+           AddPage("commands", &Reference) && AddPage("schema.json", &Reference) &&
+           AddPage("status.json", &Operations) && AddPage("metrics", &Operations);
   }
 
   // The protocol's halt stays set: a command is never sent after a stop,
@@ -93,7 +102,11 @@ class BridgeServer final : public VXB::HTTP::Server {
     explicit CommandPage(BridgeServer* s) : server_(s) {}
     void PageHandler(const char* Page) override {
       server_->ProxyDebugger.SetID("%s", Page);
-      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol);
+      const auto start = std::chrono::steady_clock::now();
+      VXP::Zorbel::CommandAnswer answer;
+      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol, answer);
+      server_->RecordCommand(answer, std::chrono::duration_cast<std::chrono::microseconds>(
+                                         std::chrono::steady_clock::now() - start));
     }
 
    private:
@@ -117,11 +130,46 @@ class BridgeServer final : public VXB::HTTP::Server {
     BridgeServer* server_;
   };
 
+  // /status.json and /metrics: what the command page recorded; neither
+  // talks to the controller.
+  class OperationsPage : public VXB::HTTP::PageFunctor {
+   public:
+    explicit OperationsPage(BridgeServer* s) : server_(s) {}
+    void PageHandler(const char* Page) override {
+      const bool open = server_->Serial != nullptr && server_->Serial->OK();
+      if (std::string_view(Page) == "status.json")
+        server_->SendAnswer(200, VXB::MIME::JSON, VXB::ASCII::UTF8,
+                            server_->Status.StatusJson(open));
+      else
+        server_->SendAnswer(200, VXB::MIME::ASCII, VXB::ASCII::UTF8, server_->Status.Metrics(open));
+    }
+
+   private:
+    BridgeServer* server_;
+  };
+
+  void RecordCommand(const VXP::Zorbel::CommandAnswer& Answer, std::chrono::microseconds Took) {
+    CommandOutcome o;
+    const auto* command = VXP::Argentina::RG3561::FindCommand(
+        static_cast<VXP::Argentina::RG3561::Comandos>(Answer.Command.GetCommand()));
+    if (command != nullptr) o.Command = command->Name;
+    o.Reached = Answer.Sent;
+    o.Busy = Answer.Sent && Protocol.IsBusy();
+    o.HasStatus = Answer.Sent && Answer.Error.Error == VXB::Error::NO_CURRENT_ERROR;
+    o.Printer = Protocol.GetPrinterStatusWord();
+    o.Fiscal = Protocol.GetFiscalStatusWord();
+    if (Answer.Error.Error != VXB::Error::NO_CURRENT_ERROR)
+      o.Error = VXB::Error::ToID(Answer.Error.Error);
+    o.Duration = Took;
+    Status.Record(o);
+  }
+
   static constexpr unsigned CHUNK = 256;
 
   VXB::Debug::Debugger ProxyDebugger;
   CommandPage Commands;
   ReferencePage Reference;
+  OperationsPage Operations;
   VXB::HTTP::httpAcl* Acl = nullptr;
   VXB::Byte LogBuffer[CHUNK + 1] = {};
 };
@@ -131,7 +179,9 @@ class HTTPFrontEnd final : public FrontEnd {
   HTTPFrontEnd(const ConfigParams& Config, const char* Name)
       : name_(Name != nullptr ? Name : "zorbel"),
         port_(Config.HTTPPort),
-        allowed_(Config.AllowedClients) {}
+        allowed_(Config.AllowedClients),
+        settings_{ZORBEL_VERSION, static_cast<unsigned>(Config.HTTPPort), Config.SerialPortName,
+                  static_cast<unsigned>(Config.IntendedBauds)} {}
   ~HTTPFrontEnd() override {
     Stop();
     WaitStopped();
@@ -145,7 +195,8 @@ class HTTPFrontEnd final : public FrontEnd {
       return VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR,
                                         "El puerto HTTP %u no es v\xA0lido",
                                         static_cast<unsigned>(port_));
-    auto server = std::make_unique<BridgeServer>(name_.c_str(), static_cast<unsigned>(port_));
+    auto server =
+        std::make_unique<BridgeServer>(name_.c_str(), static_cast<unsigned>(port_), settings_);
     if (!server->IsOK()) {
       const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
       if (e == nullptr || e->Error == VXB::Error::NO_CURRENT_ERROR)
@@ -156,6 +207,7 @@ class HTTPFrontEnd final : public FrontEnd {
     }
     // The protocol has its line and its events before any request comes.
     if (!server->Protocol.SetDriver(&Serial)) return false;
+    server->Serial = &Serial;
     server->Protocol.SetEventHandler(Events);
     if (!rules.empty() && !server->SetAllowedClients(rules)) return false;
     if (!server->AddPages()) return false;
@@ -183,6 +235,7 @@ class HTTPFrontEnd final : public FrontEnd {
   std::string name_;
   std::uint32_t port_;
   std::string allowed_;
+  BridgeSettings settings_;
   std::unique_ptr<BridgeServer> server_;
 };
 

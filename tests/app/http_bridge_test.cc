@@ -6,6 +6,10 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -250,6 +254,53 @@ TEST_F(HttpBridge, ReferencePagesAreServedWithoutTheController) {
   EXPECT_EQ(j.at("oneOf").size(), VXP::Argentina::RG3561::AllCommands().size());
   EXPECT_EQ(HttpRequest(port_, "GET", "/command", "", "").Status, 404);
   EXPECT_EQ(Stats().BytesReceived.load(), 0u);
+}
+
+// What a technician's monitoring reads: /status.json and /metrics move with
+// the commands, parse with the real tools, and never reach the controller.
+TEST_F(HttpBridge, StatusAndMetricsCountCommandsWithoutTheController) {
+  ASSERT_EQ(Post("fiscal.json", "application/json",
+                 R"({"ConsultarEstado":{"CodigoComprobante":"FacturaA"}})")
+                .Status,
+            200);
+  Post("fiscal.json", "application/json", R"({"ConsultarEstado":{"Secuencia":"x"}})");
+  const unsigned bytes = Stats().BytesReceived.load();
+
+  HttpAnswer status = HttpRequest(port_, "GET", "/status.json", "", "");
+  ASSERT_EQ(status.Status, 200);
+  const nlohmann::json j = nlohmann::json::parse(status.Body);
+  EXPECT_EQ(j.at("counts").at("commands"), 2);
+  EXPECT_EQ(j.at("counts").at("reached_controller"), 1);
+  EXPECT_EQ(j.at("counts").at("errors").at("PROTOCOL_INVALID_SEQUENCE"), 1);
+  EXPECT_EQ(j.at("last_command").at("command"), "ConsultarEstado");
+  EXPECT_EQ(j.at("last_command").at("outcome"), "PROTOCOL_INVALID_SEQUENCE");
+  EXPECT_TRUE(j.at("serial").at("open").get<bool>());
+  EXPECT_TRUE(j.at("controller").at("fiscal").at("bits").is_array());
+
+  HttpAnswer metrics = HttpRequest(port_, "GET", "/metrics", "", "");
+  ASSERT_EQ(metrics.Status, 200);
+  EXPECT_NE(metrics.ContentType.find("text/plain"), std::string::npos);
+  const auto dir = Testing::MakeScratchDir("metrics");
+  const std::string page = (dir / "metrics.txt").string();
+  const std::string parsed = (dir / "metrics.json").string();
+  std::ofstream(page, std::ios::binary) << metrics.Body;
+  const std::string command = std::string(ZORBEL_PYTHON) + " " + ZORBEL_TEST_DATA_DIR +
+                              "/parse_metrics.py " + page + " " + parsed;
+  ASSERT_EQ(std::system(command.c_str()), 0) << metrics.Body;
+  std::map<std::string, double> values;
+  for (const auto& s : nlohmann::json::parse(std::ifstream(parsed))) {
+    std::string key = s.at("name");
+    for (const auto& [label, value] : s.at("labels").items())
+      key += "|" + label + "=" + value.get<std::string>();
+    values[key] = s.at("value");
+  }
+  EXPECT_EQ(values["zorbel_commands_total"], 2);
+  EXPECT_EQ(values["zorbel_command_errors_total|error=PROTOCOL_INVALID_SEQUENCE"], 1);
+  EXPECT_EQ(values["zorbel_command_duration_seconds_count"], 2);
+  EXPECT_EQ(values["zorbel_command_duration_seconds_bucket|le=+Inf"], 2);
+  EXPECT_EQ(values["zorbel_serial_port_open"], 1);
+  EXPECT_EQ(Stats().BytesReceived.load(), bytes);
+  std::filesystem::remove_all(dir);
 }
 
 // The log a technician reads at debug level 3: the request as read, the

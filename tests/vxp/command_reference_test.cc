@@ -112,7 +112,7 @@ TEST_F(CommandReferenceTest, SchemaTakesWhatTheReadersTakeAndRefusesTheRest) {
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "schema.json", std::ios::binary) << VXP::Reference::JsonSchema();
   std::ofstream(dir / "cases.json", std::ios::binary) << nlohmann::json(cases).dump();
-  const std::string command = "python3 " + std::string(ZORBEL_TEST_DATA_DIR) +
+  const std::string command = std::string(ZORBEL_PYTHON) + " " + ZORBEL_TEST_DATA_DIR +
                               "/validate_schema.py " + (dir / "schema.json").string() + " " +
                               (dir / "cases.json").string();
   EXPECT_EQ(std::system(command.c_str()), 0) << command;

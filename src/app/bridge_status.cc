@@ -1,0 +1,235 @@
+#include "app/bridge_status.h"
+
+#include <cstdio>
+#include <string_view>
+#include <utility>
+
+#include "vxp/argentina/bits_comandos_fiscales_rg3561.h"
+
+namespace Zorbel {
+
+namespace {
+
+namespace Estado = VXP::Argentina::RG3561::Estado;
+
+using Clock = std::chrono::system_clock;
+
+// Names and symbols are ASCII without quotes or backslashes, but a
+// document's command name is the client's text: escaped all the same.
+void AppendJsonString(std::string& Out, std::string_view Text) {
+  Out += '"';
+  for (const char c : Text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      Out += '\\';
+      Out += c;
+    } else if (u < 0x20 || u > 0x7E) {
+      char escape[8];
+      std::snprintf(escape, sizeof(escape), "\\u%04x", u);
+      Out += escape;
+    } else {
+      Out += c;
+    }
+  }
+  Out += '"';
+}
+
+// "2026-12-10T18:20:05Z"
+std::string IsoTime(Clock::time_point Time) {
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(Time);
+  const auto days = std::chrono::floor<std::chrono::days>(seconds);
+  const std::chrono::year_month_day date{days};
+  const std::chrono::hh_mm_ss<std::chrono::seconds> time{seconds - days};
+  char text[32];
+  std::snprintf(text, sizeof(text), "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()));
+  return text;
+}
+
+// {"word":"3000","bits":["DocumentoFiscalAbierto",...]}
+void AppendWord(std::string& Out, const VXP::Argentina::RG3561::BitWordTable& Table,
+                std::uint16_t Word) {
+  char hex[8];
+  std::snprintf(hex, sizeof(hex), "%04X", static_cast<unsigned>(Word));
+  Out += "{\"word\":\"";
+  Out += hex;
+  Out += "\",\"bits\":[";
+  bool first = true;
+  for (const auto& bit : Table.Names) {
+    if ((Word >> (bit.Bit - 1) & 1u) == 0) continue;
+    if (!first) Out += ',';
+    first = false;
+    AppendJsonString(Out, bit.Name);
+  }
+  Out += "]}";
+}
+
+bool FiscalBit(std::uint16_t Word, Estado::FiscalBit Bit) {
+  return (Word >> (static_cast<unsigned>(Bit) - 1) & 1u) != 0;
+}
+
+// One metric family's head.
+void Family(std::string& Out, const char* Name, const char* Type, const char* Help) {
+  Out += "# HELP ";
+  Out += Name;
+  Out += ' ';
+  Out += Help;
+  Out += "\n# TYPE ";
+  Out += Name;
+  Out += ' ';
+  Out += Type;
+  Out += '\n';
+}
+
+void Sample(std::string& Out, const char* Name, double Value, const std::string& Labels = "") {
+  char number[40];
+  std::snprintf(number, sizeof(number), "%.17g", Value);
+  Out += Name;
+  if (!Labels.empty()) Out += "{" + Labels + "}";
+  Out += ' ';
+  Out += number;
+  Out += '\n';
+}
+
+// A label value: backslash, quote and line feed escaped.
+std::string LabelValue(std::string_view Text) {
+  std::string out;
+  for (const char c : Text) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '"')
+      out += "\\\"";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+BridgeStatus::BridgeStatus(BridgeSettings Settings)
+    : settings_(std::move(Settings)),
+      started_(std::chrono::steady_clock::now()),
+      started_wall_(Clock::now()) {}
+
+void BridgeStatus::Record(const CommandOutcome& Outcome) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  ++commands_;
+  if (Outcome.Reached) ++reached_;
+  if (Outcome.Busy) ++busy_;
+  if (!Outcome.Error.empty()) ++errors_[Outcome.Error];
+  const double seconds = std::chrono::duration<double>(Outcome.Duration).count();
+  duration_sum_ += seconds;
+  for (std::size_t i = 0; i < kDurationBuckets.size(); ++i) {
+    if (seconds <= kDurationBuckets[i]) {
+      ++buckets_[i];
+      break;
+    }
+  }
+  has_last_ = true;
+  last_ = Outcome;
+  last_time_ = Clock::now();
+  if (Outcome.HasStatus) {
+    has_status_ = true;
+    printer_ = Outcome.Printer;
+    fiscal_ = Outcome.Fiscal;
+  }
+}
+
+std::string BridgeStatus::StatusJson(bool SerialOpen) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto uptime =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_);
+  std::string out = "{\"version\":";
+  AppendJsonString(out, settings_.Version);
+  out += ",\"started\":\"" + IsoTime(started_wall_) +
+         "\",\"uptime_seconds\":" + std::to_string(uptime.count()) +
+         ",\"http_port\":" + std::to_string(settings_.HttpPort) + ",\"serial\":{\"port\":";
+  AppendJsonString(out, settings_.SerialPort);
+  out += ",\"baud_rate\":" + std::to_string(settings_.BaudRate) +
+         ",\"open\":" + (SerialOpen ? "true" : "false") + "},\"last_command\":";
+  if (has_last_) {
+    out += "{\"time\":\"" + IsoTime(last_time_) + "\",\"command\":";
+    AppendJsonString(out, last_.Command);
+    out += ",\"outcome\":";
+    AppendJsonString(out, last_.Error.empty() ? "OK" : last_.Error);
+    out += ",\"duration_ms\":" +
+           std::to_string(std::chrono::duration<double, std::milli>(last_.Duration).count()) + "}";
+  } else {
+    out += "null";
+  }
+  out += ",\"controller\":";
+  if (has_status_) {
+    out += "{\"printer\":";
+    AppendWord(out, Estado::ImpresoraTable, printer_);
+    out += ",\"fiscal\":";
+    AppendWord(out, Estado::FiscalTable, fiscal_);
+    out +=
+        std::string(",\"fiscal_document_open\":") +
+        (FiscalBit(fiscal_, Estado::FiscalBit::BIT_DOCUMENTO_FISCAL_ABIERTO) ? "true" : "false") +
+        ",\"document_open\":" +
+        (FiscalBit(fiscal_, Estado::FiscalBit::BIT_DOCUMENTO_ABIERTO) ? "true" : "false") + "}";
+  } else {
+    out += "null";
+  }
+  out += ",\"counts\":{\"commands\":" + std::to_string(commands_) +
+         ",\"reached_controller\":" + std::to_string(reached_) +
+         ",\"busy\":" + std::to_string(busy_) + ",\"errors\":{";
+  bool first = true;
+  for (const auto& [symbol, count] : errors_) {
+    if (!first) out += ',';
+    first = false;
+    AppendJsonString(out, symbol);
+    out += ':' + std::to_string(count);
+  }
+  return out + "}}}";
+}
+
+std::string BridgeStatus::Metrics(bool SerialOpen) const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  std::string out;
+  Family(out, "zorbel_build_info", "gauge", "The running bridge's version.");
+  Sample(out, "zorbel_build_info", 1, "version=\"" + LabelValue(settings_.Version) + "\"");
+  Family(out, "zorbel_start_time_seconds", "gauge", "When the bridge started, in Unix time.");
+  Sample(out, "zorbel_start_time_seconds",
+         std::chrono::duration<double>(started_wall_.time_since_epoch()).count());
+  Family(out, "zorbel_serial_port_open", "gauge", "1 when the controller's serial port is open.");
+  Sample(out, "zorbel_serial_port_open", SerialOpen ? 1 : 0);
+  Family(out, "zorbel_commands_total", "counter", "Command requests the bridge processed.");
+  Sample(out, "zorbel_commands_total", static_cast<double>(commands_));
+  Family(out, "zorbel_commands_reached_controller_total", "counter",
+         "Commands handed to the serial exchange.");
+  Sample(out, "zorbel_commands_reached_controller_total", static_cast<double>(reached_));
+  Family(out, "zorbel_controller_busy_total", "counter", "Commands the controller answered busy.");
+  Sample(out, "zorbel_controller_busy_total", static_cast<double>(busy_));
+  Family(out, "zorbel_command_errors_total", "counter",
+         "Commands answered with an error, by error.");
+  for (const auto& [symbol, count] : errors_)
+    Sample(out, "zorbel_command_errors_total", static_cast<double>(count),
+           "error=\"" + LabelValue(symbol) + "\"");
+  Family(out, "zorbel_controller_status_word", "gauge",
+         "The controller's last status words (printer, fiscal) as numbers.");
+  Sample(out, "zorbel_controller_status_word", printer_, "word=\"printer\"");
+  Sample(out, "zorbel_controller_status_word", fiscal_, "word=\"fiscal\"");
+  Family(out, "zorbel_command_duration_seconds", "histogram",
+         "Time from a command's request to its answer.");
+  std::uint64_t cumulative = 0;
+  for (std::size_t i = 0; i < kDurationBuckets.size(); ++i) {
+    cumulative += buckets_[i];
+    char bound[32];
+    std::snprintf(bound, sizeof(bound), "%g", kDurationBuckets[i]);
+    Sample(out, "zorbel_command_duration_seconds_bucket", static_cast<double>(cumulative),
+           std::string("le=\"") + bound + "\"");
+  }
+  Sample(out, "zorbel_command_duration_seconds_bucket", static_cast<double>(commands_),
+         "le=\"+Inf\"");
+  Sample(out, "zorbel_command_duration_seconds_sum", duration_sum_);
+  Sample(out, "zorbel_command_duration_seconds_count", static_cast<double>(commands_));
+  return out;
+}
+
+}  // namespace Zorbel
