@@ -469,4 +469,14 @@ unsigned StreamSocket::PeekImplementation() {
   return available > 0 ? static_cast<unsigned>(available) : 0;
 }
 
+bool Network::LocalHostName(char* Buffer, unsigned Size) {
+  if (Buffer == nullptr || Size == 0) return false;
+  Buffer[0] = 0;
+  if (gethostname(Buffer, Size) != 0 || std::memchr(Buffer, 0, Size) == nullptr) {
+    Buffer[0] = 0;
+    return false;
+  }
+  return Buffer[0] != 0;
+}
+
 }  // namespace VXB

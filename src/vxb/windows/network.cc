@@ -373,4 +373,15 @@ unsigned StreamSocket::PeekImplementation() {
   return available > 0 ? static_cast<unsigned>(available) : 0;
 }
 
+bool Network::LocalHostName(char* Buffer, unsigned Size) {
+  if (Buffer == nullptr || Size == 0) return false;
+  Buffer[0] = 0;
+  StartLibrary();
+  if (gethostname(Buffer, static_cast<int>(Size)) != 0 || std::memchr(Buffer, 0, Size) == nullptr) {
+    Buffer[0] = 0;
+    return false;
+  }
+  return Buffer[0] != 0;
+}
+
 }  // namespace VXB

@@ -52,6 +52,10 @@ const char* ToString(INADDR Address);
 // (10048 reads "Address already in use"); "Error desconocido" for others.
 const char* ErrorText(unsigned SocketErrorNumber);
 
+// The machine's own host name into Buffer (Size bytes, terminated); false,
+// with Buffer empty, when the system gives none or it does not fit.
+bool LocalHostName(char* Buffer, unsigned Size);
+
 }  // namespace Network
 
 struct StreamSocketData;
