@@ -154,6 +154,7 @@ class HTTPFrontEnd final : public FrontEnd {
     server->Protocol.SetEventHandler(Events);
     if (!rules.empty() && !server->SetAllowedClients(rules)) return false;
     server->SetGate(config_);
+    server->SetMaxConnections(config_.MaxConnections);
     if (!server->AddPages()) return false;
     if (!server->Run())
       return VXB::Error::SetWithContext(VXB::Error::SYSTEM_DRIVER_ERROR,

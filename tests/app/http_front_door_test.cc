@@ -64,7 +64,9 @@ TEST_F(FrontDoor, OnlyInvitedHostsAndOriginsReachTheLine) {
     const Response a = Exchange(static_cast<VXB::Network::PORT>(rig.Port()),
                                 Post(c.headers) + STATUS, false, 15000);
     EXPECT_EQ(a.status, c.status) << a.head << a.body;
-    if (*c.header != 0) EXPECT_EQ(a.headers.count(c.header), 1u) << a.head;
+    if (*c.header != 0) {
+      EXPECT_EQ(a.headers.count(c.header), 1u) << a.head;
+    }
     if (c.status != 200) {
       EXPECT_EQ(a.headers.count("access-control-allow-origin"), 0u) << a.head;
       rig.Stop();
@@ -110,6 +112,40 @@ TEST_F(FrontDoor, ContinueBeforeTheBodyOrTheRefusalAtOnce) {
   }
   rig.Stop();
   EXPECT_EQ(rig.Emulator().GetStats().Executed.load(), 1u);
+}
+
+// Five connections opened before a status query and not sent on: the query
+// is answered while all five still wait (none answered, none dropped),
+// and each is served once it sends its own.
+TEST_F(FrontDoor, IdleConnectionsDoNotDelayACommand) {
+  BridgeRig rig;
+  ASSERT_EQ(rig.Start({}), "");
+  const auto port = static_cast<VXB::Network::PORT>(rig.Port());
+  RawClient idle[5];
+  for (RawClient& c : idle) ASSERT_TRUE(c.Connect(port));
+  idle[1].Send("POST /fiscal.json HTTP/1.1\r\n");  // half a head
+  const Response a = Exchange(port, Post("Host: 127.0.0.1\r\n") + STATUS, false, 15000);
+  EXPECT_EQ(a.status, 200) << a.head;
+  for (RawClient& c : idle) {
+    VXB::Byte b = 0;
+    EXPECT_EQ(c.Socket().ReadBuffer(&b, 1, 0), 0u);
+    EXPECT_EQ(VXB::Error::GetCurrent().Error, VXB::Error::IO_TIMEOUT_ERROR);
+  }
+  for (int k = 0; k < 5; ++k) {
+    // Each its own number: a repeated one is answered from the
+    // controller's memory, not executed again.
+    std::string body = STATUS;
+    body.replace(body.find("\"5\""), 3, "\"" + std::string(1, "12346"[k]) + "\"");
+    const std::string request = Post("Host: localhost\r\n") + body;
+    ASSERT_TRUE(idle[k].Send(
+        k == 1 ? request.substr(std::string("POST /fiscal.json HTTP/1.1\r\n").size()) : request));
+    std::string raw;
+    idle[k].ReadAll(raw, 15000);
+    EXPECT_EQ(HttpExample::ParseResponse(raw).status, 200) << k << raw;
+    EXPECT_NE(raw.find("\"Estado\""), std::string::npos) << raw;
+  }
+  rig.Stop();
+  EXPECT_EQ(rig.Emulator().GetStats().Executed.load(), 6u);
 }
 
 }  // namespace

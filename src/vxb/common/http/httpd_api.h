@@ -199,6 +199,9 @@ struct httpd {
   unsigned requestDeadline = TIMEOUT_READ;
   unsigned sendTimeout = TIMEOUT_SEND;
   unsigned lingerTimeout = TIMEOUT_LINGER;
+  // Set while a request whose head was already judged is read again: its
+  // "100 Continue" has gone out then.
+  bool skipContinue = false;
   // Set by another thread to end waits and reads early; not owned.
   const std::atomic<bool>* stopFlag = nullptr;
   std::unique_ptr<httpReq> requestPtr;
@@ -236,6 +239,9 @@ void httpdUseConnection(httpd* server, Driver::Generic* Connection, const char* 
 // 0: ready to process; -1: refused (already answered when it could be) or
 // unreadable; the caller ends the request.
 int httpdReadRequest(httpd* server);
+// The request line and head only, judged (see httpd_gate.h): 0 when the
+// request may go on, -1 as httpdReadRequest. The body is left unread.
+int httpdReadHead(httpd* server);
 void httpdProcessRequest(httpd* server);
 void httpdEndRequest(httpd* server);
 

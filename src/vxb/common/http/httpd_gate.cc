@@ -159,7 +159,8 @@ bool httpdIsOwnOrigin(std::string_view Origin, std::string_view Host) {
 int _httpd_judgeHead(httpd* s) {
   if (CheckHost(s) != 0 || CheckOrigin(s) != 0) return -1;
   if (s->request.expectOther) return _httpd_refuse(s, STATUS_417, "unknown expectation");
-  if (s->request.expectContinue && s->request.http11 && !_httpd_sendContinue(s)) return -1;
+  if (s->request.expectContinue && s->request.http11 && !s->skipContinue && !_httpd_sendContinue(s))
+    return -1;
   return 0;
 }
 

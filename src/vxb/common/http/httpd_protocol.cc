@@ -628,7 +628,10 @@ int ReadBody(httpd* s, const HeadState& head) {
 
 }  // namespace
 
-int httpdReadRequest(httpd* s) {
+namespace {
+
+// The request line and the judged head; the query is kept for later.
+int ReadHeadInto(httpd* s, HeadState& head, char* query, bool& has_query) {
   // Response and request back to their initial state.
   _httpd_resetResponse(s);
   std::memset(static_cast<void*>(&s->request), 0, offsetof(httpReq, fileUpload));
@@ -636,13 +639,27 @@ int httpdReadRequest(httpd* s) {
   s->bodyRemain = 0;
 
   _httpd_startDeadline(s);
-  char query[HTTP_MAX_URL];
   query[0] = 0;
-  bool has_query = false;
+  has_query = false;
   if (ReadRequestLine(s, query, has_query) != 0) return -1;
-  HeadState head;
   if (ReadHead(s, head) != 0) return -1;
-  if (_httpd_judgeHead(s) != 0) return -1;
+  return _httpd_judgeHead(s);
+}
+
+}  // namespace
+
+int httpdReadHead(httpd* s) {
+  HeadState head;
+  char query[HTTP_MAX_URL];
+  bool has_query = false;
+  return ReadHeadInto(s, head, query, has_query);
+}
+
+int httpdReadRequest(httpd* s) {
+  HeadState head;
+  char query[HTTP_MAX_URL];
+  bool has_query = false;
+  if (ReadHeadInto(s, head, query, has_query) != 0) return -1;
   if (ReadBody(s, head) != 0) return -1;
   if (has_query) httpdStoreFormData(s, query, static_cast<unsigned>(std::strlen(query)));
   return 0;
