@@ -26,7 +26,7 @@ std::atomic<unsigned> server_count{0};
 
 // The server waits at most this long (ms) on its sockets before it looks at
 // the stop flag again.
-constexpr unsigned TURN_WAIT = 250;
+constexpr unsigned TURN_WAIT = 500;
 
 }  // namespace
 

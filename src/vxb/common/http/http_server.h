@@ -13,7 +13,7 @@
 // writers and readers wrap). The first output sends the headers.
 //
 // Stop() may be called from any thread: the serving loop ends after the
-// current request, or within a fraction of a second when idle; clients
+// current request, or within half a second when idle; clients
 // still sending their requests are dropped then. The
 // stop flag is set only by Stop() and cleared only by the constructor, so a
 // stop asked before the thread runs is kept. The destructor stops the loop,
