@@ -254,8 +254,8 @@ void ConnectionSet::CheckComplete(ClientConnection& C) {
 
 void ConnectionSet::Send(ClientConnection& C) {
   if (C.OutSent >= C.Out.size()) return;
-  const unsigned size =
-      static_cast<unsigned>(std::min<std::size_t>(C.Out.size() - C.OutSent, HTTP_READ_BUF_LEN * 8));
+  // As much as the system takes now; the rest waits for the next turn.
+  const auto size = static_cast<unsigned>(C.Out.size() - C.OutSent);
   const unsigned sent =
       C.Socket.WriteBuffer(reinterpret_cast<const Byte*>(C.Out.data() + C.OutSent), size, 0);
   C.OutSent += sent;
