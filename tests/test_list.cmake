@@ -7,6 +7,7 @@
 #   windows   the Windows build only (the Windows layer's own tests)
 # Both tests/CMakeLists.txt and tests/windows.cmake read this list.
 set(ZORBEL_TEST_PROGRAMS
+    "app/browser_origin_test.cc                    linux"
     "app/command_page_test.cc                      linux"
     "app/config_test.cc                            portable"
     "app/http_bridge_faults_test.cc                linux"
