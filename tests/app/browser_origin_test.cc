@@ -3,7 +3,7 @@
 // test's own), each of which sends a status query with fetch. The listed
 // page reads the answer; the unlisted page's fetch fails at its preflight
 // and the controller sees nothing. Skipped when no Chromium is installed
-// (Debian's package "chromium").
+// (scripts/install-deps.sh installs Debian's "chromium").
 #include <gtest/gtest.h>
 
 #include <cstdio>
