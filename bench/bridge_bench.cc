@@ -9,6 +9,10 @@
 //    client; commands per second. BM_SequentialCommandsTwoWrites: the same
 //    with a client that sends the request head and the body in two writes,
 //    as some point-of-sale HTTP stacks do.
+//  - BM_CommandWithIdleConnections/N: the ConsultarEstado POST while N
+//    connections are open and silent and (for N > 0) ten more trickle a
+//    head one byte a second, against the same POST on a quiet server (N 0):
+//    no client waits for an idle one.
 //  - BM_PacedCommand9600: the same POST on a line paced at 9600 bits per
 //    second, against the time its bytes take on the wire (command, ACK,
 //    answer, ACK; 10 bits a byte).
@@ -24,6 +28,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -112,6 +117,7 @@ class Bridge {
   }
 
   ZorbelEmulator::Emulator& Emulator() { return *emu_; }
+  VXB::Network::PORT Port() const { return port_; }
 
  private:
   VXB::PseudoTerminal pty_;
@@ -186,6 +192,49 @@ void BM_SequentialCommands(benchmark::State& state) { SequentialCommands(state, 
 void BM_SequentialCommandsTwoWrites(benchmark::State& state) { SequentialCommands(state, true); }
 BENCHMARK(BM_SequentialCommands)->Unit(benchmark::kMicrosecond)->MinTime(3.0)->UseRealTime();
 BENCHMARK(BM_SequentialCommandsTwoWrites)
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(3.0)
+    ->UseRealTime();
+
+void BM_CommandWithIdleConnections(benchmark::State& state) {
+  Bridge bridge(0);
+  const auto idle_count = static_cast<std::size_t>(state.range(0));
+  std::vector<Zorbel::HttpExample::RawClient> idle(idle_count);
+  for (auto& c : idle) {
+    if (!c.Connect(bridge.Port())) {
+      state.SkipWithError("idle connection");
+      return;
+    }
+  }
+  std::atomic<bool> done{false};
+  std::thread trickle([&] {
+    if (idle_count == 0) return;
+    std::vector<Zorbel::HttpExample::RawClient> slow(10);
+    for (auto& c : slow) c.Connect(bridge.Port()) && c.Send("GET / HTTP/1.0\r\nX-Slow: ");
+    while (!done.load()) {
+      for (auto& c : slow) c.Send("a");
+      for (int k = 0; k < 20 && !done.load(); ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+  std::vector<double> us;
+  for (auto _ : state) {
+    const double p = bridge.Timed(kPost, true);
+    if (p < 0) {
+      state.SkipWithError("request failed");
+      break;
+    }
+    us.push_back(p);
+  }
+  done.store(true);
+  trickle.join();
+  state.counters["median_us"] = Quantile(us, 0.5);
+  state.counters["p99_us"] = Quantile(us, 0.99);
+  state.counters["max_us"] = Quantile(us, 1.0);
+}
+BENCHMARK(BM_CommandWithIdleConnections)
+    ->Arg(0)
+    ->Arg(50)
     ->Unit(benchmark::kMicrosecond)
     ->MinTime(3.0)
     ->UseRealTime();

@@ -7,10 +7,12 @@
 #   windows   the Windows build only (the Windows layer's own tests)
 # Both tests/CMakeLists.txt and tests/windows.cmake read this list.
 set(ZORBEL_TEST_PROGRAMS
+    "app/browser_origin_test.cc                    linux"
     "app/command_page_test.cc                      linux"
     "app/config_test.cc                            portable"
     "app/http_bridge_faults_test.cc                linux"
     "app/http_bridge_test.cc                       linux"
+    "app/http_front_door_test.cc                   linux"
     "app/program_process_test.cc                   linux"
     "app/program_test.cc                           linux"
     "app/service_body_test.cc                      linux"
@@ -33,6 +35,7 @@ set(ZORBEL_TEST_PROGRAMS
     "vxb/common/format/xml_reader_test.cc          portable"
     "vxb/common/format/xml_writer_test.cc          portable"
     "vxb/common/http/http_server_test.cc           portable"
+    "vxb/common/http/httpd_gate_test.cc            portable"
     "vxb/common/http/httpd_ip_acl_test.cc          portable"
     "vxb/common/http/httpd_page_values_xml_test.cc linux"
     "vxb/common/http/httpd_request_test.cc         portable"

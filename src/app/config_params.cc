@@ -1,6 +1,7 @@
 // The settings table of proxyconfig.xml and the start-up checks.
 #include "app/config_params.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,7 +47,51 @@ constexpr ElementRow ELEMENTS[] = {
      [](const std::string& t, ConfigParams& c) { c.ServiceDescription = t; }},
     {"AllowedClients", "AllowedClients [%s]\n",
      [](const std::string& t, ConfigParams& c) { c.AllowedClients = t; }},
+    {"AllowedHosts", "AllowedHosts [%s]\n",
+     [](const std::string& t, ConfigParams& c) { c.AllowedHosts = t; }},
+    {"AllowedOrigins", "AllowedOrigins [%s]\n",
+     [](const std::string& t, ConfigParams& c) { c.AllowedOrigins = t; }},
+    {"MaxConnections", "MaxConnections [%s]\n",
+     [](const std::string& t, ConfigParams& c) {
+       c.MaxConnections = VXB::ASCII::FromDecimalUnsigned(t.c_str());
+     }},
 };
+
+bool IsNameChar(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' ||
+         c == '.' || c == '_';
+}
+
+bool IsHostName(std::string_view s) {
+  return !s.empty() && s.size() <= 253 && std::all_of(s.begin(), s.end(), IsNameChar);
+}
+
+// "http://" or "https://", a host name or bracketed address, an optional
+// port; no path, no trailing slash.
+bool IsOrigin(std::string_view s) {
+  for (const std::string_view scheme : {"http://", "https://"}) {
+    if (s.size() <= scheme.size() ||
+        !VXB::ASCII::EqualsIgnoringCase(s.substr(0, scheme.size()), scheme))
+      continue;
+    std::string_view rest = s.substr(scheme.size());
+    if (rest.front() == '[') {
+      const std::size_t close = rest.find(']');
+      if (close == std::string_view::npos) return false;
+      rest = rest.substr(close + 1);
+      return rest.empty() || (rest.size() <= 6 && rest.front() == ':');
+    }
+    const std::size_t colon = rest.find(':');
+    if (colon != std::string_view::npos) {
+      const std::string_view port = rest.substr(colon + 1);
+      if (port.empty() || port.size() > 5 ||
+          !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+      rest = rest.substr(0, colon);
+    }
+    return IsHostName(rest);
+  }
+  return false;
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -119,6 +164,33 @@ bool ParseAllowedClients(std::string_view Text, std::vector<ClientRule>& Rules) 
   return true;
 }
 
+std::vector<std::string> SplitList(std::string_view Text) {
+  std::vector<std::string> items;
+  while (!Text.empty()) {
+    const std::size_t comma = Text.find(',');
+    const std::string_view item = Trim(Text.substr(0, comma));
+    Text = comma == std::string_view::npos ? std::string_view() : Text.substr(comma + 1);
+    if (!item.empty()) items.emplace_back(item);
+  }
+  return items;
+}
+
+bool CheckHostsAndOrigins(const ConfigParams& Config) {
+  using VXB::Error::IO_PARAM_ERROR;
+  for (const std::string& h : SplitList(Config.AllowedHosts)) {
+    if (!IsHostName(h))
+      return VXB::Error::SetWithContext(IO_PARAM_ERROR,
+                                        "Nombre de AllowedHosts inv\xA0lido: \"%s\"", h.c_str());
+  }
+  const std::vector<std::string> origins = SplitList(Config.AllowedOrigins);
+  for (const std::string& o : origins) {
+    if ((o == "*" && origins.size() == 1) || IsOrigin(o)) continue;
+    return VXB::Error::SetWithContext(IO_PARAM_ERROR,
+                                      "Origen de AllowedOrigins inv\xA0lido: \"%s\"", o.c_str());
+  }
+  return true;
+}
+
 bool IsAutomaticStart(const ConfigParams& Config) {
   if (Config.AutomaticStart.empty()) return false;
   const char c = Config.AutomaticStart[0];
@@ -149,7 +221,13 @@ bool CheckConfiguration(const ConfigParams& Config, VXB::SerialPort::BaudRates& 
                                       static_cast<unsigned>(Config.HTTPPort));
   }
   std::vector<ClientRule> rules;
-  return ParseAllowedClients(Config.AllowedClients, rules);
+  if (!ParseAllowedClients(Config.AllowedClients, rules) || !CheckHostsAndOrigins(Config))
+    return false;
+  if (Config.MaxConnections == 0 || Config.MaxConnections > 1000) {
+    return VXB::Error::SetWithContext(IO_PARAM_ERROR, "MaxConnections %u no es v\xA0lido",
+                                      static_cast<unsigned>(Config.MaxConnections));
+  }
+  return true;
 }
 
 }  // namespace Zorbel

@@ -31,7 +31,27 @@ struct ConfigParams {
   // Client address rules for the HTTP server's access control, separated
   // by commas (see ClientRule); empty lets every client in.
   std::string AllowedClients;
+  // Host names the server answers to besides IP literals, "localhost" and
+  // the machine's own name, separated by commas. A request addressed to
+  // any other name is refused (421).
+  std::string AllowedHosts;
+  // Web origins ("https://pos.example.com") whose pages may send commands,
+  // separated by commas, or "*" for every origin; empty allows no page of
+  // another origin.
+  std::string AllowedOrigins;
+  // Open client connections at most; a new one beyond is answered 503.
+  std::uint32_t MaxConnections = 64;
 };
+
+// The non-empty items of a comma-separated list, trimmed.
+std::vector<std::string> SplitList(std::string_view Text);
+
+// Checks AllowedHosts (names of letters, digits, '-', '.', '_') and
+// AllowedOrigins ("*" alone, or "http://" or "https://" with a host and an
+// optional port, nothing after); false with IO_PARAM_ERROR ("Nombre de
+// AllowedHosts inv\xA0lido: \"%s\"", "Origen de AllowedOrigins inv\xA0lido:
+// \"%s\"") for the first item that is not.
+bool CheckHostsAndOrigins(const ConfigParams& Config);
 
 // One rule of AllowedClients: an IPv4 address ("192.168.1.5") or network
 // block ("192.168.1.0/24"), optionally preceded by '!' to refuse it
@@ -58,6 +78,9 @@ enum class ConfigElement {
   SERVICE_NAME,
   SERVICE_DESCRIPTION,
   ALLOWED_CLIENTS,
+  ALLOWED_HOSTS,
+  ALLOWED_ORIGINS,
+  MAX_CONNECTIONS,
 };
 
 // Applies the text of the element Name (compared without regard to case)
@@ -76,7 +99,9 @@ bool IsAutomaticStart(const ConfigParams& Config);
 // port's table ("Velocidad %s no es v\xA0lida"), the serial port must be
 // named ("Se debe configurar el nombre del puerto serie"), the HTTP port
 // must be 1..65535 ("Se debe configurar el puerto HTTP" for 0, "Puerto
-// HTTP %u no es v\xA0lido" above 65535), AllowedClients must parse. The
+// HTTP %u no es v\xA0lido" above 65535), AllowedClients must parse,
+// AllowedHosts and AllowedOrigins must pass CheckHostsAndOrigins,
+// MaxConnections must be 1..1000 ("MaxConnections %u no es v\xA0lido"). The
 // first failing check's message
 // is recorded as IO_PARAM_ERROR's context and false returned; Rate is set
 // when the speed passes.

@@ -63,6 +63,24 @@ class BridgeServer final : public VXB::HTTP::Server {
     return true;
   }
 
+  // Who may address the server and which web origins may use it; "*"
+  // lets every web page print and is said so in the log.
+  void SetGate(const ConfigParams& Config) {
+    VXB::HTTP::httpGate& gate = Engine()->gate;
+    gate.allowedHosts = SplitList(Config.AllowedHosts);
+    const std::vector<std::string> origins = SplitList(Config.AllowedOrigins);
+    gate.corsEnabled = !origins.empty();
+    gate.anyOrigin = origins.size() == 1 && origins[0] == "*";
+    if (gate.anyOrigin) {
+      VXB::Log::Write(
+          "Advertencia: AllowedOrigins es \"*\": cualquier p\xA0gina web puede enviar comandos");
+    } else {
+      gate.allowedOrigins = origins;
+    }
+    gate.allowHeaders = "Content-Type, Idempotency-Key";
+    gate.exposeHeaders = "Zorbel-Replayed";
+  }
+
   bool AddPages() {
     return AddPage("fiscal.xml", &Commands) && AddPage("fiscal.json", &Commands) &&
            AddPage("commands", &Reference) && AddPage("schema.json", &Reference) &&
@@ -180,6 +198,7 @@ class HTTPFrontEnd final : public FrontEnd {
       : name_(Name != nullptr ? Name : "zorbel"),
         port_(Config.HTTPPort),
         allowed_(Config.AllowedClients),
+        config_(Config),
         settings_{ZORBEL_VERSION, static_cast<unsigned>(Config.HTTPPort), Config.SerialPortName,
                   static_cast<unsigned>(Config.IntendedBauds)} {}
   ~HTTPFrontEnd() override {
@@ -190,7 +209,7 @@ class HTTPFrontEnd final : public FrontEnd {
   bool Start(VXB::Driver::Generic& Serial,
              VXP::CommunicationsProtocol::EventHandlerCallback Events) override {
     std::vector<ClientRule> rules;
-    if (!ParseAllowedClients(allowed_, rules)) return false;
+    if (!ParseAllowedClients(allowed_, rules) || !CheckHostsAndOrigins(config_)) return false;
     if (port_ > 65535)
       return VXB::Error::SetWithContext(VXB::Error::IO_PARAM_ERROR,
                                         "El puerto HTTP %u no es v\xA0lido",
@@ -210,6 +229,8 @@ class HTTPFrontEnd final : public FrontEnd {
     server->Serial = &Serial;
     server->Protocol.SetEventHandler(Events);
     if (!rules.empty() && !server->SetAllowedClients(rules)) return false;
+    server->SetGate(config_);
+    server->SetMaxConnections(config_.MaxConnections);
     if (!server->AddPages()) return false;
     if (!server->Run())
       return VXB::Error::SetWithContext(VXB::Error::SYSTEM_DRIVER_ERROR,
@@ -235,6 +256,7 @@ class HTTPFrontEnd final : public FrontEnd {
   std::string name_;
   std::uint32_t port_;
   std::string allowed_;
+  ConfigParams config_;
   BridgeSettings settings_;
   std::unique_ptr<BridgeServer> server_;
 };

@@ -191,4 +191,44 @@ TEST(AllowedClientsTest, RulesInOrderAndMalformedOnesRefused) {
                "Regla de AllowedClients inv\xA0lida: \"192.168.1\"");
 }
 
+TEST(FrontDoorConfigTest, HostsOriginsAndConnectionCap) {
+  Zorbel::ConfigParams c;
+  ASSERT_TRUE(Zorbel::ApplyConfigElement("allowedhosts", " caja.lan, ,pos-2 ", c));
+  ASSERT_TRUE(Zorbel::ApplyConfigElement("AllowedOrigins", "https://pos.example.com", c));
+  ASSERT_TRUE(Zorbel::ApplyConfigElement("MaxConnections", " 8 ", c));
+  EXPECT_EQ(Zorbel::SplitList(c.AllowedHosts), (std::vector<std::string>{"caja.lan", "pos-2"}));
+  EXPECT_EQ(c.MaxConnections, 8u);
+  EXPECT_EQ(Zorbel::ConfigParams().MaxConnections, 64u);
+  const struct {
+    const char* hosts;
+    const char* origins;
+    unsigned cap;
+    const char* message;  // nullptr: accepted
+  } cases[] = {
+      {"caja.lan", "https://pos.example.com, http://10.0.0.2:8080", 64, nullptr},
+      {"", "*", 1, nullptr},
+      {"", "http://[::1]:80", 1000, nullptr},
+      {"caja lan", "", 64, "Nombre de AllowedHosts inv\xA0lido: \"caja lan\""},
+      {"caja/lan", "", 64, "Nombre de AllowedHosts inv\xA0lido: \"caja/lan\""},
+      {"", "https://pos.example.com/", 64,
+       "Origen de AllowedOrigins inv\xA0lido: \"https://pos.example.com/\""},
+      {"", "pos.example.com", 64, "Origen de AllowedOrigins inv\xA0lido: \"pos.example.com\""},
+      {"", "*, https://a.b", 64, "Origen de AllowedOrigins inv\xA0lido: \"*\""},
+      {"", "http://a:", 64, "Origen de AllowedOrigins inv\xA0lido: \"http://a:\""},
+      {"", "", 0, "MaxConnections 0 no es v\xA0lido"},
+      {"", "", 1001, "MaxConnections 1001 no es v\xA0lido"},
+  };
+  for (const auto& k : cases) {
+    Zorbel::ConfigParams p;
+    p.SerialPortName = "COM1";
+    p.HTTPPort = 80;
+    p.AllowedHosts = k.hosts;
+    p.AllowedOrigins = k.origins;
+    p.MaxConnections = k.cap;
+    VXB::SerialPort::BaudRates rate;
+    EXPECT_EQ(Zorbel::CheckConfiguration(p, rate), k.message == nullptr) << k.hosts << k.origins;
+    if (k.message != nullptr) EXPECT_STREQ(VXB::Error::GetLastError()->Context, k.message);
+  }
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "vxb/common/base/circular.h"
 #include "vxb/common/io/network.h"
@@ -467,6 +468,47 @@ unsigned StreamSocket::PeekImplementation() {
   int available = 0;
   if (ioctl(data_->sockfd, FIONREAD, &available) != 0) return 1;
   return available > 0 ? static_cast<unsigned>(available) : 0;
+}
+
+bool StreamSocket::WaitMany(SocketWait* Waits, unsigned Count, unsigned Timeout) {
+  if (Count > MAX_WAIT) return Error::SetWithContext(Error::IO_PARAM_ERROR, "WaitMany");
+  static thread_local std::vector<pollfd> fds;
+  fds.assign(Count, pollfd{});
+  for (unsigned k = 0; k < Count; ++k) {
+    SocketWait& w = Waits[k];
+    w.Readable = w.Writeable = false;
+    const bool open = w.Socket != nullptr && w.Socket->data_ != nullptr;
+    fds[k].fd = open ? w.Socket->data_->sockfd : -1;  // negative: skipped by poll
+    fds[k].events = static_cast<short>((w.WantRead ? POLLIN : 0) | (w.WantWrite ? POLLOUT : 0));
+  }
+  const Deadline until(Timeout);
+  for (;;) {
+    const int n = poll(fds.data(), Count, PollTimeout(until));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", HostErrorText(errno));
+    if (n == 0) {
+      if (!until.Forever() && !until.Passed()) continue;
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "WaitMany");
+    }
+    break;
+  }
+  for (unsigned k = 0; k < Count; ++k) {
+    const short r = fds[k].revents;
+    const bool trouble = (r & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+    Waits[k].Readable = Waits[k].WantRead && ((r & POLLIN) != 0 || trouble);
+    Waits[k].Writeable = Waits[k].WantWrite && ((r & POLLOUT) != 0 || trouble);
+  }
+  return true;
+}
+
+bool Network::LocalHostName(char* Buffer, unsigned Size) {
+  if (Buffer == nullptr || Size == 0) return false;
+  Buffer[0] = 0;
+  if (gethostname(Buffer, Size) != 0 || std::memchr(Buffer, 0, Size) == nullptr) {
+    Buffer[0] = 0;
+    return false;
+  }
+  return Buffer[0] != 0;
 }
 
 }  // namespace VXB

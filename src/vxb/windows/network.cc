@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "vxb/common/base/circular.h"
 #include "vxb/common/io/network.h"
@@ -371,6 +372,51 @@ unsigned StreamSocket::PeekImplementation() {
   u_long available = 0;
   if (ioctlsocket(data_->sockfd, FIONREAD, &available) != 0) return 1;
   return available > 0 ? static_cast<unsigned>(available) : 0;
+}
+
+bool StreamSocket::WaitMany(SocketWait* Waits, unsigned Count, unsigned Timeout) {
+  if (Count > MAX_WAIT) return Error::SetWithContext(Error::IO_PARAM_ERROR, "WaitMany");
+  static thread_local std::vector<WSAPOLLFD> fds;
+  fds.assign(Count, WSAPOLLFD{});
+  for (unsigned k = 0; k < Count; ++k) {
+    SocketWait& w = Waits[k];
+    w.Readable = w.Writeable = false;
+    const bool open = w.Socket != nullptr && w.Socket->data_ != nullptr;
+    // A closed entry waits on nothing (WSAPoll has no "skip" descriptor).
+    fds[k].fd = open ? w.Socket->data_->sockfd : INVALID_SOCKET;
+    fds[k].events = static_cast<short>((w.WantRead ? POLLIN : 0) | (w.WantWrite ? POLLOUT : 0));
+  }
+  const Deadline until(Timeout);
+  for (;;) {
+    const int left = until.Forever() ? -1 : static_cast<int>(until.Left());
+    const int n = WSAPoll(fds.data(), static_cast<ULONG>(Count), left);
+    if (n == SOCKET_ERROR) {
+      return Error::SetWithContext(Error::SOCK_SELECT_ERROR, "%s", LastErrorText());
+    }
+    if (n == 0) {
+      if (!until.Forever() && !until.Passed()) continue;
+      return Error::SetWithContext(Error::IO_TIMEOUT_ERROR, "WaitMany");
+    }
+    break;
+  }
+  for (unsigned k = 0; k < Count; ++k) {
+    const short r = fds[k].revents;
+    const bool trouble = (r & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+    Waits[k].Readable = Waits[k].WantRead && ((r & POLLIN) != 0 || trouble);
+    Waits[k].Writeable = Waits[k].WantWrite && ((r & POLLOUT) != 0 || trouble);
+  }
+  return true;
+}
+
+bool Network::LocalHostName(char* Buffer, unsigned Size) {
+  if (Buffer == nullptr || Size == 0) return false;
+  Buffer[0] = 0;
+  StartLibrary();
+  if (gethostname(Buffer, static_cast<int>(Size)) != 0 || std::memchr(Buffer, 0, Size) == nullptr) {
+    Buffer[0] = 0;
+    return false;
+  }
+  return Buffer[0] != 0;
 }
 
 }  // namespace VXB

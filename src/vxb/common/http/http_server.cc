@@ -12,6 +12,7 @@
 #include "vxb/common/format/xml_generic.h"
 #include "vxb/common/format/xml_reader.h"
 #include "vxb/common/format/xml_writer.h"
+#include "vxb/common/http/http_connections.h"
 #include "vxb/common/http/httpd_protocol.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
@@ -23,10 +24,9 @@ namespace {
 // Servers alive in the process.
 std::atomic<unsigned> server_count{0};
 
-// An idle server waits this long (ms) for a connection before it looks at
+// The server waits at most this long (ms) on its sockets before it looks at
 // the stop flag again.
-constexpr unsigned ACCEPT_WAIT = 1000;
-constexpr unsigned RETRY_DELAY = 100;
+constexpr unsigned TURN_WAIT = 500;
 
 }  // namespace
 
@@ -143,6 +143,10 @@ Server::~Server() {
 
 unsigned Server::GetPort() const { return Instance != nullptr ? httpdGetPort(Instance) : 0; }
 
+void Server::SetMaxConnections(unsigned Max) {
+  MaxConnections = std::clamp(Max, 1u, MAX_CONNECTIONS_LIMIT);
+}
+
 void Server::SetTimeouts(unsigned Receive, unsigned Request, unsigned Linger) {
   if (Instance == nullptr) return;
   Instance->readTimeout = Receive;
@@ -208,50 +212,45 @@ bool Server::AddHTTPS(unsigned, const char*, const char*, const char*) {
 
 void Server::ThreadBody() {
   Debugger.Print("HTTP running");
+  ConnectionSet connections(Instance, MaxConnections);
   while (!StopIt.load()) {
-    const int got = httpdGetConnection(Instance, ACCEPT_WAIT);
-    if (got != 1) {
-      if (StopIt.load()) {
-        Debugger.Print("Stopped");
-        break;
-      }
-      if (got == -1 && Error::GetCurrent().Error != Error::IO_TIMEOUT_ERROR) {
-        Debugger.Print("Error GetConnection");
-        System::Sleep(RETRY_DELAY);
-      }
-      continue;
+    connections.Turn(TURN_WAIT);
+    while (!StopIt.load() && connections.AttachNext()) {
+      ServeAttached();
+      connections.Detach();
     }
-    const std::uint64_t first = System::MonotonicMilliseconds();
-    if (httpdReadRequest(Instance) < 0) {
-      httpdEndRequest(Instance);
-      continue;
-    }
-    const std::uint64_t second = System::MonotonicMilliseconds();
-    BeginProcess();
-    StringWriterHTTP->SetCharsetTo(ASCII::LATIN1);
-    CharReader->Reset();
-    CharReaderXML->Reset();
-    CharReaderJSON->Reset();
-    XMLReaderGeneric->Reset();
-    JSONReaderGeneric->Reset();
-    XMLWriterGeneric->Reset();
-    JSONWriterGeneric->Reset();
-    httpdProcessRequest(Instance);
-    FlushText();
-    const std::uint64_t processed = System::MonotonicMilliseconds() - second;
-    httpdEndRequest(Instance);
-    if (Debugger.IsEnabled()) {
-      const std::uint64_t total = System::MonotonicMilliseconds() - first;
-      Debugger.Print("Served; process time: %s; total request time: %s",
-                     ASCII::Milliseconds(processed).ToString(),
-                     ASCII::Milliseconds(total).ToString());
-    }
-    EndProcess();
   }
+  connections.CloseAll();
+  Debugger.Print("Stopped");
   if (Stoppable) {
     Debugger.Print("Server stopped");
     Stopped->Signal();
   }
+}
+
+void Server::ServeAttached() {
+  const std::uint64_t first = System::MonotonicMilliseconds();
+  if (httpdReadRequest(Instance) < 0) return;
+  const std::uint64_t second = System::MonotonicMilliseconds();
+  BeginProcess();
+  StringWriterHTTP->SetCharsetTo(ASCII::LATIN1);
+  CharReader->Reset();
+  CharReaderXML->Reset();
+  CharReaderJSON->Reset();
+  XMLReaderGeneric->Reset();
+  JSONReaderGeneric->Reset();
+  XMLWriterGeneric->Reset();
+  JSONWriterGeneric->Reset();
+  httpdProcessRequest(Instance);
+  FlushText();
+  const std::uint64_t processed = System::MonotonicMilliseconds() - second;
+  if (Debugger.IsEnabled()) {
+    const std::uint64_t total = System::MonotonicMilliseconds() - first;
+    Debugger.Print("Served; process time: %s; total request time: %s",
+                   ASCII::Milliseconds(processed).ToString(),
+                   ASCII::Milliseconds(total).ToString());
+  }
+  EndProcess();
 }
 
 void Server::Stop() { StopIt.store(true); }

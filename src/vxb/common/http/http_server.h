@@ -2,16 +2,19 @@
 // with a table of named pages.
 //
 // An application derives from Server, implements Index(), adds its pages
-// (each with a PageFunctor) and calls Run(). Requests are served strictly
-// one after another on the server thread; while a functor runs, the server
+// (each with a PageFunctor) and calls Run(). The server thread reads every
+// open connection together as its bytes come (http_connections.h), and
+// serves the requests strictly one after another, in the order they became
+// complete; no client waits for another that is slow to send or to read.
+// While a functor runs, the server
 // is its view of the request (content type, charset, body, variables,
 // upload) and of the answer (content type, text and binary output, the
 // HTML writer and the text writer and body reader that structured-document
 // writers and readers wrap). The first output sends the headers.
 //
 // Stop() may be called from any thread: the serving loop ends after the
-// current request, or within about a second when idle; a client that is
-// still sending its request is dropped within a fraction of a second. The
+// current request, or within half a second when idle; clients
+// still sending their requests are dropped then. The
 // stop flag is set only by Stop() and cleared only by the constructor, so a
 // stop asked before the thread runs is kept. The destructor stops the loop,
 // waits for it and releases the port.
@@ -91,6 +94,9 @@ class Server : public Thread {
   // Request deadlines (ms): per receive, per head or body, and the drain at
   // the end of a connection. Before Run() only.
   void SetTimeouts(unsigned Receive, unsigned Request, unsigned Linger);
+  // Open connections at most (1..1000, 64 by default); one more is
+  // answered 503 and closed. Before Run() only.
+  void SetMaxConnections(unsigned Max);
 
   // Output.
   bool Print(const char* Buf);
@@ -181,11 +187,15 @@ class Server : public Thread {
   bool DoAddPage(const char* Page, PageFunctor* Functor, httpdPreload Check);
   void Page(const char* Path);
   bool FlushText();
+  // Reads, processes and answers the request of the connection the engine
+  // is attached to.
+  void ServeAttached();
 
   PageFunction Pages[MAX_PAGES];
   unsigned PageCount = 0;
   httpd* Instance = nullptr;
   bool Stoppable;
+  unsigned MaxConnections = 64;
   std::atomic<bool> StopIt{false};
   const char* Realm = "VXB";
   std::unique_ptr<Semaphore> Stopped;

@@ -167,6 +167,8 @@ httpd* httpdCreate(const char* /*host*/, unsigned HTTPPort) {
     return nullptr;
   }
   s->http_port = s->httpSock.GetLocalPort();
+  char name[256];
+  if (Network::LocalHostName(name, sizeof(name))) s->gate.ownHostName = name;
   ApiDebugger().Print("Puerto http abierto en %u", s->http_port);
   s->startTime = httpdNow();
   return s;
@@ -463,6 +465,11 @@ bool _httpd_sendHeaders(httpd* s, std::uint32_t contentLength, std::int64_t modT
 
 bool httpdSendHeaders(httpd* s) { return _httpd_sendHeaders(s, 0, 0); }
 
+bool _httpd_sendContinue(httpd* s) {
+  static constexpr char INTERIM[] = "HTTP/1.1 100 Continue\r\n\r\n";
+  return WriteAll(s, reinterpret_cast<const Byte*>(INTERIM), sizeof(INTERIM) - 1);
+}
+
 bool _httpd_sendBinary(httpd* s, const Byte* bytes, unsigned len) {
   if (!WriteAll(s, bytes, len)) return false;
   s->response.responseLength += static_cast<int>(len);
@@ -674,6 +681,8 @@ const char* httpdRequestMethodName(httpd* s) {
       return "GET";
     case HTTP_POST:
       return "POST";
+    case HTTP_OPTIONS:
+      return "OPTIONS";
     default:
       break;
   }

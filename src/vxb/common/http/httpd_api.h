@@ -57,8 +57,11 @@ inline constexpr unsigned TIMEOUT_SEND = 5000;   // ms per send
 // At most this long (ms) is spent draining an unread body at the end of a
 // connection, so that closing does not reset the answer before it is read.
 inline constexpr unsigned TIMEOUT_LINGER = 1000;
+// Longest Host and Origin values taken: a DNS name (253) with scheme, brackets
+// and port fits; anything longer is refused as malformed.
+inline constexpr unsigned HTTP_MAX_HOST = 300;
 
-enum Methods : unsigned { NO_METHOD_YET = 0, HTTP_GET = 1, HTTP_POST = 2 };
+enum Methods : unsigned { NO_METHOD_YET = 0, HTTP_GET = 1, HTTP_POST = 2, HTTP_OPTIONS = 3 };
 
 // Entry types of the content tree.
 enum ContentTypes : unsigned {
@@ -125,7 +128,36 @@ struct httpReq {
   char boundary[HTTP_MAX_URL] = {};
   char authUser[HTTP_MAX_AUTH] = {};
   char authPassword[HTTP_MAX_AUTH] = {};
+  char origin[HTTP_MAX_HOST + 1] = {};
+  unsigned hostCount = 0;    // Host headers seen
+  unsigned originCount = 0;  // Origin headers seen
+  bool http11 = false;       // the request line named HTTP/1.1 or later
+  bool expectContinue = false;
+  bool expectOther = false;        // an expectation this engine does not meet
+  bool askPrivateNetwork = false;  // a preflight asking for private network access
   Byte fileUpload[HTTP_MAX_FILEUPLOAD_SIZE] = {};
+};
+
+// Who may address the server and which web origins may use it. Checked when
+// a request's head is complete, before its body is read (see
+// httpd_gate.h).
+struct httpGate {
+  // Host names accepted besides IP literals and "localhost": the machine's
+  // own name and the configured ones, in lower case.
+  std::string ownHostName;
+  std::vector<std::string> allowedHosts;
+  // Cross-origin access: off unless origins are configured. anyOrigin
+  // accepts every origin ("*").
+  bool corsEnabled = false;
+  bool anyOrigin = false;
+  std::vector<std::string> allowedOrigins;
+  // Answer headers a listed origin's script may read ("Access-Control-
+  // Expose-Headers"); empty for none.
+  std::string exposeHeaders;
+  // What a listed origin's preflight is told it may send.
+  std::string allowMethods = "POST";
+  std::string allowHeaders = "Content-Type";
+  unsigned maxAge = 600;  // seconds a browser may keep a preflight's answer
 };
 
 struct httpRes {
@@ -167,6 +199,9 @@ struct httpd {
   unsigned requestDeadline = TIMEOUT_READ;
   unsigned sendTimeout = TIMEOUT_SEND;
   unsigned lingerTimeout = TIMEOUT_LINGER;
+  // Set while a request whose head was already judged is read again: its
+  // "100 Continue" has gone out then.
+  bool skipContinue = false;
   // Set by another thread to end waits and reads early; not owned.
   const std::atomic<bool>* stopFlag = nullptr;
   std::unique_ptr<httpReq> requestPtr;
@@ -178,6 +213,7 @@ struct httpd {
   std::vector<std::unique_ptr<httpDir>> dirStore;
   std::vector<std::unique_ptr<httpContent>> contentStore;
   const httpAcl* defaultAcl = nullptr;
+  httpGate gate;
   std::FILE* accessLog = nullptr;  // not owned
   std::FILE* errorLog = nullptr;   // not owned
   // Scratch buffers, kept here so that no request allocates them.
@@ -203,6 +239,9 @@ void httpdUseConnection(httpd* server, Driver::Generic* Connection, const char* 
 // 0: ready to process; -1: refused (already answered when it could be) or
 // unreadable; the caller ends the request.
 int httpdReadRequest(httpd* server);
+// The request line and head only, judged (see httpd_gate.h): 0 when the
+// request may go on, -1 as httpdReadRequest. The body is left unread.
+int httpdReadHead(httpd* server);
 void httpdProcessRequest(httpd* server);
 void httpdEndRequest(httpd* server);
 

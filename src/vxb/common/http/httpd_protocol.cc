@@ -9,6 +9,7 @@
 #include <string>
 
 #include "vxb/common/base/ascii.h"
+#include "vxb/common/http/httpd_gate.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
 
@@ -83,13 +84,13 @@ constexpr const char* STATUS_414 = "414 URI Too Long";
 constexpr const char* STATUS_431 = "431 Request Header Fields Too Large";
 constexpr const char* STATUS_501 = "501 Not Implemented";
 
-int Refuse(httpd* s, const char* status, const char* why) {
-  char printable[256];
-  ProtocolDebugger().Print("Refused (%s): %s", status,
-                           httpdPrintable(why, printable, sizeof(printable)));
-  _httpd_writeErrorLog(s, "error", status);
-  httpdSendError(s, status, nullptr);
-  return -1;
+int Refuse(httpd* s, const char* status, const char* why) { return _httpd_refuse(s, status, why); }
+
+// Printable ASCII without blanks, at most max bytes: the only form a Host
+// or Origin value is taken in.
+bool IsPlainToken(const char* begin, const char* end, unsigned max) {
+  return static_cast<unsigned>(end - begin) <= max &&
+         std::all_of(begin, end, [](char c) { return c > 32 && c < 127; });
 }
 
 // What the headers of one request said, before it is judged.
@@ -197,8 +198,8 @@ void ParseHeader(httpd* s, HeadState& head, const char* line, unsigned length) {
   // The values kept in request fields must fit them whole: a value cut to
   // the field could mean something else (a shorter type or boundary).
   if (value_length >= HTTP_MAX_URL &&
-      (EqualsNoCase(line, ne, "Host") || EqualsNoCase(line, ne, "Referer") ||
-       EqualsNoCase(line, ne, "If-Modified-Since") || EqualsNoCase(line, ne, "Content-Type"))) {
+      (EqualsNoCase(line, ne, "Referer") || EqualsNoCase(line, ne, "If-Modified-Since") ||
+       EqualsNoCase(line, ne, "Content-Type"))) {
     return head.Refuse(STATUS_431, "header value too long");
   }
   if (EqualsNoCase(line, ne, "Cookie")) {
@@ -218,7 +219,22 @@ void ParseHeader(httpd* s, HeadState& head, const char* line, unsigned length) {
       }
     }
   } else if (EqualsNoCase(line, ne, "Host")) {
+    if (++s->request.hostCount > 1) return head.Refuse(STATUS_400, "repeated Host");
+    if (!IsPlainToken(vb, ve, HTTP_MAX_HOST)) return head.Refuse(STATUS_400, "malformed Host");
     _httpd_copy(s->request.host, HTTP_MAX_URL, vb, value_length);
+  } else if (EqualsNoCase(line, ne, "Origin")) {
+    if (++s->request.originCount > 1) return head.Refuse(STATUS_400, "repeated Origin");
+    if (value_length == 0 || !IsPlainToken(vb, ve, HTTP_MAX_HOST))
+      return head.Refuse(STATUS_400, "malformed Origin");
+    _httpd_copy(s->request.origin, HTTP_MAX_HOST + 1, vb, value_length);
+  } else if (EqualsNoCase(line, ne, "Expect")) {
+    if (EqualsNoCase(vb, ve, "100-continue")) {
+      s->request.expectContinue = true;
+    } else {
+      s->request.expectOther = true;
+    }
+  } else if (EqualsNoCase(line, ne, "Access-Control-Request-Private-Network")) {
+    s->request.askPrivateNetwork = EqualsNoCase(vb, ve, "true");
   } else if (EqualsNoCase(line, ne, "Referer")) {
     _httpd_copy(s->request.referer, HTTP_MAX_URL, vb, value_length);
   } else if (EqualsNoCase(line, ne, "If-Modified-Since")) {
@@ -278,6 +294,15 @@ const char* httpdPrintable(const char* Text, char* Buffer, unsigned Size) {
   }
   if (Size > 0) Buffer[n] = 0;
   return Buffer;
+}
+
+int _httpd_refuse(httpd* s, const char* status, const char* why) {
+  char printable[256];
+  ProtocolDebugger().Print("Refused (%s): %s", status,
+                           httpdPrintable(why, printable, sizeof(printable)));
+  _httpd_writeErrorLog(s, "error", status);
+  httpdSendError(s, status, nullptr);
+  return -1;
 }
 
 void _httpd_resetResponse(httpd* s) {
@@ -485,6 +510,11 @@ int ReadMethod(httpd* s, const char* line, const char*& method_end) {
     s->request.method = HTTP_POST;
     return 0;
   }
+  // Cross-origin preflights, only while origins are listed.
+  if (s->gate.corsEnabled && EqualsNoCase(line, method_end, "OPTIONS")) {
+    s->request.method = HTTP_OPTIONS;
+    return 0;
+  }
   char method[33];
   _httpd_copy(method, sizeof(method), line, static_cast<unsigned>(method_end - line));
   ProtocolDebugger().Print("Invalid method [%s]", method);
@@ -518,6 +548,7 @@ int ReadTarget(httpd* s, const char* method_end, char* query, bool& has_query) {
                          std::isdigit(static_cast<unsigned char>(version[5])) &&
                          version[6] == '.' && std::isdigit(static_cast<unsigned char>(version[7]));
   if (*version != 0 && !versioned) return Refuse(s, STATUS_400, "bad protocol version");
+  s->request.http11 = versioned && (version[5] > '1' || (version[5] == '1' && version[7] >= '1'));
   const char* question = std::find(target, target_end, '?');
   _httpd_copy(s->request.path, HTTP_MAX_URL, target, static_cast<unsigned>(question - target));
   if (question != target_end) {
@@ -597,7 +628,10 @@ int ReadBody(httpd* s, const HeadState& head) {
 
 }  // namespace
 
-int httpdReadRequest(httpd* s) {
+namespace {
+
+// The request line and the judged head; the query is kept for later.
+int ReadHeadInto(httpd* s, HeadState& head, char* query, bool& has_query) {
   // Response and request back to their initial state.
   _httpd_resetResponse(s);
   std::memset(static_cast<void*>(&s->request), 0, offsetof(httpReq, fileUpload));
@@ -605,12 +639,27 @@ int httpdReadRequest(httpd* s) {
   s->bodyRemain = 0;
 
   _httpd_startDeadline(s);
-  char query[HTTP_MAX_URL];
   query[0] = 0;
-  bool has_query = false;
+  has_query = false;
   if (ReadRequestLine(s, query, has_query) != 0) return -1;
-  HeadState head;
   if (ReadHead(s, head) != 0) return -1;
+  return _httpd_judgeHead(s);
+}
+
+}  // namespace
+
+int httpdReadHead(httpd* s) {
+  HeadState head;
+  char query[HTTP_MAX_URL];
+  bool has_query = false;
+  return ReadHeadInto(s, head, query, has_query);
+}
+
+int httpdReadRequest(httpd* s) {
+  HeadState head;
+  char query[HTTP_MAX_URL];
+  bool has_query = false;
+  if (ReadHeadInto(s, head, query, has_query) != 0) return -1;
   if (ReadBody(s, head) != 0) return -1;
   if (has_query) httpdStoreFormData(s, query, static_cast<unsigned>(std::strlen(query)));
   return 0;

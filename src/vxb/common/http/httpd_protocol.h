@@ -55,6 +55,11 @@ bool _httpd_sendValue(httpd* server, const char* value);
 // sending side is shut first and the rest drained briefly, so that the
 // client reads the whole answer before the connection goes away.
 void _httpd_closeConnection(httpd* server);
+// Refuses the request with Status (logged with Why): the answer is sent
+// at once and -1 given.
+int _httpd_refuse(httpd* server, const char* status, const char* why);
+// Sends the interim "HTTP/1.1 100 Continue"; false when the connection failed.
+bool _httpd_sendContinue(httpd* server);
 // Case-insensitive prefix test.
 bool _httpd_startsWith(const char* text, const char* prefix);
 // Bounded copy; always terminated.

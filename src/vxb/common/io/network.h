@@ -52,9 +52,23 @@ const char* ToString(INADDR Address);
 // (10048 reads "Address already in use"); "Error desconocido" for others.
 const char* ErrorText(unsigned SocketErrorNumber);
 
+// The machine's own host name into Buffer (Size bytes, terminated); false,
+// with Buffer empty, when the system gives none or it does not fit.
+bool LocalHostName(char* Buffer, unsigned Size);
+
 }  // namespace Network
 
 struct StreamSocketData;
+class StreamSocket;
+
+// One socket of StreamSocket::WaitMany: what to wait for, and what came.
+struct SocketWait {
+  StreamSocket* Socket = nullptr;  // null or closed: skipped
+  bool WantRead = false;
+  bool WantWrite = false;
+  bool Readable = false;   // bytes, the peer's end or an error: a read tells which
+  bool Writeable = false;  // room to send, or an error: a write tells which
+};
 
 class StreamSocket : public Driver::Generic {
  public:
@@ -85,6 +99,12 @@ class StreamSocket : public Driver::Generic {
   // SOCK_SELECT_ERROR, and SOCK_CONNECTION_CLOSED when none is open.
   static bool MultipleAccept(StreamSocket** Sockets, unsigned& Count, Network::INADDR& Address,
                              Network::PORT& Port, unsigned Timeout, StreamSocket& Target);
+  // Waits on the first Count entries of Waits at once (poll on POSIX,
+  // WSAPoll on Windows) until one is ready or Timeout passes, and sets
+  // their Readable and Writeable. True when any is ready; IO_TIMEOUT_ERROR,
+  // or SOCK_SELECT_ERROR when the wait failed. At most MAX_WAIT entries.
+  static constexpr unsigned MAX_WAIT = 1100;
+  static bool WaitMany(SocketWait* Waits, unsigned Count, unsigned Timeout);
   // Connects to Address:Port within Timeout (a socket that was open is
   // closed first). SOCK_ERROR_CONNECT or IO_TIMEOUT_ERROR on failure.
   bool Connect(Network::INADDR Address, Network::PORT Port, unsigned Timeout);

@@ -14,6 +14,7 @@
 #include "http_example/raw_client.h"
 #include "testing/scratch_dir.h"
 #include "vxb/common/http/httpd_ip_acl.h"
+#include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/system.h"
 
 namespace Zorbel::HttpExample {
@@ -185,6 +186,107 @@ TEST(HttpServerStop, StopWhileAClientTrickles) {
   std::string raw;
   client.ReadAll(raw, 2000);
   EXPECT_EQ(raw, "");
+}
+
+// Nothing came and the connection is still open: the server has neither
+// answered nor dropped it.
+bool StillWaiting(RawClient& client) {
+  VXB::Byte b = 0;
+  return client.Socket().ReadBuffer(&b, 1, 0) == 0 &&
+         VXB::Error::GetCurrent().Error == VXB::Error::IO_TIMEOUT_ERROR;
+}
+
+// Long deadlines: only the order of events decides these cases.
+class HttpConnectionsTest : public ::testing::Test {
+ protected:
+  void Start(unsigned max) {
+    dir_ = Testing::MakeScratchDir("http-connections");
+    std::ofstream(dir_ / "big.bin", std::ios::binary) << std::string(12u << 20, 'b');
+    server_ = std::make_unique<ExampleServer>(0, dir_.string());
+    ASSERT_TRUE(server_->IsOK());
+    server_->SetTimeouts(30000, 30000, 300);
+    server_->SetMaxConnections(max);
+    ASSERT_TRUE(server_->Run());
+    port_ = static_cast<VXB::Network::PORT>(server_->GetPort());
+  }
+  void TearDown() override {
+    server_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+  std::filesystem::path dir_;
+  std::unique_ptr<ExampleServer> server_;
+  VXB::Network::PORT port_ = 0;
+};
+
+TEST_F(HttpConnectionsTest, IdleHalfSentAndUnreadClientsHoldNobody) {
+  Start(64);
+  RawClient idle[5];
+  const char* first_bytes[5] = {"", "", "G", "GET /hello.html HTTP/1.0\r\n",
+                                "POST /echo HTTP/1.0\r\nContent-Length: 4\r\n\r\nab"};
+  for (int k = 0; k < 5; ++k) {
+    ASSERT_TRUE(idle[k].Connect(port_));
+    if (*first_bytes[k] != 0) ASSERT_TRUE(idle[k].Send(first_bytes[k]));
+  }
+  RawClient unread;  // asks for a long answer and never reads it
+  ASSERT_TRUE(unread.Connect(port_));
+  ASSERT_TRUE(unread.Send("GET /files/big.bin HTTP/1.0\r\n\r\n"));
+
+  const Response r = Exchange(port_, "POST /echo HTTP/1.0\r\nContent-Length: 2\r\n\r\nok");
+  EXPECT_EQ(r.status, 200);
+  EXPECT_EQ(r.body.substr(r.body.size() - 7), "body ok");
+  // Served while every earlier client is still waiting, none dropped.
+  for (RawClient& c : idle) EXPECT_TRUE(StillWaiting(c));
+
+  // Each of them is served once its request is complete.
+  const char* rest[5] = {"GET /hello.html HTTP/1.0\r\n\r\n", "GET /hello.html HTTP/1.0\r\n\r\n",
+                         "ET /hello.html HTTP/1.0\r\n\r\n", "\r\n", "cd"};
+  for (int k = 4; k >= 0; --k) {
+    ASSERT_TRUE(idle[k].Send(rest[k]));
+    std::string raw;
+    idle[k].ReadAll(raw, 20000);
+    EXPECT_EQ(ParseResponse(raw).status, 200) << k << raw;
+  }
+  std::string big;
+  unread.ReadAll(big, 20000);
+  EXPECT_EQ(ParseResponse(big).body.size(), 12u << 20);
+}
+
+TEST_F(HttpConnectionsTest, BeyondTheCapTheNewestIsRefused) {
+  Start(2);
+  RawClient first;
+  RawClient second;
+  ASSERT_TRUE(first.Connect(port_));
+  ASSERT_TRUE(second.Connect(port_));
+  const Response refused = Exchange(port_, "GET /hello.html HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(refused.statusLine, "HTTP/1.0 503 Service Unavailable");
+  EXPECT_TRUE(StillWaiting(first));
+  first.Close();  // makes room, once the server has seen the close
+  int status = 0;
+  for (int attempt = 0; attempt < 50 && status != 200; ++attempt) {
+    status = Exchange(port_, "GET /hello.html HTTP/1.0\r\n\r\n").status;
+    EXPECT_TRUE(status == 200 || status == 503) << status;
+  }
+  EXPECT_EQ(status, 200);
+  ASSERT_TRUE(second.Send("GET /hello.html HTTP/1.0\r\n\r\n"));
+  std::string raw;
+  second.ReadAll(raw, 20000);
+  EXPECT_EQ(ParseResponse(raw).status, 200);
+}
+
+TEST_F(HttpConnectionsTest, StopEndsTheServerWithIdleClientsOpen) {
+  Start(64);
+  RawClient idle[3];
+  for (RawClient& c : idle) ASSERT_TRUE(c.Connect(port_));
+  idle[0].Send("GET /hel");
+  EXPECT_EQ(Exchange(port_, "GET /hello.html HTTP/1.0\r\n\r\n").status, 200);
+  server_->Stop();
+  server_->WaitStopped();
+  EXPECT_FALSE(server_->IsRunning());
+  for (RawClient& c : idle) {
+    std::string raw;
+    c.ReadAll(raw, 20000);
+    EXPECT_EQ(raw, "");
+  }
 }
 
 class PlainServer : public VXB::HTTP::Server {
