@@ -16,6 +16,8 @@ namespace {
 constexpr std::size_t MAX_REFUSING = 64;
 // Connections taken from the listener in one turn.
 constexpr unsigned ACCEPTS_PER_TURN = 32;
+// How long a failed accept keeps new connections waiting (ms).
+constexpr std::uint64_t ACCEPT_BACKOFF_MS = 100;
 constexpr unsigned RECEIVE_CHUNK = 16384;
 
 enum class Stage { READING, QUEUED, ANSWERING, LINGERING };
@@ -124,6 +126,7 @@ void ConnectionSet::CloseAll() {
 unsigned ConnectionSet::NextWait(unsigned Wait) const {
   const std::uint64_t now = Now();
   std::uint64_t until = now + Wait;
+  if (accept_resume_ > now) until = std::min(until, accept_resume_);
   for (const auto& c : connections_) {
     if (c->Now == Stage::QUEUED) continue;
     const std::uint64_t d = Earliest(c->Deadline, c->Now == Stage::READING ? c->Pause : 0);
@@ -135,7 +138,7 @@ unsigned ConnectionSet::NextWait(unsigned Wait) const {
 void ConnectionSet::Turn(unsigned Wait) {
   waits_.assign(connections_.size() + 1, SocketWait{});
   waits_[0].Socket = &engine_->httpSock;
-  waits_[0].WantRead = true;
+  waits_[0].WantRead = Now() >= accept_resume_;
   for (std::size_t k = 0; k < connections_.size(); ++k) {
     ClientConnection& c = *connections_[k];
     SocketWait& w = waits_[k + 1];
@@ -156,7 +159,7 @@ void ConnectionSet::Turn(unsigned Wait) {
   std::erase_if(connections_, [&](const std::unique_ptr<ClientConnection>& c) {
     return c->Now != Stage::QUEUED && Expired(*c, now);
   });
-  if (any && waits_[0].Readable) Accept();
+  if (any && waits_[0].WantRead && waits_[0].Readable) Accept();
 }
 
 void ConnectionSet::Accept() {
@@ -164,7 +167,11 @@ void ConnectionSet::Accept() {
     auto c = std::make_unique<ClientConnection>();
     Network::INADDR address = 0;
     Network::PORT port = 0;
-    if (!engine_->httpSock.Accept(address, port, 0, c->Socket)) return;
+    if (!engine_->httpSock.Accept(address, port, 0, c->Socket)) {
+      // Readable but nothing accepted: an error, not an empty queue.
+      if (k == 0) accept_resume_ = Now() + ACCEPT_BACKOFF_MS;
+      return;
+    }
     if (address != 0) _httpd_copy(c->Address, HTTP_IP_ADDR_LEN, Network::ToString(address), 16);
     const std::uint64_t now = Now();
     c->Deadline = After(now, engine_->requestDeadline);

@@ -93,6 +93,10 @@ class ConnectionSet {
   ClientConnection* attached_ = nullptr;
   std::unique_ptr<Buffered> driver_;
   std::vector<SocketWait> waits_;
+  // After a failed accept (no descriptor left, for one) the listening
+  // socket stays readable: it is left out of the wait until then, so the
+  // thread does not spin.
+  std::uint64_t accept_resume_ = 0;
 };
 
 }  // namespace VXB::HTTP
