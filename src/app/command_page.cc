@@ -10,7 +10,7 @@
 namespace VXP::Zorbel {
 
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol) {
+                    VardexPacketProtocol* Protocol, AnswerJournal* Journal) {
   std::string body;
   if (!Server->ReadBody(body, MAX_DOCUMENT_SIZE)) {
     if (Debugger != nullptr)
@@ -27,8 +27,10 @@ bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
   request.Charset = Server->GetRequestCharset();
   request.Document = body;
   request.Client = Server->GetClientAddress();
+  request.IdempotencyKey = Server->GetIdempotencyKey(request.IdempotencyKeyTooLong);
   CommandAnswer answer;
-  const bool ok = RunCommand(request, Protocol, Debugger, answer);
+  const bool ok = RunCommand(request, Protocol, Journal, Debugger, answer);
+  if (answer.Replayed && !Server->AddHeader("Zorbel-Replayed: 1")) return false;
   if (!Server->SendAnswer(answer.Status, answer.ContentType, answer.Charset, answer.Document))
     return false;
   return ok;

@@ -46,6 +46,10 @@ constexpr ElementRow ELEMENTS[] = {
      [](const std::string& t, ConfigParams& c) { c.ServiceDescription = t; }},
     {"AllowedClients", "AllowedClients [%s]\n",
      [](const std::string& t, ConfigParams& c) { c.AllowedClients = t; }},
+    {"JournalSize", "JournalSize [%s]\n",
+     [](const std::string& t, ConfigParams& c) {
+       c.JournalSize = VXB::ASCII::FromDecimalUnsigned(t.c_str());
+     }},
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

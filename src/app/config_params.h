@@ -31,6 +31,10 @@ struct ConfigParams {
   // Client address rules for the HTTP server's access control, separated
   // by commas (see ClientRule); empty lets every client in.
   std::string AllowedClients;
+  // The answer journal: the directory of its two files (the log's; empty:
+  // kept in memory only) and the size of each file in bytes.
+  std::string JournalDirectory;
+  std::uint32_t JournalSize = 4u << 20;
 };
 
 // One rule of AllowedClients: an IPv4 address ("192.168.1.5") or network
@@ -58,6 +62,7 @@ enum class ConfigElement {
   SERVICE_NAME,
   SERVICE_DESCRIPTION,
   ALLOWED_CLIENTS,
+  JOURNAL_SIZE,
 };
 
 // Applies the text of the element Name (compared without regard to case)

@@ -13,6 +13,9 @@
 #include "vxb/common/http/httpd_ip_acl.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
+#include "vxp/answer_journal.h"
+#include "vxp/command_core.h"
+#include "vxp/journal_file.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_debug_modules.h"
 
@@ -35,6 +38,34 @@ class BridgeServer final : public VXB::HTTP::Server {
   }
 
   VXP::VardexPacketProtocol Protocol;
+  std::unique_ptr<VXP::Zorbel::JournalFile> JournalStore;
+  std::unique_ptr<VXP::Zorbel::AnswerJournal> Journal;
+
+  // The answer journal: its files in Directory (none when empty), read back
+  // into memory; an unanswered last packet is put in doubt. False with the
+  // reason recorded when the directory cannot be written.
+  bool OpenJournal(const std::string& Directory, std::uint32_t Size) {
+    std::vector<std::string> records;
+    if (!Directory.empty()) {
+      JournalStore = std::make_unique<VXP::Zorbel::JournalFile>();
+      if (!JournalStore->Open(Directory, Size, records)) {
+        const VXB::Error::ErrInfo e = VXB::Error::GetCurrent();
+        return VXB::Error::SetWithContext(e.Error, "No se puede escribir el diario en %s: %s",
+                                          Directory.c_str(), e.Context);
+      }
+    }
+    Journal = std::make_unique<VXP::Zorbel::AnswerJournal>(JournalStore.get());
+    unsigned skipped = 0;
+    Journal->Load(records, skipped);
+    if (JournalStore)
+      VXB::Log::Write(
+          "Diario: %u registros le\xA1"
+          "dos, %u ilegibles, %u archivos apartados",
+          static_cast<unsigned>(records.size()), skipped,
+          static_cast<unsigned>(JournalStore->Damaged().size()));
+    VXP::Zorbel::RestoreDoubt(*Journal, Protocol);
+    return true;
+  }
 
   // Installs the client rules; false for a rule the engine refuses.
   bool SetAllowedClients(const std::vector<ClientRule>& Rules) {
@@ -65,6 +96,7 @@ class BridgeServer final : public VXB::HTTP::Server {
   void Index() override {
     VXB::HTML::Writer& html = GetHTML();
     if (!html.Begin("Registro") || !html.BeginPreformattedText()) return;
+    if (!JournalStatus(html)) return;
     unsigned size = CHUNK;
     bool any = false;
     bool more = VXB::Log::ReadFirst(LogBuffer, size);
@@ -82,12 +114,22 @@ class BridgeServer final : public VXB::HTTP::Server {
   }
 
  private:
+  // One line on the journal and the packet in doubt above the log.
+  bool JournalStatus(VXB::HTML::Writer& html) {
+    const VXP::DoubtStatus& d = Protocol.GetDoubtStatus();
+    const bool failed = Journal && Journal->StoreFailed();
+    return html.Text("Diario: %s; paquetes en duda resueltos %u, abandonados %u%s\n",
+                     failed ? "FALLA DE ESCRITURA" : "en orden", d.Resolved, d.Abandoned,
+                     d.InDoubt ? "; hay un paquete en duda" : "");
+  }
+
   class CommandPage : public VXB::HTTP::PageFunctor {
    public:
     explicit CommandPage(BridgeServer* s) : server_(s) {}
     void PageHandler(const char* Page) override {
       server_->ProxyDebugger.SetID("%s", Page);
-      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol);
+      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol,
+                                  server_->Journal.get());
     }
 
    private:
@@ -107,7 +149,9 @@ class HTTPFrontEnd final : public FrontEnd {
   HTTPFrontEnd(const ConfigParams& Config, const char* Name)
       : name_(Name != nullptr ? Name : "zorbel"),
         port_(Config.HTTPPort),
-        allowed_(Config.AllowedClients) {}
+        allowed_(Config.AllowedClients),
+        journal_directory_(Config.JournalDirectory),
+        journal_size_(Config.JournalSize) {}
   ~HTTPFrontEnd() override {
     Stop();
     WaitStopped();
@@ -133,6 +177,7 @@ class HTTPFrontEnd final : public FrontEnd {
     // The protocol has its line and its events before any request comes.
     if (!server->Protocol.SetDriver(&Serial)) return false;
     server->Protocol.SetEventHandler(Events);
+    if (!server->OpenJournal(journal_directory_, journal_size_)) return false;
     if (!rules.empty() && !server->SetAllowedClients(rules)) return false;
     if (!server->AddPages()) return false;
     if (!server->Run())
@@ -159,6 +204,8 @@ class HTTPFrontEnd final : public FrontEnd {
   std::string name_;
   std::uint32_t port_;
   std::string allowed_;
+  std::string journal_directory_;
+  std::uint32_t journal_size_;
   std::unique_ptr<BridgeServer> server_;
 };
 

@@ -59,6 +59,8 @@ int RunProgram(int argc, const char* const* argv, FrontEndFactory Factory) {
   ConfigParams config;
   const std::string config_file = std::string(dir) + "/proxyconfig.xml";
   ReadConfiguration(config_file.c_str(), config);
+  // The journal lives beside the log.
+  config.JournalDirectory = dir;
 
   Service service(config, Factory);
   if (VXB::Service::Main(&service, argc, argv)) return 0;
