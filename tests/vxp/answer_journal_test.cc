@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "vxp/command_core.h"
 #include "vxp/journal_file.h"
 #include "vxp/vxp_errno.h"
+#include "zorbel_cli/journal.h"
 #include "zorbel_emulator/emulator.h"
 
 namespace VXP::Zorbel {
@@ -289,6 +291,56 @@ TEST_F(Journal, CrashAtEachPointThenRestart) {
       if (e.Packet.find("Linea 7") != std::string::npos) runs += e.Count;
     EXPECT_EQ(runs, 1u) << emu.Summary();
   }
+}
+
+// What `zorbel-cli journal` shows of a journal on disk: one line per
+// command with its time, client, key or Secuencia, name, outcome and
+// replays, then the replays; --since leaves older ones out; --json.
+TEST_F(Journal, ListingShowsWhatWasPrinted) {
+  {
+    JournalFile f;
+    std::vector<std::string> none;
+    ASSERT_TRUE(f.Open(dir_.string(), JournalFile::MIN_SIZE, none));
+    AnswerJournal j(&f);
+    std::int64_t now = 86400;  // 1970-01-02
+    j.SetClock([&now] { return now; });
+    JournalEntry a;
+    a.Client = "10.0.0.5";
+    a.Key = "venta-9";
+    a.Command = 0x41;
+    ASSERT_TRUE(j.Begin(a));
+    ASSERT_TRUE(j.Finish(a.Id, JournalEntry::Outcomes::ANSWERED, 200, 1, 1, "{}"));
+    now += 3661;
+    JournalEntry b;
+    b.Client = "10.0.0.6";
+    b.SequenceGiven = true;
+    b.Sequence = 12;
+    b.Command = 0x2A;
+    ASSERT_TRUE(j.Begin(b));
+    ASSERT_TRUE(j.Finish(b.Id, JournalEntry::Outcomes::IN_DOUBT, 200, 1, 1, "{}"));
+    JournalEntry seen;
+    EXPECT_EQ(j.Check("venta-9", false, 0, 0, "10.0.0.5", seen), AnswerJournal::Verdict::REPLAY);
+  }
+  std::ostringstream text;
+  ASSERT_TRUE(ZorbelCli::ListJournal(dir_.string(), 0, false, text));
+  EXPECT_EQ(text.str(),
+            "1970-01-02T00:00:00Z\t10.0.0.5\tkey=venta-9\tImprimirTextoFiscal\tanswered\t1\n"
+            "1970-01-02T01:01:01Z\t10.0.0.6\tseq=12\tConsultarEstado\tin-doubt\t0\n"
+            "replay\t1970-01-02T01:01:01Z\t10.0.0.5\t1\n");
+  std::int64_t since = 0;
+  ASSERT_TRUE(ZorbelCli::ParseSince("1970-01-02T00:30", since));
+  EXPECT_EQ(since, 86400 + 1800);
+  std::ostringstream later;
+  ASSERT_TRUE(ZorbelCli::ListJournal(dir_.string(), since, false, later));
+  EXPECT_EQ(later.str().find("venta-9\t"), std::string::npos) << later.str();
+  std::ostringstream json;
+  ASSERT_TRUE(ZorbelCli::ListJournal(dir_.string(), 0, true, json));
+  EXPECT_NE(
+      json.str().find(R"("key": "venta-9", "secuencia": null, "command": "ImprimirTextoFiscal")"),
+      std::string::npos)
+      << json.str();
+  EXPECT_FALSE(ZorbelCli::ParseSince("1970-13-01", since));
+  EXPECT_FALSE(ZorbelCli::ListJournal((dir_ / "none").string(), 0, false, text));
 }
 
 }  // namespace
