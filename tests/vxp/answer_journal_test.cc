@@ -343,5 +343,37 @@ TEST_F(Journal, ListingShowsWhatWasPrinted) {
   EXPECT_FALSE(ZorbelCli::ListJournal((dir_ / "none").string(), 0, false, text));
 }
 
+// A journal that cannot keep the command's intent (a disk gone bad): the
+// command fails before it is sent, and nothing is printed without its
+// record; the failure shows.
+TEST_F(Journal, CommandNotSentWithoutItsRecord) {
+  struct FailingStore final : JournalStore {
+    bool Append(std::string_view, bool) override {
+      return VXB::Error::SetWithContext(VXB::Error::IO_FS_ERROR, "disco lleno");
+    }
+  } store;
+  VXB::Driver::Memory line{"line"};
+  VXB::Driver::Memory host{"host"};
+  VXB::Driver::Memory::Connect(line, host);
+  ZorbelEmulator::Emulator emu(line, {});
+  std::thread serving([&emu] { emu.Serve(); });
+  VardexPacketProtocol protocol{true};
+  ASSERT_TRUE(protocol.SetDriver(&host));
+  AnswerJournal journal(&store);
+  CommandRequest r;
+  r.ContentType = VXB::MIME::JSON;
+  r.Document = R"({"ImprimirTextoFiscal":{"Texto":"Sin registro"}})";
+  CommandAnswer a;
+  EXPECT_FALSE(RunCommand(r, &protocol, &journal, nullptr, a));
+  EXPECT_FALSE(a.Sent);
+  EXPECT_EQ(a.Error.Error, Error::PROTOCOL_COMMAND_REJECTED);
+  EXPECT_NE(a.Document.find("No se pudo registrar el comando en el diario"), std::string::npos)
+      << a.Document;
+  EXPECT_TRUE(journal.StoreFailed());
+  emu.Stop();
+  serving.join();
+  EXPECT_EQ(emu.GetStats().BytesReceived.load(), 0u);
+}
+
 }  // namespace
 }  // namespace VXP::Zorbel
