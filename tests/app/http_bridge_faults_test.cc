@@ -299,6 +299,12 @@ TEST_F(BridgeFaults, JournalAnswersResendsAfterOtherClients) {
       EXPECT_EQ(again.Body.find("\"Error\""), std::string::npos) << again.Body;
       EXPECT_NE(Compact(again.Body).find("{\"ImprimirTextoFiscal\":{"), std::string::npos);
     }
+    // The index page tells the packets settled after a lost answer.
+    const HttpAnswer index = ::Testing::HttpRequest(rig.Port(), "GET", "/", "", "");
+    EXPECT_NE(index.Body.find(c.lost ? "Diario: en orden; paquetes en duda resueltos 1,"
+                                     : "Diario: en orden; paquetes en duda resueltos 0,"),
+              std::string::npos)
+        << index.Body;
     rig.Stop();
     unsigned printed = 0;
     for (const ZorbelEmulator::Execution& e : rig.Emulator().Executions())
