@@ -178,8 +178,10 @@ bool VardexPacketProtocol::FailLoop(const char* Where, const char* Context) {
 // A command: the start (lost answers), the packet in doubt if there is one,
 // then the command's own exchange.
 bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
-  if (!SettleDoubt(Data)) return false;
+  const bool settled = SettleDoubt(Data);
+  // A number the client chose serves this command only.
   NumberChosen = false;
+  if (!settled) return false;
   const bool ok = Exchange(Data);
   if (ok) {
     if (Doubt.Status.InDoubt) {
