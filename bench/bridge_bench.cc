@@ -13,6 +13,10 @@
 //    connections are open and silent and (for N > 0) ten more trickle a
 //    head one byte a second, against the same POST on a quiet server (N 0):
 //    no client waits for an idle one.
+//  - BM_JournalCost: the same ConsultarEstado POSTs one after another with
+//    the answer journal in memory only and on disk (two records flushed
+//    per command), and a request answered from the journal (the same
+//    Idempotency-Key again); medians of each and what the disk adds.
 //  - BM_PacedCommand9600: the same POST on a line paced at 9600 bits per
 //    second, against the time its bytes take on the wire (command, ACK,
 //    answer, ACK; 10 bits a byte).
@@ -27,9 +31,13 @@
 // (as root) gives the benchmark's threads the processor first.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -64,7 +72,7 @@ const std::string kIndex = "GET / HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
 // port.
 class Bridge {
  public:
-  explicit Bridge(unsigned Baud) {
+  explicit Bridge(unsigned Baud, const std::string& JournalDir = "") {
     VXB::Error::Init();
     VXP::Error::Init();
     VXB::Debug::Control::DisableAllModules();
@@ -83,6 +91,7 @@ class Bridge {
       VXB::Error::Abort("Can't open %s", pty_.SlavePath());
     Zorbel::ConfigParams config;
     config.HTTPPort = 0;
+    config.JournalDirectory = JournalDir;
     front_ = Zorbel::MakeHTTPFrontEnd(config, "zorbel");
     if (!front_->Start(serial_, nullptr))
       VXB::Error::Abort("Can't start the front end: %s", VXB::Error::GetCurrent().Context);
@@ -238,6 +247,46 @@ BENCHMARK(BM_CommandWithIdleConnections)
     ->Unit(benchmark::kMicrosecond)
     ->MinTime(3.0)
     ->UseRealTime();
+std::string KeyedPost(const std::string& Key) {
+  return "POST /fiscal.json HTTP/1.0\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
+         "Idempotency-Key: " +
+         Key + "\r\nContent-Length: " + std::to_string(kBody.size()) + "\r\n\r\n" + kBody;
+}
+
+void BM_JournalCost(benchmark::State& state) {
+  char dir_template[] = "/tmp/zorbel-bench-journal-XXXXXX";
+  const char* dir = mkdtemp(dir_template);
+  if (dir == nullptr) {
+    state.SkipWithError("no scratch directory");
+    return;
+  }
+  Bridge memory(0);
+  Bridge disk(0, dir);
+  const std::string replay = KeyedPost("bench-replay");
+  if (disk.Timed(replay, true) < 0) state.SkipWithError("request failed");
+  std::vector<double> memory_us, disk_us, replay_us;
+  for (auto _ : state) {
+    const double m = memory.Timed(kPost, true);
+    const double d = disk.Timed(kPost, true);
+    const double r = disk.Timed(replay, true);
+    if (m < 0 || d < 0 || r < 0) {
+      state.SkipWithError("request failed");
+      break;
+    }
+    memory_us.push_back(m);
+    disk_us.push_back(d);
+    replay_us.push_back(r);
+  }
+  state.counters["memory_median_us"] = Quantile(memory_us, 0.5);
+  state.counters["disk_median_us"] = Quantile(disk_us, 0.5);
+  state.counters["disk_p99_us"] = Quantile(disk_us, 0.99);
+  state.counters["added_median_us"] = Quantile(disk_us, 0.5) - Quantile(memory_us, 0.5);
+  state.counters["replay_median_us"] = Quantile(replay_us, 0.5);
+  for (const char* name : {"/journal1.dat", "/journal2.dat"})
+    std::remove((dir + std::string(name)).c_str());
+  rmdir(dir);
+}
+BENCHMARK(BM_JournalCost)->Unit(benchmark::kMicrosecond)->MinTime(3.0)->UseRealTime();
 
 // The POST's wall time against the wire time of the bytes the emulator read
 // and wrote for it; the final ACK is counted once the emulator has read it.

@@ -72,6 +72,7 @@ set(ZORBEL_TEST_PROGRAMS
     "vxp/argentina/enums_rg3561_test.cc            portable"
     "vxp/argentina/fields_rg3561_test.cc           portable"
     "vxp/command_reference_test.cc                 linux"
+    "vxp/answer_journal_test.cc                    linux"
     "vxp/command_core_test.cc                      portable"
     "vxp/driver_conformance_test.cc                portable"
     "vxp/format2packet_test.cc                     portable"

@@ -10,13 +10,13 @@
 namespace VXP::Zorbel {
 
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol) {
+                    VardexPacketProtocol* Protocol, AnswerJournal* Journal) {
   CommandAnswer answer;
-  return ProcessCommand(Server, Debugger, Protocol, answer);
+  return ProcessCommand(Server, Debugger, Protocol, Journal, answer);
 }
 
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol, CommandAnswer& answer) {
+                    VardexPacketProtocol* Protocol, AnswerJournal* Journal, CommandAnswer& answer) {
   std::string body;
   if (!Server->ReadBody(body, MAX_DOCUMENT_SIZE)) {
     if (Debugger != nullptr)
@@ -35,7 +35,9 @@ bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
   request.Charset = Server->GetRequestCharset();
   request.Document = body;
   request.Client = Server->GetClientAddress();
-  const bool ok = RunCommand(request, Protocol, Debugger, answer);
+  request.IdempotencyKey = Server->GetIdempotencyKey(request.IdempotencyKeyTooLong);
+  const bool ok = RunCommand(request, Protocol, Journal, Debugger, answer);
+  if (answer.Replayed && !Server->AddHeader("Zorbel-Replayed: 1")) return false;
   if (!Server->SendAnswer(answer.Status, answer.ContentType, answer.Charset, answer.Document))
     return false;
   return ok;

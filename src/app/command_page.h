@@ -4,7 +4,9 @@
 //
 // A body over VXP::Zorbel::MAX_DOCUMENT_SIZE is refused with the status 413
 // and the core is not called. Every other answer carries the core's status
-// (200 for every document, error documents included).
+// (200 for every document, error documents included; 400, 409 and 422 for
+// a refused Idempotency-Key). An answer served from the journal carries
+// the header "Zorbel-Replayed: 1".
 //
 // Thread safety: runs on the HTTP server's thread, inside a page functor;
 // the protocol serves that thread alone, and a stop reaches it through its
@@ -14,21 +16,23 @@
 
 #include "vxb/common/http/http_server.h"
 #include "vxb/common/runtime/debug.h"
+#include "vxp/answer_journal.h"
 #include "vxp/command_core.h"
 #include "vxp/vardex_packet_protocol.h"
 
 namespace VXP::Zorbel {
 
 // Processes the current request of Server: its document through the
-// command core with Protocol as the exchange and Debugger as the debug
-// channel (its ID is put back afterwards). False for every error document
+// command core with Protocol as the exchange, Journal (may be null) as the
+// answer journal and Debugger as the debug channel (its ID is put back
+// afterwards). False for every error document
 // or HTML error page, a refused body and a failed write.
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol);
+                    VardexPacketProtocol* Protocol, AnswerJournal* Journal = nullptr);
 // The same, leaving in Answer what the core made of the request and what
 // it answered (for the bridge's status and counts).
 bool ProcessCommand(VXB::HTTP::Server* Server, VXB::Debug::Debugger* Debugger,
-                    VardexPacketProtocol* Protocol, CommandAnswer& Answer);
+                    VardexPacketProtocol* Protocol, AnswerJournal* Journal, CommandAnswer& Answer);
 
 }  // namespace VXP::Zorbel
 

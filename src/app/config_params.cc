@@ -55,6 +55,10 @@ constexpr ElementRow ELEMENTS[] = {
      [](const std::string& t, ConfigParams& c) {
        c.MaxConnections = VXB::ASCII::FromDecimalUnsigned(t.c_str());
      }},
+    {"JournalSize", "JournalSize [%s]\n",
+     [](const std::string& t, ConfigParams& c) {
+       c.JournalSize = VXB::ASCII::FromDecimalUnsigned(t.c_str());
+     }},
 };
 
 bool IsNameChar(char c) {

@@ -41,6 +41,10 @@ struct ConfigParams {
   std::string AllowedOrigins;
   // Open client connections at most; a new one beyond is answered 503.
   std::uint32_t MaxConnections = 64;
+  // The answer journal: the directory of its two files (the log's; empty:
+  // kept in memory only) and the size of each file in bytes.
+  std::string JournalDirectory;
+  std::uint32_t JournalSize = 4u << 20;
 };
 
 // The non-empty items of a comma-separated list, trimmed.
@@ -81,6 +85,7 @@ enum class ConfigElement {
   ALLOWED_HOSTS,
   ALLOWED_ORIGINS,
   MAX_CONNECTIONS,
+  JOURNAL_SIZE,
 };
 
 // Applies the text of the element Name (compared without regard to case)

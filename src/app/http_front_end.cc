@@ -17,8 +17,11 @@
 #include "vxb/common/http/httpd_ip_acl.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/runtime/log.h"
+#include "vxp/answer_journal.h"
 #include "vxp/argentina/catalogo_rg3561.h"
+#include "vxp/command_core.h"
 #include "vxp/command_reference.h"
+#include "vxp/journal_file.h"
 #include "vxp/vardex_packet_protocol.h"
 #include "vxp/vxp_debug_modules.h"
 
@@ -46,6 +49,34 @@ class BridgeServer final : public VXB::HTTP::Server {
   VXP::VardexPacketProtocol Protocol;
   BridgeStatus Status;
   VXB::Driver::Generic* Serial = nullptr;  // the controller's line, for its open state
+  std::unique_ptr<VXP::Zorbel::JournalFile> JournalStore;
+  std::unique_ptr<VXP::Zorbel::AnswerJournal> Journal;
+
+  // The answer journal: its files in Directory (none when empty), read back
+  // into memory; an unanswered last packet is put in doubt. False with the
+  // reason recorded when the directory cannot be written.
+  bool OpenJournal(const std::string& Directory, std::uint32_t Size) {
+    std::vector<std::string> records;
+    if (!Directory.empty()) {
+      JournalStore = std::make_unique<VXP::Zorbel::JournalFile>();
+      if (!JournalStore->Open(Directory, Size, records)) {
+        const VXB::Error::ErrInfo e = VXB::Error::GetCurrent();
+        return VXB::Error::SetWithContext(e.Error, "No se puede escribir el diario en %s: %s",
+                                          Directory.c_str(), e.Context);
+      }
+    }
+    Journal = std::make_unique<VXP::Zorbel::AnswerJournal>(JournalStore.get());
+    unsigned skipped = 0;
+    Journal->Load(records, skipped);
+    if (JournalStore)
+      VXB::Log::Write(
+          "Diario: %u registros le\xA1"
+          "dos, %u ilegibles, %u archivos apartados",
+          static_cast<unsigned>(records.size()), skipped,
+          static_cast<unsigned>(JournalStore->Damaged().size()));
+    VXP::Zorbel::RestoreDoubt(*Journal, Protocol);
+    return true;
+  }
 
   // Installs the client rules; false for a rule the engine refuses.
   bool SetAllowedClients(const std::vector<ClientRule>& Rules) {
@@ -98,6 +129,7 @@ class BridgeServer final : public VXB::HTTP::Server {
   void Index() override {
     VXB::HTML::Writer& html = GetHTML();
     if (!html.Begin("Registro") || !html.BeginPreformattedText()) return;
+    if (!JournalStatus(html)) return;
     unsigned size = CHUNK;
     bool any = false;
     bool more = VXB::Log::ReadFirst(LogBuffer, size);
@@ -115,6 +147,15 @@ class BridgeServer final : public VXB::HTTP::Server {
   }
 
  private:
+  // One line on the journal and the packet in doubt above the log.
+  bool JournalStatus(VXB::HTML::Writer& html) {
+    const VXP::DoubtStatus& d = Protocol.GetDoubtStatus();
+    const bool failed = Journal && Journal->StoreFailed();
+    return html.Text("Diario: %s; paquetes en duda resueltos %u, abandonados %u%s\n",
+                     failed ? "FALLA DE ESCRITURA" : "en orden", d.Resolved, d.Abandoned,
+                     d.InDoubt ? "; hay un paquete en duda" : "");
+  }
+
   class CommandPage : public VXB::HTTP::PageFunctor {
    public:
     explicit CommandPage(BridgeServer* s) : server_(s) {}
@@ -122,7 +163,8 @@ class BridgeServer final : public VXB::HTTP::Server {
       server_->ProxyDebugger.SetID("%s", Page);
       const auto start = std::chrono::steady_clock::now();
       VXP::Zorbel::CommandAnswer answer;
-      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol, answer);
+      VXP::Zorbel::ProcessCommand(server_, &server_->ProxyDebugger, &server_->Protocol,
+                                  server_->Journal.get(), answer);
       server_->RecordCommand(answer, std::chrono::duration_cast<std::chrono::microseconds>(
                                          std::chrono::steady_clock::now() - start));
     }
@@ -200,7 +242,9 @@ class HTTPFrontEnd final : public FrontEnd {
         allowed_(Config.AllowedClients),
         config_(Config),
         settings_{ZORBEL_VERSION, static_cast<unsigned>(Config.HTTPPort), Config.SerialPortName,
-                  static_cast<unsigned>(Config.IntendedBauds)} {}
+                  static_cast<unsigned>(Config.IntendedBauds)},
+        journal_directory_(Config.JournalDirectory),
+        journal_size_(Config.JournalSize) {}
   ~HTTPFrontEnd() override {
     Stop();
     WaitStopped();
@@ -228,6 +272,7 @@ class HTTPFrontEnd final : public FrontEnd {
     if (!server->Protocol.SetDriver(&Serial)) return false;
     server->Serial = &Serial;
     server->Protocol.SetEventHandler(Events);
+    if (!server->OpenJournal(journal_directory_, journal_size_)) return false;
     if (!rules.empty() && !server->SetAllowedClients(rules)) return false;
     server->SetGate(config_);
     server->SetMaxConnections(config_.MaxConnections);
@@ -258,6 +303,8 @@ class HTTPFrontEnd final : public FrontEnd {
   std::string allowed_;
   ConfigParams config_;
   BridgeSettings settings_;
+  std::string journal_directory_;
+  std::uint32_t journal_size_;
   std::unique_ptr<BridgeServer> server_;
 };
 

@@ -77,6 +77,8 @@ int RunProgram(int argc, const char* const* argv, FrontEndFactory Factory) {
   const std::string config_file =
       ManagedDirectory("CONFIGURATION_DIRECTORY", dir) + "/proxyconfig.xml";
   ReadConfiguration(config_file.c_str(), config);
+  // The journal lives beside the log.
+  config.JournalDirectory = dir;
 
   Service service(config, Factory);
   if (VXB::Service::Main(&service, argc, argv)) return 0;

@@ -14,6 +14,7 @@
 #include "vxb/common/io/encoded_char_reader.h"
 #include "vxb/common/io/encoded_string_writer.h"
 #include "vxb/common/io/string_driver.h"
+#include "vxb/common/runtime/log.h"
 #include "vxp/format2packet.h"
 #include "vxp/vxp_errno.h"
 #include "vxp/zorbel.h"
@@ -81,7 +82,17 @@ struct Call {
   VXB::Driver::StringSink sink;
   VXB::Driver::EncodedStringWriterFromGeneric text;
   std::unique_ptr<Format> format;
+  // The answer came from the journal (it is in the CommandAnswer already).
+  bool replayed = false;
+  // The journal's entry for the command sent (0: none).
+  std::uint64_t entry = 0;
 };
+
+std::unique_ptr<Format> FormatFor(VXB::MIME::Types Type, Call& c) {
+  if (Type == VXB::MIME::JSON) return std::make_unique<JsonFormat>(&c.chars, &c.text);
+  if (Type == VXB::MIME::XML) return std::make_unique<XmlFormat>(&c.chars, &c.text);
+  return nullptr;
+}
 
 // Checks the request's character set and reads the command. False with
 // the thread's error record set.
@@ -104,20 +115,129 @@ bool ReadCommand(const CommandRequest& Request, VXB::GenericDataFormat::Reader& 
   return FormatToPacket(&Reader, Answer.Command, Answer.Sequence, Answer.SequenceGiven, Debugger);
 }
 
-// The client's sequence number and the halt flag, then the exchange.
-bool Exchange(VardexPacketProtocol& Protocol, CommandAnswer& Answer) {
+// The answer the controller gave to a packet in doubt, written for the
+// request that sent it, in that request's format, into the journal.
+void RecordResolved(AnswerJournal& Journal, VardexPacketProtocol& Protocol,
+                    VXB::Debug::Debugger* Debugger) {
+  ResolvedDoubt r;
+  if (!Protocol.TakeResolvedDoubt(r)) return;
+  JournalEntry e;
+  if (!Journal.FindUnanswered(r.Number, PacketDigest(r.Command), e)) return;
+  Call c("");
+  const auto type = static_cast<VXB::MIME::Types>(e.ContentType);
+  c.format = FormatFor(type, c);
+  if (c.format == nullptr) return;
+  VXB::GenericDataFormat::Writer& writer = c.format->Writer();
+  if (type == VXB::MIME::XML) writer.SetEncoding(static_cast<Charsets>(e.Charset));
+  const unsigned sequence = r.Number > SEQUENCE_OFFSET ? r.Number - SEQUENCE_OFFSET : 0;
+  VXB::Error::Push();
+  bool ok = WriteAnswer(writer, nullptr, r.Answer, r.PrinterStatusWord, r.FiscalStatusWord,
+                        &sequence, r.Busy);
+  if (c.text.Buffered() > 0 && !c.text.Flush(VXB::Constants::WAIT_FOREVER)) ok = false;
+  if (ok) {
+    Journal.Finish(e.Id, JournalEntry::Outcomes::ANSWERED, 200, type, writer.GetEncoding(),
+                   c.sink.Text());
+    if (Debugger != nullptr)
+      Debugger->Print("Respuesta del paquete %u en duda registrada", r.Number);
+  }
+  VXB::Error::Pop();
+}
+
+// The journal's verdict on a request: true to go on and send it; false
+// when it was answered from the journal (c.replayed) or refused.
+bool Consult(AnswerJournal& Journal, const CommandRequest& Request, Call& c,
+             CommandAnswer& Answer) {
+  JournalEntry e;
+  const char* key = Request.IdempotencyKey != nullptr ? Request.IdempotencyKey : "";
+  switch (Journal.Check(key, Answer.SequenceGiven, Answer.Sequence, PacketDigest(Answer.Command),
+                        Request.Client, e)) {
+    case AnswerJournal::Verdict::SEND:
+      return true;
+    case AnswerJournal::Verdict::REPLAY:
+      c.replayed = true;
+      Answer.Replayed = true;
+      Answer.Status = e.Status;
+      Answer.ContentType = static_cast<VXB::MIME::Types>(e.AnswerType);
+      Answer.Charset = static_cast<Charsets>(e.AnswerCharset);
+      Answer.Document = e.Document;
+      return false;
+    case AnswerJournal::Verdict::KEY_REUSED:
+      Answer.Status = 422;
+      return VXB::Error::SetWithContext(Error::PROTOCOL_PACKET_REJECTED,
+                                        "Idempotency-Key ya usada con otro documento");
+    case AnswerJournal::Verdict::KEY_RUNNING:
+      Answer.Status = 409;
+      return VXB::Error::SetWithContext(Error::PROTOCOL_PACKET_REJECTED,
+                                        "Idempotency-Key de un comando en curso");
+  }
+  return true;
+}
+
+// The intent, before the packet goes out.
+bool BeginEntry(AnswerJournal& Journal, const CommandRequest& Request,
+                const VardexPacketProtocol& Protocol, Call& c, CommandAnswer& Answer) {
+  JournalEntry e;
+  e.Client = Request.Client != nullptr ? Request.Client : "";
+  e.Key = Request.IdempotencyKey != nullptr ? Request.IdempotencyKey : "";
+  e.SequenceGiven = Answer.SequenceGiven;
+  e.Sequence = Answer.Sequence;
+  e.Digest = PacketDigest(Answer.Command);
+  e.PacketNumber = Protocol.GetNextSequence();
+  e.Command = Answer.Command.GetCommand();
+  e.Encoding = Answer.Command.GetEncoding();
+  unsigned size = 0;
+  const VXB::Byte* fields = Answer.Command.GetData().GetBinary(size);
+  if (fields != nullptr) e.Fields.assign(reinterpret_cast<const char*>(fields), size);
+  e.ContentType = Answer.ContentType;
+  e.Charset = Answer.Charset;
+  if (!Journal.Begin(e)) {
+    VXB::Log::Write("No se pudo registrar el comando en el diario: %s",
+                    VXB::Error::GetCurrent().Description);
+    return VXB::Error::SetWithContext(Error::PROTOCOL_COMMAND_REJECTED,
+                                      "No se pudo registrar el comando en el diario");
+  }
+  c.entry = e.Id;
+  return true;
+}
+
+// The client's sequence number and the halt flag, the journal, then the
+// exchange.
+bool Exchange(const CommandRequest& Request, VardexPacketProtocol& Protocol, AnswerJournal* Journal,
+              VXB::Debug::Debugger* Debugger, Call& c, CommandAnswer& Answer) {
   if (Answer.SequenceGiven) {
     if (Answer.Sequence == 0 || Answer.Sequence > MAX_SEQUENCE) {
       return VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_SEQUENCE,
                                         "Secuencia inv\xA0lida (debe estar entre %u-%u)", 1u,
                                         MAX_SEQUENCE);
     }
-    if (!Protocol.SetNextSequence(Answer.Sequence + SEQUENCE_OFFSET)) return false;
   }
+  if (Journal != nullptr && !Consult(*Journal, Request, c, Answer)) return false;
+  if (Answer.SequenceGiven && !Protocol.SetNextSequence(Answer.Sequence + SEQUENCE_OFFSET))
+    return false;
   if (Protocol.IsHalted())
     return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "Servicio detenido");
+  if (Journal != nullptr) {
+    const bool settled = Protocol.SettleDoubt(Answer.Command);
+    RecordResolved(*Journal, Protocol, Debugger);
+    if (!settled || !BeginEntry(*Journal, Request, Protocol, c, Answer)) return false;
+  }
   Answer.Sent = true;
   return Protocol.SendCommand(Answer.Command);
+}
+
+// The answer as sent goes into the journal before the client gets it.
+void FinishEntry(AnswerJournal& Journal, VardexPacketProtocol& Protocol, const Call& c,
+                 bool Answered, const CommandAnswer& Answer) {
+  if (c.entry == 0) return;
+  JournalEntry::Outcomes outcome = JournalEntry::Outcomes::ANSWERED;
+  if (!Answered) {
+    const DoubtStatus& d = Protocol.GetDoubtStatus();
+    outcome = d.InDoubt ? JournalEntry::Outcomes::IN_DOUBT : JournalEntry::Outcomes::FAILED;
+  }
+  if (!Journal.Finish(c.entry, outcome, Answer.Status, Answer.ContentType, Answer.Charset,
+                      Answer.Document))
+    VXB::Log::Write("No se pudo registrar la respuesta en el diario: %s",
+                    VXB::Error::GetCurrent().Description);
 }
 
 bool WriteHTMLError(Call& c, VXB::Debug::Debugger* Debugger, const VXB::Error::ErrInfo& e,
@@ -133,13 +253,10 @@ bool WriteHTMLError(Call& c, VXB::Debug::Debugger* Debugger, const VXB::Error::E
   return false;
 }
 
-bool Run(const CommandRequest& Request, VardexPacketProtocol* Protocol,
+bool Run(const CommandRequest& Request, VardexPacketProtocol* Protocol, AnswerJournal* Journal,
          VXB::Debug::Debugger* Debugger, Call& c, CommandAnswer& Answer) {
-  if (Request.ContentType == VXB::MIME::JSON) {
-    c.format = std::make_unique<JsonFormat>(&c.chars, &c.text);
-  } else if (Request.ContentType == VXB::MIME::XML) {
-    c.format = std::make_unique<XmlFormat>(&c.chars, &c.text);
-  } else {
+  c.format = FormatFor(Request.ContentType, c);
+  if (c.format == nullptr) {
     const char* name = VXB::MIME::ToString(Request.ContentType);
     VXB::Error::SetWithContext(Error::PROTOCOL_INVALID_CONTENT_TYPE, "Formato %s no reconocido",
                                name != nullptr ? name : "?");
@@ -158,7 +275,18 @@ bool Run(const CommandRequest& Request, VardexPacketProtocol* Protocol,
   Answer.ContentType = Request.ContentType;
   Answer.Charset = writer.GetEncoding();
   if (ok && Protocol == nullptr) return true;
-  if (ok) ok = Exchange(*Protocol, Answer);
+  if (ok && Request.IdempotencyKey != nullptr &&
+      (Request.IdempotencyKeyTooLong || !ValidIdempotencyKey(Request.IdempotencyKey))) {
+    Answer.Status = 400;
+    ok = VXB::Error::SetWithContext(Error::PROTOCOL_SYNTAX_ERROR,
+                                    "Idempotency-Key inv\xA0lida (1 a %u caracteres visibles)",
+                                    static_cast<unsigned>(MAX_IDEMPOTENCY_KEY));
+  }
+  if (ok) ok = Exchange(Request, *Protocol, Journal, Debugger, c, Answer);
+  if (c.replayed) {
+    if (Debugger != nullptr) Debugger->Print("Respuesta repetida del diario");
+    return true;
+  }
   if (!ok) {
     Answer.Error = VXB::Error::GetCurrent();
     WriteLastError(writer, Debugger, Answer.Error, Answer.Command.GetCommand());
@@ -175,17 +303,45 @@ bool Run(const CommandRequest& Request, VardexPacketProtocol* Protocol,
 
 bool RunCommand(const CommandRequest& Request, VardexPacketProtocol* Exchange,
                 VXB::Debug::Debugger* Debugger, CommandAnswer& Answer) {
+  return RunCommand(Request, Exchange, nullptr, Debugger, Answer);
+}
+
+void RestoreDoubt(const AnswerJournal& Journal, VardexPacketProtocol& Exchange) {
+  JournalEntry e;
+  if (!Journal.LastUnanswered(e) || e.Outcome == JournalEntry::Outcomes::FAILED) return;
+  VardexDataContainer packet(e.Command);
+  packet.SetEncoding(static_cast<Charsets>(e.Encoding));
+  // The fields as they were joined by FS, one by one.
+  std::size_t from = 0;
+  while (!e.Fields.empty() && from <= e.Fields.size()) {
+    std::size_t to = e.Fields.find(VardexDataContainer::FIELD_SEPARATOR, from);
+    if (to == std::string::npos) to = e.Fields.size();
+    packet.AddField("%.*s", static_cast<int>(to - from), e.Fields.c_str() + from);
+    from = to + 1;
+  }
+  Exchange.SetDoubt(packet, static_cast<VXB::Byte>(e.PacketNumber));
+}
+
+bool RunCommand(const CommandRequest& Request, VardexPacketProtocol* Exchange,
+                AnswerJournal* Journal, VXB::Debug::Debugger* Debugger, CommandAnswer& Answer) {
   Answer = CommandAnswer{};
   char id[32] = {};
   if (Debugger != nullptr) std::snprintf(id, sizeof(id), "%s", Debugger->GetID());
   Call c(Request.Document);
-  bool ok = Run(Request, Exchange, Debugger, c, Answer);
+  bool ok = Run(Request, Exchange, Journal, Debugger, c, Answer);
+  if (c.replayed) {
+    if (Debugger != nullptr) Debugger->SetID("%s", id);
+    return true;
+  }
   // The writers flush when the document closes; an unfinished one (a
   // writer failure) is kept as far as it came.
   VXB::Error::Push();
   if (c.text.Buffered() > 0 && !c.text.Flush(VXB::Constants::WAIT_FOREVER)) ok = false;
   VXB::Error::Pop();
   Answer.Document = c.sink.Text();
+  if (Journal != nullptr && Exchange != nullptr)
+    FinishEntry(*Journal, *Exchange, c, ok && Answer.Error.Error == VXB::Error::NO_CURRENT_ERROR,
+                Answer);
   if (Answer.Error.Error != VXB::Error::NO_CURRENT_ERROR) VXB::Error::Set(Answer.Error);
   if (Debugger != nullptr) Debugger->SetID("%s", id);
   return ok;

@@ -24,6 +24,9 @@
 //     packet number (+SEQUENCE_OFFSET); a halted exchange refuses with
 //     PROTOCOL_ABORTED; then the command is sent and the controller's
 //     answer written as the answer document.
+//  With an Idempotency-Key that is empty, longer than 255 bytes or holds a
+//  control character, the answer is the error document with status 400
+//  and nothing is sent.
 //  Without an exchange the core stops after step 3: Command, Sequence and
 //  SequenceGiven hold what was read, and Document stays empty.
 //  Every failure after step 1 writes the error document instead, in the
@@ -32,7 +35,8 @@
 // The answer is written in the request's format: JSON always in UTF-8; XML
 // in UTF-8 when the request was read as UTF-8, else in ISO-8859-1; Charset
 // tells which. Status is the HTTP-style status of the answer: 200 for
-// every document, error documents included.
+// every document, error documents included, but for the refusals of the
+// Idempotency-Key (400, 409, 422).
 //
 // Failures: RunCommand returns false for every error document and HTML
 // error page (Error and the calling thread's error record then hold the
@@ -54,6 +58,7 @@
 #include "vxb/common/runtime/debug.h"
 #include "vxb/common/runtime/error.h"
 #include "vxb/common/text/charset.h"
+#include "vxp/answer_journal.h"
 #include "vxp/vardex_data_container.h"
 #include "vxp/vardex_packet_protocol.h"
 
@@ -73,6 +78,10 @@ struct CommandRequest {
   std::string_view Document;
   // Who sent it, for the debug line "Cliente %s (%s)"; null for no line.
   const char* Client = nullptr;
+  // The Idempotency-Key it carried (null: none), and whether it was too
+  // long to be kept whole.
+  const char* IdempotencyKey = nullptr;
+  bool IdempotencyKeyTooLong = false;
 };
 
 // What the core answers, and what it made of the request.
@@ -89,6 +98,8 @@ struct CommandAnswer {
   // The command was handed to the exchange (it may have reached the
   // controller, even when the answer is an error document).
   bool Sent = false;
+  // Answered from the journal: Document is the answer recorded then.
+  bool Replayed = false;
   // The failure behind an error document; NO_CURRENT_ERROR otherwise.
   VXB::Error::ErrInfo Error;
 };
@@ -99,6 +110,19 @@ struct CommandAnswer {
 // call returns. Answer is overwritten whole.
 bool RunCommand(const CommandRequest& Request, VardexPacketProtocol* Exchange,
                 VXB::Debug::Debugger* Debugger, CommandAnswer& Answer);
+// The same with an answer journal (may be null): a request it has answered
+// before is answered from it (Replayed, nothing sent); a key used before
+// with another document is refused with status 422, a key whose first
+// request still runs with 409; every command sent is recorded before it
+// goes out and its answer before the call returns, and a command that
+// cannot be recorded is not sent. An answer the controller gave to a
+// packet in doubt of an earlier request is recorded for that request.
+bool RunCommand(const CommandRequest& Request, VardexPacketProtocol* Exchange,
+                AnswerJournal* Journal, VXB::Debug::Debugger* Debugger, CommandAnswer& Answer);
+
+// Puts the journal's unanswered last packet, if any, in doubt on Exchange,
+// so that it is settled before the first new command (after a restart).
+void RestoreDoubt(const AnswerJournal& Journal, VardexPacketProtocol& Exchange);
 
 }  // namespace VXP::Zorbel
 

@@ -6,6 +6,7 @@
 
 #include "vxb/common/base/ascii.h"
 #include "vxb/common/runtime/error.h"
+#include "vxb/common/runtime/log.h"
 #include "vxb/common/runtime/system.h"
 #include "vxb/common/text/fields.h"
 #include "vxp/vxp_errno.h"
@@ -26,6 +27,18 @@ const char* LastDescription() {
 const char* LastContext() {
   const VXB::Error::ErrInfo* e = VXB::Error::GetLastError();
   return e != nullptr ? e->Context : "";
+}
+
+// Same command, same fields, same encoding: the same packet once framed.
+bool SameContent(const VardexDataContainer& A, const VardexDataContainer& B) {
+  if (A.GetCommand() != B.GetCommand() || A.GetEncoding() != B.GetEncoding()) return false;
+  unsigned a_size = 0;
+  unsigned b_size = 0;
+  const VXB::Byte* a = A.GetData().GetBinary(a_size);
+  const VXB::Byte* b = B.GetData().GetBinary(b_size);
+  if (a == nullptr) a_size = 0;
+  if (b == nullptr) b_size = 0;
+  return a_size == b_size && (a_size == 0 || std::memcmp(a, b, a_size) == 0);
 }
 
 }  // namespace
@@ -72,6 +85,7 @@ bool VardexPacketProtocol::SetNextSequence(unsigned s) {
                                       "Secuencia %u fuera de rango (%u-%u)", s, MIN_SEQUENCE,
                                       MAX_SEQUENCE);
   CommandPacketNumber = static_cast<VXB::Byte>(s);
+  NumberChosen = true;
   return true;
 }
 
@@ -161,13 +175,116 @@ bool VardexPacketProtocol::FailLoop(const char* Where, const char* Context) {
   return VXB::Error::SetWithContext(Error::PROTOCOL_MAX_RETRIES, Context, Retries);
 }
 
-// The exchange runs in phases, each a function below: the start (lost
-// answers), the write, the wait for the acknowledge and the handshake bytes
-// met there, then the answer and its checks. Each phase tells the loop how
-// to go on (Next), so the loop alone decides when the exchange ends.
+// A command: the start (lost answers), the packet in doubt if there is one,
+// then the command's own exchange.
 bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
-  if (!StartExchange()) return false;
+  const bool settled = SettleDoubt(Data);
+  // A number the client chose serves this command only.
+  NumberChosen = false;
+  if (!settled) return false;
+  const bool ok = Exchange(Data);
+  if (ok) {
+    if (Doubt.Status.InDoubt) {
+      // It was the packet in doubt itself, sent again by its client.
+      Doubt.Status.InDoubt = false;
+      ++Doubt.Status.Resolved;
+    }
+  } else if (LeftInDoubt) {
+    const bool same = Doubt.Status.InDoubt && Doubt.Status.Number == CommandPacketNumber &&
+                      SameContent(Doubt.Data, Data);
+    if (!same) SetDoubt(Data, CommandPacketNumber);
+  }
+  return ok;
+}
 
+bool VardexPacketProtocol::SettleDoubt(const VardexDataContainer& Next) {
+  if (!StartExchange()) return false;
+  return !Doubt.Status.InDoubt || ResolveDoubt(Next, NumberChosen);
+}
+
+void VardexPacketProtocol::SetDoubt(const VardexDataContainer& Data, VXB::Byte Number) {
+  Doubt.Data = Data;
+  Doubt.Data.SetEncoding(Data.GetEncoding());
+  Doubt.Status.InDoubt = true;
+  Doubt.Status.Number = Number;
+  Doubt.Status.FailedAttempts = 0;
+  Doubt.Status.LastAbandoned = false;
+  Doubt.FirstAttempt = 0;
+  Debugger->Print("Paquete %u en duda", static_cast<unsigned>(Number));
+}
+
+bool VardexPacketProtocol::TakeResolvedDoubt(ResolvedDoubt& Out) {
+  if (!Doubt.HaveResolved) return false;
+  Doubt.HaveResolved = false;
+  Out = Doubt.Resolved;
+  Out.Command.SetEncoding(Doubt.Resolved.Command.GetEncoding());
+  Out.Answer.SetEncoding(Doubt.Resolved.Answer.GetEncoding());
+  return true;
+}
+
+void VardexPacketProtocol::KeepResolved() {
+  ResolvedDoubt& r = Doubt.Resolved;
+  r.Number = Doubt.Status.Number;
+  r.Command = Doubt.Data;
+  r.Command.SetEncoding(Doubt.Data.GetEncoding());
+  r.Answer = AnswerData;
+  r.Answer.SetEncoding(AnswerData.GetEncoding());
+  r.PrinterStatusWord = PrinterStatusWord;
+  r.FiscalStatusWord = FiscalStatusWord;
+  r.Busy = WasBusy;
+  Doubt.HaveResolved = true;
+}
+
+bool VardexPacketProtocol::ResolveDoubt(const VardexDataContainer& Data, bool NumberChosen) {
+  const VXB::Byte number = Doubt.Status.Number;
+  // The client sends the packet in doubt again itself: its own exchange.
+  if (CommandPacketNumber == number && SameContent(Doubt.Data, Data)) return true;
+  const VXB::Byte requested = CommandPacketNumber;
+  CommandPacketNumber = number;
+  Debugger->Print(
+      "Se reenv\xA1"
+      "a el paquete %u en duda",
+      static_cast<unsigned>(number));
+  if (Doubt.FirstAttempt == 0) Doubt.FirstAttempt = VXB::System::MonotonicMilliseconds();
+  if (Exchange(Doubt.Data)) {
+    KeepResolved();
+    Doubt.Status.InDoubt = false;
+    ++Doubt.Status.Resolved;
+    Debugger->Print("Paquete %u en duda resuelto", static_cast<unsigned>(number));
+  } else {
+    if (Aborting()) return false;
+    ++Doubt.Status.FailedAttempts;
+    const std::uint64_t spent = VXB::System::MonotonicMilliseconds() - Doubt.FirstAttempt;
+    if (Doubt.Status.FailedAttempts < DOUBT_MAX_ATTEMPTS && spent < DOUBT_MAX_MS) {
+      CommandPacketNumber = number;
+      return VXB::Error::SetWithContext(
+          Error::PROTOCOL_MAX_RETRIES,
+          "Paquete %u en duda sin respuesta del controlador (intento %u/%u)",
+          static_cast<unsigned>(number), Doubt.Status.FailedAttempts, DOUBT_MAX_ATTEMPTS);
+    }
+    VXB::Log::WriteWithModule("Protocolo",
+                              "Paquete %u en duda abandonado tras %u intentos; puede haberse "
+                              "ejecutado",
+                              static_cast<unsigned>(number), Doubt.Status.FailedAttempts);
+    Debugger->Print("Paquete %u en duda abandonado", static_cast<unsigned>(number));
+    Doubt.Status.InDoubt = false;
+    Doubt.Status.LastAbandoned = true;
+    ++Doubt.Status.Abandoned;
+    IncrementSequence();
+  }
+  // The new command: under the number its client chose, else the next one.
+  if (NumberChosen) CommandPacketNumber = requested;
+  if (BusyStateProtocol) WasBusy = false;
+  if (Aborting()) return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "SendCommand");
+  return true;
+}
+
+// The exchange runs in phases, each a function below: the write, the wait
+// for the acknowledge and the handshake bytes met there, then the answer
+// and its checks. Each phase tells the loop how to go on (Next), so the
+// loop alone decides when the exchange ends.
+bool VardexPacketProtocol::Exchange(const VardexDataContainer& Data) {
+  LeftInDoubt = false;
   BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
   if (BufferOutSize == 0) return false;
   DataEncoding = Data.GetEncoding();
@@ -189,8 +306,12 @@ bool VardexPacketProtocol::SendCommand(const VardexDataContainer& Data) {
       HandshakeByte(c, s);
     }
     if (next == Next::STOP) break;
-    if (next != Next::AGAIN) return next == Next::SUCCEEDED;
+    if (next != Next::AGAIN) {
+      LeftInDoubt = next == Next::FAILED && s.Acknowledged;
+      return next == Next::SUCCEEDED;
+    }
   }
+  LeftInDoubt = s.Acknowledged;
   return FailLoop("SendCommand", "Se intent\xA2 enviar comando %u veces");
 }
 
@@ -291,6 +412,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::Acknowledged(const VardexDataCo
                                                               Sending& s) {
   Debugger->Print("ACK recibido");
   FireEvent(PACKET_ACKNOWLEDGED);
+  s.Acknowledged = true;
   const bool answered_ok = WaitAnswer(true);
   s.Until = WindowEnd();
   if (!answered_ok) {
@@ -305,6 +427,8 @@ VardexPacketProtocol::Next VardexPacketProtocol::Acknowledged(const VardexDataCo
     Debugger->Print("Error de secuencia (enviada: %u, recibida: %u)",
                     static_cast<unsigned>(CommandPacketNumber),
                     static_cast<unsigned>(AnswerPacketNumber));
+    // Sent again: the acknowledge that counts is the next one's.
+    s.Acknowledged = false;
     --s.AckRetries;
     s.DoSendPacket = true;
     return Next::AGAIN;
@@ -339,6 +463,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::CheckAnsweredCommand(
     }
     BufferOutSize = Frame(Data, CommandPacketNumber, BufferOut.get(), MAX_BUFFER);
     if (BufferOutSize == 0) return Next::FAILED;
+    s.Acknowledged = false;
     s.DoSendPacket = true;
     FireEvent(RETRYING);
     return Next::AGAIN;

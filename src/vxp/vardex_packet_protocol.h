@@ -17,6 +17,21 @@
 // BufferedReader -> the driver (which is not owned and must outlive its
 // attachment).
 //
+// A packet in doubt: when an exchange ends without an answer after the
+// controller acknowledged the packet, the controller may have executed it.
+// Such a packet is kept (its content and number) and, before any other
+// packet goes out, sent again unchanged: the controller recognises it as
+// the one it last took and answers it without executing it again. That
+// answer is kept for the caller (TakeResolvedDoubt). While the controller
+// does not answer it, every new command is refused with
+// PROTOCOL_MAX_RETRIES and not sent, since sending another packet would
+// make the doubt impossible to settle. The refusals are bounded: the doubt
+// is given up, with a log line and the GetDoubtStatus() flag, when a
+// resolution fails and either DOUBT_MAX_ATTEMPTS resolutions have failed
+// or DOUBT_MAX_MS milliseconds have passed since the first one; that
+// command then goes out. A resend of the very packet in doubt (same number,
+// same content) is simply that packet's exchange.
+//
 // Thread safety: one thread runs exchanges at a time. Abort() and Halt()
 // may be called from any other thread; the running exchange ends within one
 // read slice with PROTOCOL_ABORTED. Abort() ends only the exchange that
@@ -36,8 +51,34 @@
 
 namespace VXP {
 
+// The answer a packet in doubt got when it was sent again.
+struct ResolvedDoubt {
+  VXB::Byte Number = 0;
+  VardexDataContainer Command{0};
+  VardexDataContainer Answer{0};
+  std::uint16_t PrinterStatusWord = 0;
+  std::uint16_t FiscalStatusWord = 0;
+  bool Busy = false;
+};
+
+// Where the packet in doubt stands.
+struct DoubtStatus {
+  bool InDoubt = false;
+  VXB::Byte Number = 0;
+  unsigned FailedAttempts = 0;
+  // Doubts given up since start, and whether the last doubt ended so.
+  unsigned Abandoned = 0;
+  bool LastAbandoned = false;
+  unsigned Resolved = 0;
+};
+
 class VardexPacketProtocol : public VardexProtocol {
  public:
+  // Failed resolutions before a doubt is given up, and the time after the
+  // first one after which a failed resolution gives it up.
+  static constexpr unsigned DOUBT_MAX_ATTEMPTS = 3;
+  static constexpr unsigned DOUBT_MAX_MS = 60000;
+
   static constexpr unsigned MIN_SEQUENCE = VardexFrame::MIN_SEQUENCE;
   static constexpr unsigned MAX_SEQUENCE = VardexFrame::MAX_SEQUENCE;
   static constexpr unsigned COMM_ANOMALY_PACKET_NUM = VardexFrame::COMM_ANOMALY_PACKET_NUM;
@@ -79,6 +120,19 @@ class VardexPacketProtocol : public VardexProtocol {
   void FixAnomaly();
   void CheckCommAnomalyBug(bool Check) { HaveAnomaly = Check; }
 
+  // Starts an exchange for Next and settles the packet in doubt, if there
+  // is one, so that GetNextSequence() is the number Next will go out with;
+  // false (with the failure recorded) when Next must not be sent. Called
+  // by SendCommand; a caller may call it first to learn that number.
+  [[nodiscard]] bool SettleDoubt(const VardexDataContainer& Next);
+  const DoubtStatus& GetDoubtStatus() const { return Doubt.Status; }
+  // Moves the answer of the last resolved doubt into Out; false when there
+  // is none not taken yet.
+  bool TakeResolvedDoubt(ResolvedDoubt& Out);
+  // Puts a packet in doubt as if its exchange had just ended unanswered
+  // (a bridge restarted with an unanswered packet on record).
+  void SetDoubt(const VardexDataContainer& Data, VXB::Byte Number);
+
   std::uint16_t GetFiscalStatusWord() const { return FiscalStatusWord; }
   std::uint16_t GetPrinterStatusWord() const { return PrinterStatusWord; }
   unsigned GetDC2Count() const { return DC2Count; }
@@ -112,7 +166,17 @@ class VardexPacketProtocol : public VardexProtocol {
     bool NoiseResend = false;
     // The noise write of the current window was made.
     bool NoiseResendSpent = false;
+    // The controller acknowledged the packet now on the line.
+    bool Acknowledged = false;
     std::uint64_t Until = 0;
+  };
+  // The packet in doubt and the answer of the last one resolved.
+  struct DoubtRecord {
+    DoubtStatus Status;
+    VardexDataContainer Data{0};
+    std::uint64_t FirstAttempt = 0;
+    bool HaveResolved = false;
+    ResolvedDoubt Resolved;
   };
   // What one WaitAnswer keeps between bytes.
   struct Receiving {
@@ -128,6 +192,12 @@ class VardexPacketProtocol : public VardexProtocol {
   // SendCommand's phases. The start: a fresh transaction, lost answers
   // read; false with PROTOCOL_ABORTED when stopped.
   [[nodiscard]] bool StartExchange();
+  // Frames Data with the current number and runs its exchange.
+  [[nodiscard]] bool Exchange(const VardexDataContainer& Data);
+  // Sends the packet in doubt again before Data; false (with the failure
+  // recorded) when Data must not be sent yet.
+  [[nodiscard]] bool ResolveDoubt(const VardexDataContainer& Data, bool NumberChosen);
+  void KeepResolved();
   void WritePacket(Sending& s);
   // No byte came while the acknowledge was awaited.
   Next AckWaitFailed(Sending& s);
@@ -160,6 +230,11 @@ class VardexPacketProtocol : public VardexProtocol {
   const bool BusyStateProtocol;
   bool HaveAnomaly = false;
   bool WasBusy = false;
+  // SetNextSequence() named the next packet's number.
+  bool NumberChosen = false;
+  // The last exchange's packet was acknowledged and left unanswered.
+  bool LeftInDoubt = false;
+  DoubtRecord Doubt;
   unsigned DC2Count = 0;
   std::unique_ptr<VXB::Byte[]> EncodedBuffer;
   // True when the running exchange must end: an Abort() since it began, or

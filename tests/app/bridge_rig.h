@@ -77,6 +77,11 @@ class BridgeRig {
   ::Testing::HttpAnswer Json(const std::string& Body, unsigned TimeoutMs = 15000) {
     return Post("fiscal.json", "application/json", Body, TimeoutMs);
   }
+  // A JSON command with an Idempotency-Key header.
+  ::Testing::HttpAnswer JsonWithKey(const std::string& Body, const std::string& Key) {
+    return ::Testing::HttpRequest(port_, "POST", "/fiscal.json", "application/json", Body, 15000,
+                                  "Idempotency-Key: " + Key + "\r\n");
+  }
 
   std::string Trace() {
     std::lock_guard<std::mutex> lock(trace_mutex_);

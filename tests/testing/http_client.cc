@@ -12,8 +12,8 @@
 namespace Testing {
 
 HttpAnswer HttpRequest(unsigned Port, const std::string& Method, const std::string& Path,
-                       const std::string& ContentType, const std::string& Body,
-                       unsigned TimeoutMs) {
+                       const std::string& ContentType, const std::string& Body, unsigned TimeoutMs,
+                       const std::string& Extra) {
   HttpAnswer a;
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   if (fd < 0) return a;
@@ -32,6 +32,7 @@ HttpAnswer HttpRequest(unsigned Port, const std::string& Method, const std::stri
   }
   std::string request = Method + " " + Path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n";
   if (!ContentType.empty()) request += "Content-Type: " + ContentType + "\r\n";
+  request += Extra;
   if (Method == "POST") request += "Content-Length: " + std::to_string(Body.size()) + "\r\n";
   request += "\r\n" + Body;
   std::size_t sent = 0;
@@ -53,6 +54,7 @@ HttpAnswer HttpRequest(unsigned Port, const std::string& Method, const std::stri
   std::size_t space = raw.find(' ');
   a.Status = std::atoi(raw.c_str() + space + 1);
   std::string head = raw.substr(0, end);
+  a.Head = head;
   std::string lower = head;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   std::size_t ct = lower.find("\r\ncontent-type:");

@@ -12,13 +12,15 @@ struct HttpAnswer {
   int Status = 0;           // 0 when no answer could be read
   std::string ContentType;  // the Content-Type header's value
   std::string Body;
+  std::string Head;  // the status line and headers as received
 };
 
 // Sends Method Path to 127.0.0.1:Port with Body under ContentType (no
-// Content-Type header when empty). Gives up after TimeoutMs.
+// Content-Type header when empty) and the header lines Extra (each ended
+// by CR LF). Gives up after TimeoutMs.
 HttpAnswer HttpRequest(unsigned Port, const std::string& Method, const std::string& Path,
                        const std::string& ContentType, const std::string& Body,
-                       unsigned TimeoutMs = 10000);
+                       unsigned TimeoutMs = 10000, const std::string& Extra = "");
 
 }  // namespace Testing
 

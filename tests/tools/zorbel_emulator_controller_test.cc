@@ -354,6 +354,83 @@ TEST_F(EmulatorFeed, PaperOutShowsInTheAnswerAndStopCutsThePhaseShort) {
   EXPECT_EQ(stopped.wait_for(std::chrono::seconds(10)), std::future_status::ready);
 }
 
+// Random faults: each kind alone at rate 1 acts on its occasion; a seed
+// plays the same faults again; executions are counted per packet whatever
+// its number, so a packet run twice shows in the summary.
+TEST_F(EmulatorFeed, RandomFaultsAndExecutionsPerPacket) {
+  struct Case {
+    bool nak, checksum, lost;
+    const char* first_byte;  // what the packet gets first
+    unsigned executed;
+    bool answer_intact;
+  };
+  const Case cases[] = {
+      {true, false, false, "\x15", 0, false},
+      {false, true, false, "\x06", 1, false},
+      {false, false, true, "\x06", 1, false},
+      {false, false, false, "\x06", 1, true},
+  };
+  Start();
+  Feed(Packet(0x20, RG3561::CMD_CONSULTAR_ESTADO));
+  const std::string good = Written();
+  for (const Case& c : cases) {
+    Options o;
+    o.Random.Rate = 1.0;
+    o.Random.Nak = c.nak;
+    o.Random.BadChecksum = c.checksum;
+    o.Random.LostAnswer = c.lost;
+    if (!c.nak && !c.checksum && !c.lost) o.Random.Rate = 0;
+    Start(o);
+    Feed(Packet(0x20, RG3561::CMD_CONSULTAR_ESTADO));
+    const std::string out = Written();
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.substr(0, 1), c.first_byte);
+    EXPECT_EQ(emu_->GetStats().Executed.load(), c.executed);
+    EXPECT_EQ(out == good, c.answer_intact) << c.first_byte;
+  }
+
+  // The same seed, the same faults.
+  auto run = [this](unsigned seed) {
+    Options o;
+    o.Random.Rate = 0.3;
+    o.Random.Seed = seed;
+    Start(o);
+    std::string all;
+    for (VXB::Byte seq = 0x20; seq < 0x40; ++seq) {
+      Feed(Packet(seq, RG3561::CMD_CONSULTAR_ESTADO));
+      all += Written();
+      Feed({Wire::ACK});
+    }
+    return all + std::to_string(emu_->GetStats().RandomFaults.load());
+  };
+  EXPECT_EQ(run(7), run(7));
+  EXPECT_NE(run(7), run(8));
+
+  Start();
+  const std::string item =
+      "Item 1\x1C"
+      "1\x1C"
+      "1.00\x1C"
+      "7\x1C"
+      "21.00\x1C"
+      "M\x1C"
+      "0\x1C"
+      "0\x1C"
+      "0\x1C"
+      "T";
+  Feed(Packet(0x20, RG3561::CMD_ABRIR_DOCUMENTO, "83"));
+  Feed(Packet(0x21, RG3561::CMD_IMPRIMIR_ITEM, item));
+  Feed(Packet(0x21, RG3561::CMD_IMPRIMIR_ITEM, item));  // same number: replayed
+  Feed(Packet(0x22, RG3561::CMD_IMPRIMIR_ITEM, item));  // another number: runs again
+  const std::vector<Execution> runs = emu_->Executions();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].Count, 2u);
+  EXPECT_EQ(runs[1].Packet.substr(0, 2), "\x1B\x42");
+  EXPECT_NE(emu_->Summary().find("executed-more-than-once 1\n"), std::string::npos);
+  EXPECT_NE(emu_->Summary().find("exec\t2\t[ESC]B[FS]Item 1[FS]"), std::string::npos)
+      << emu_->Summary();
+}
+
 TEST(EmulatorOptions, CommandLine) {
   const char* argv[] = {"--port", "/dev/x", "--pace", "9600", "--nak",    "2",
                         "--busy", "1",      "--slow", "700",  "--verbose"};
@@ -366,8 +443,22 @@ TEST(EmulatorOptions, CommandLine) {
   EXPECT_EQ(cl.Emulation.Inject.Busy, 1u);
   EXPECT_EQ(cl.Emulation.SlowMs, 700u);
   EXPECT_TRUE(cl.Verbose);
-  for (const std::vector<const char*>& bad :
-       {std::vector<const char*>{"--nak"}, {"--nak", "x"}, {"--nope", "1"}, {"--slow", "-1"}}) {
+  const char* random[] = {"--fault-rate",  "0.05",           "--fault-seed", "9",
+                          "--fault-kinds", "nak,lost-answer"};
+  CommandLine rl;
+  ASSERT_TRUE(ParseCommandLine(6, random, rl, error)) << error;
+  EXPECT_EQ(rl.Emulation.Random.Rate, 0.05);
+  EXPECT_EQ(rl.Emulation.Random.Seed, 9u);
+  EXPECT_TRUE(rl.Emulation.Random.Nak && rl.Emulation.Random.LostAnswer);
+  EXPECT_FALSE(rl.Emulation.Random.BadChecksum);
+  for (const std::vector<const char*>& bad : {std::vector<const char*>{"--nak"},
+                                              {"--nak", "x"},
+                                              {"--nope", "1"},
+                                              {"--slow", "-1"},
+                                              {"--fault-rate", "1.5"},
+                                              {"--fault-rate", "x"},
+                                              {"--fault-kinds", "nak,fire"},
+                                              {"--fault-kinds", ""}}) {
     CommandLine other;
     EXPECT_FALSE(ParseCommandLine(static_cast<int>(bad.size()), bad.data(), other, error));
     EXPECT_FALSE(error.empty());

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -656,6 +657,108 @@ TEST_F(PacketExchangeTest, HaltIsKeptUntilResumedAndSendsNothing) {
   p.Resume();
   EXPECT_TRUE(p.SendCommand(Command())) << LastContext();
   EXPECT_EQ(ctl.Frames().size(), 1u);
+}
+
+// A packet acknowledged and left unanswered is in doubt: it goes out again,
+// unchanged, before the next command, and the controller (which answers a
+// repeat of its last packet from store) does not run it twice. Each row
+// scripts what the controller does with each packet it receives, in
+// order: run it and answer (R), run it and lose the answer (L), say
+// nothing (S), refuse it (N); a repeat of the last packet taken is
+// answered from store unless its row says S or N.
+TEST_F(PacketExchangeTest, PacketInDoubtIsSentAgainBeforeTheNextCommand) {
+  struct Case {
+    const char* name;
+    const char* script;     // one letter per packet received
+    bool resend_own;        // the second command is the first one again
+    int chosen;             // number the second command asks for, or 0
+    unsigned second_tries;  // times the second command is sent by the caller
+    bool second_ok;         // the last of them succeeds
+    const char* sent;       // packets on the line: A first, B second
+    unsigned runs_a;        // times the controller ran A
+    bool resolved;          // a resolved answer is kept for the caller
+    unsigned abandoned;
+    unsigned b_number;  // number of the last B sent (0: none)
+  };
+  const Case cases[] = {
+      {"resolved before the next", "LRR", false, 0, 1, true, "AAB", 1, true, 0, 0x21},
+      {"client resends it itself", "LR", true, 0, 1, true, "AA", 1, false, 0, 0},
+      {"next keeps its number", "LRR", false, 0x30, 1, true, "AAB", 1, true, 0, 0x30},
+      {"refused until answered", "LSRR", false, 0, 2, true, "AAAB", 1, true, 0, 0x21},
+      {"given up after three", "LSSSR", false, 0, 3, true, "AAAAB", 1, false, 1, 0x21},
+      {"refused packet not in doubt", "NR", false, 0, 1, true, "AB", 0, false, 0, 0x20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedController line{true};
+    VardexPacketProtocol q{true};
+    ASSERT_TRUE(q.SetDriver(&line.Port()));
+    q.Configure(1, 400);
+    std::size_t at = 0;
+    std::string last;  // the last packet the controller took
+    std::map<std::string, unsigned> runs;
+    line.OnFrame([&](ScriptedController& ctl, const HostFrame& f) {
+      const char what = c.script[at] != 0 ? c.script[at++] : 'S';
+      const std::string key =
+          std::string(1, static_cast<char>(f.Sequence)) + static_cast<char>(f.Command) + f.Text;
+      if (what == 'S') return;
+      if (what == 'N') {
+        ctl.Send(NAK);
+        return;
+      }
+      const bool repeat = key == last;
+      last = key;
+      if (!repeat) ++runs[f.Text];
+      if (what == 'L' && !repeat) {
+        ctl.Send(ACK);
+        return;
+      }
+      ctl.AckAndAnswer(f, {"0600", "0000", f.Text});
+    });
+    VardexDataContainer a(CMD);
+    a.AddField("A");
+    VardexDataContainer b(CMD);
+    b.AddField(c.resend_own ? "A" : "B");
+    const bool first_ok = q.SendCommand(a);
+    EXPECT_EQ(first_ok, c.script[0] == 'R');
+    bool ok = false;
+    for (unsigned i = 0; i < c.second_tries; ++i) {
+      if (c.resend_own) {
+        ASSERT_TRUE(q.SetNextSequence(0x20));
+      }
+      if (c.chosen != 0) {
+        ASSERT_TRUE(q.SetNextSequence(static_cast<unsigned>(c.chosen)));
+      }
+      ok = q.SendCommand(b);
+      if (i + 1 < c.second_tries) {
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(LastError(), Error::PROTOCOL_MAX_RETRIES);
+      }
+    }
+    EXPECT_EQ(ok, c.second_ok) << LastContext();
+    std::string sent;
+    unsigned b_number = 0;
+    for (const HostFrame& f : line.Frames()) {
+      sent += f.Text;
+      if (f.Text == "B") b_number = f.Sequence;
+      if (f.Text == "A") {
+        EXPECT_EQ(f.Sequence, 0x20);
+      }
+    }
+    EXPECT_EQ(sent, c.sent);
+    EXPECT_EQ(runs["A"], c.runs_a);
+    EXPECT_EQ(b_number, c.b_number);
+    ResolvedDoubt r;
+    EXPECT_EQ(q.TakeResolvedDoubt(r), c.resolved);
+    if (c.resolved) {
+      EXPECT_EQ(r.Number, 0x20);
+      EXPECT_STREQ(r.Command.GetField(0), "A");
+      EXPECT_STREQ(r.Answer.GetField(0), "A");
+    }
+    EXPECT_FALSE(q.GetDoubtStatus().InDoubt);
+    EXPECT_EQ(q.GetDoubtStatus().Abandoned, c.abandoned);
+    EXPECT_EQ(q.GetDoubtStatus().LastAbandoned, c.abandoned > 0);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "vxp/vxp_errno.h"
 #include "zorbel_cli/catalog.h"
 #include "zorbel_cli/convert.h"
+#include "zorbel_cli/journal.h"
 #include "zorbel_cli/send_raw.h"
 
 namespace {
@@ -21,6 +22,7 @@ constexpr Subcommand kSubcommands[] = {
     {"catalog", "print the RG3561 command catalogue as tab-separated lines", ZorbelCli::RunCatalog},
     {"convert", "show the packet of a command document, or the document of an answer",
      ZorbelCli::RunConvert},
+    {"journal", "list the commands in the bridge's answer journal", ZorbelCli::RunJournal},
     {"send-raw", "send one command to a fiscal controller and print its answer",
      ZorbelCli::RunSendRaw},
 };

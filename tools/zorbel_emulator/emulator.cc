@@ -26,8 +26,54 @@ constexpr unsigned FAILURE_PAUSE_MS = 20;
 
 }  // namespace
 
-Emulator::Emulator(VXB::Driver::Generic& Line, Options Opts) : line_(Line), opts_(std::move(Opts)) {
+Emulator::Emulator(VXB::Driver::Generic& Line, Options Opts)
+    : line_(Line), opts_(std::move(Opts)), random_(opts_.Random.Seed) {
   body_.reserve(MAX_BODY);
+}
+
+bool Emulator::DrawFault(bool Enabled) {
+  if (opts_.Random.Rate <= 0) return false;
+  // One draw per occasion whatever the kinds, so that switching a kind off
+  // does not shift the faults of the others.
+  const bool falls = std::uniform_real_distribution<double>(0.0, 1.0)(random_) < opts_.Random.Rate;
+  if (!falls || !Enabled) return false;
+  stats_.RandomFaults.fetch_add(1);
+  return true;
+}
+
+void Emulator::CountExecution() {
+  stats_.Executed.fetch_add(1);
+  std::lock_guard<std::mutex> lock(executions_mutex_);
+  ++executions_[std::string(body_.begin() + (body_.empty() ? 0 : 1), body_.end())];
+}
+
+std::vector<Execution> Emulator::Executions() const {
+  std::lock_guard<std::mutex> lock(executions_mutex_);
+  std::vector<Execution> out;
+  out.reserve(executions_.size());
+  for (const auto& [packet, count] : executions_) out.push_back({packet, count});
+  return out;
+}
+
+std::string Emulator::Summary() const {
+  const std::vector<Execution> all = Executions();
+  unsigned repeated = 0;
+  for (const Execution& e : all) repeated += e.Count > 1 ? 1 : 0;
+  char line[256];
+  std::snprintf(line, sizeof line,
+                "packets %u executed %u replayed %u nak %u random-faults %u acknowledged %u\n"
+                "executed-more-than-once %u\n",
+                stats_.Packets.load(), stats_.Executed.load(), stats_.Replayed.load(),
+                stats_.BadPackets.load(), stats_.RandomFaults.load(), stats_.Acknowledged.load(),
+                repeated);
+  std::string out = line;
+  for (const Execution& e : all) {
+    out += "exec\t" + std::to_string(e.Count) + "\t" +
+           ZorbelTools::EscapeBytes(reinterpret_cast<const VXB::Byte*>(e.Packet.data()),
+                                    static_cast<unsigned>(e.Packet.size())) +
+           "\n";
+  }
+  return out;
 }
 
 void Emulator::Log(const char* Format, ...) {
@@ -195,6 +241,12 @@ void Emulator::OnPacket() {
     SendByte(Wire::NAK);
     return;
   }
+  if (DrawFault(opts_.Random.Nak)) {
+    stats_.BadPackets.fetch_add(1);
+    Log("Paquete %u rechazado (NAK al azar)", seq);
+    SendByte(Wire::NAK);
+    return;
+  }
   stats_.Packets.fetch_add(1);
   if (have_last_ && body_ == last_body_) {
     // Sent again after a lost acknowledge or answer: same answer, no second
@@ -247,12 +299,12 @@ void Emulator::Execute(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
     } else {
       answered = RG3561::CMD_CONSULTAR_ESTADO;
       reply = controller_.Execute(answered, {});
-      stats_.Executed.fetch_add(1);
+      CountExecution();
     }
   } else {
     busy_pending_ = false;
     reply = controller_.Execute(Command, Fields);
-    stats_.Executed.fetch_add(1);
+    CountExecution();
     if (opts_.PaperOutMs > 0 && FiscalController::Prints(Command)) {
       // The paper runs out while this command prints: its answer says so.
       reply.PrinterStatus |=
@@ -283,8 +335,8 @@ void Emulator::Execute(VXB::Byte Sequence, bool WithEsc, VXB::Byte Command,
   previous_answer_ = std::move(last_answer_);
   last_answer_ = frame;
 
-  if (f.AckOnly > 0) {
-    --f.AckOnly;
+  if (f.AckOnly > 0 || DrawFault(opts_.Random.LostAnswer)) {
+    if (f.AckOnly > 0) --f.AckOnly;
     Log("Respuesta %u no enviada (solo ACK)", Sequence);
     return;
   }
@@ -351,8 +403,9 @@ void Emulator::Transmit(const std::vector<VXB::Byte>& Answer) {
   // included, so that a run of spoiled answers can be driven.
   std::vector<VXB::Byte> wire = Answer;
   Faults& f = opts_.Inject;
-  if (f.BadChecksum > 0 && wire.size() > 1) {
-    --f.BadChecksum;
+  const bool random_checksum = DrawFault(opts_.Random.BadChecksum);
+  if ((f.BadChecksum > 0 || random_checksum) && wire.size() > 1) {
+    if (!random_checksum) --f.BadChecksum;
     wire.back() = wire.back() == '0' ? '1' : '0';
     Log("Respuesta con checksum alterado");
   } else if (f.DropByte > 0 && wire.size() > 8) {

@@ -26,13 +26,16 @@
 // printing) and may find the paper out (PaperOutMs: DC4 at the same interval
 // until it is replaced; the command's answer carries FaltaPapelReceipt).
 // Faults are injected into the first N packets or answer transmissions
-// (resends included) as counted in Faults. With Baud set, every byte takes its time on
+// (resends included) as counted in Faults, or at random (RandomFaults).
+// Every execution is counted per packet (Executions()), so that a test
+// sees a packet that ran twice. With Baud set, every byte takes its time on
 // a simulated line of 10 bits per byte in each direction: received bytes are
 // acted upon only when they would have arrived, and sent bytes leave at line
 // speed.
 //
 // Thread safety: Serve() runs on one thread. Stop(), RequestLostAnswer(),
-// GetStats() and WaitAcknowledged() may be called from any thread. The
+// GetStats(), Executions(), Summary() and WaitAcknowledged() may be called
+// from any thread. The
 // controller may be inspected through Controller() only while Serve() is not
 // running.
 #ifndef TOOLS_ZORBEL_EMULATOR_EMULATOR_H_
@@ -43,7 +46,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -65,6 +70,19 @@ struct Faults {
   unsigned AckOnly = 0;      // command packets acknowledged but never answered
 };
 
+// Faults drawn at random, each occasion with probability Rate, from a
+// generator seeded with Seed, so that a run can be played again exactly.
+// The occasions: a good command packet (NAK instead of ACK), an answer
+// transmission (wrong checksum) and an executed command (its answer never
+// sent: the host is left not knowing whether it ran).
+struct RandomFaults {
+  double Rate = 0;  // 0..1; 0: none
+  unsigned Seed = 0;
+  bool Nak = true;
+  bool BadChecksum = true;
+  bool LostAnswer = true;
+};
+
 struct Options {
   unsigned SlowMs = 0;           // printing takes this long (DC2 meanwhile)
   unsigned Dc2IntervalMs = 300;  // interval of DC2 and DC4 bytes
@@ -73,6 +91,7 @@ struct Options {
   unsigned AnswerAckTimeoutMs = 500;
   unsigned AnswerRetries = 3;
   Faults Inject;
+  RandomFaults Random;
   // Receives one line per event when set (called on the serving thread).
   std::function<void(const std::string&)> Trace;
 };
@@ -85,6 +104,15 @@ struct Stats {
   std::atomic<unsigned> Acknowledged{0};   // answers the host acknowledged
   std::atomic<unsigned> BytesReceived{0};  // read from the line
   std::atomic<unsigned> BytesSent{0};      // written to the line
+  std::atomic<unsigned> RandomFaults{0};   // faults drawn at random
+};
+
+// How often one packet was executed: its command and fields (the sequence
+// number left out, so that a packet sent again under another number is the
+// same packet) and the count.
+struct Execution {
+  std::string Packet;
+  unsigned Count = 0;
 };
 
 class Emulator {
@@ -111,6 +139,12 @@ class Emulator {
   // TimeoutMs passes first.
   bool WaitAcknowledged(unsigned Count, unsigned TimeoutMs);
   FiscalController& Controller() { return controller_; }
+  // Every packet executed so far with its count, in byte order.
+  std::vector<Execution> Executions() const;
+  // The run's summary: a line of totals, the number of packets executed
+  // more than once, then one line per packet: "exec", the count and the
+  // packet's bytes in readable form, separated by tabs.
+  std::string Summary() const;
 
   // The answer packet for R: the printer and fiscal status words as four
   // upper-case hexadecimal digits each, then R's fields; empty when it
@@ -144,6 +178,9 @@ class Emulator {
   void Send(const VXB::Byte* Bytes, unsigned Size);
   void SendByte(VXB::Byte b) { Send(&b, 1); }
   void OnAnswerTimeout();
+  // True when a random fault of a kind that is switched on falls now.
+  bool DrawFault(bool Enabled);
+  void CountExecution();
   void Log(const char* Format, ...) VXB_PRINTF_FORMAT(2, 3);
   Clock::duration ByteTime() const;
 
@@ -182,6 +219,10 @@ class Emulator {
   std::vector<VXB::Byte> pending_answer_;
   unsigned resends_left_ = 0;
   Clock::time_point ack_deadline_{};
+
+  std::mt19937 random_;
+  mutable std::mutex executions_mutex_;
+  std::map<std::string, unsigned> executions_;
 
   std::mutex ack_mutex_;
   std::condition_variable ack_cv_;

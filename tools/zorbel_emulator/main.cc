@@ -79,5 +79,6 @@ int main(int argc, char** argv) {
   while (g_interrupted == 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   emulator.Stop();
   server.join();
+  std::cout << emulator.Summary() << std::flush;
   return 0;
 }

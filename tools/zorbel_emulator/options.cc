@@ -1,5 +1,6 @@
 #include "zorbel_emulator/options.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -55,6 +56,20 @@ const char* const kHelp =
     "  --silence N          give command packets no reply at all\n"
     "  --ack-only N         acknowledge command packets but never answer\n"
     "\n"
+    "\n"
+    "Random faults (the same seed gives the same run):\n"
+    "  --fault-rate P       each occasion fails with probability P (0 to 1,\n"
+    "                       for example 0.05): a good command packet gets NAK,\n"
+    "                       an answer goes out with a wrong checksum, or an\n"
+    "                       executed command's answer is never sent\n"
+    "  --fault-seed S       seed of the draws (default 0)\n"
+    "  --fault-kinds LIST   the kinds drawn, separated by commas, of nak,\n"
+    "                       bad-checksum, lost-answer (default all three)\n"
+    "\n"
+    "On exit (Ctrl-C, SIGTERM) it prints a summary: the totals, then one line\n"
+    "per packet executed with how many times it ran (\"exec\", the count, the\n"
+    "command and fields), so a packet executed twice shows.\n"
+    "\n"
     "  --verbose            print a line for every packet and fault, with the\n"
     "                       bytes received and sent\n"
     "  --help               this text\n";
@@ -90,6 +105,52 @@ constexpr FaultOption kFaultOptions[] = {
     {"--ack-only", &Faults::AckOnly},
 };
 
+// A probability written as a decimal number from 0 to 1.
+bool ParseRate(const char* Text, double& Rate) {
+  char* end = nullptr;
+  const double value = std::strtod(Text, &end);
+  if (end == Text || *end != '\0' || !(value >= 0.0 && value <= 1.0)) return false;
+  Rate = value;
+  return true;
+}
+
+bool ParseKinds(std::string_view List, RandomFaults& Out) {
+  Out.Nak = Out.BadChecksum = Out.LostAnswer = false;
+  while (!List.empty()) {
+    const std::size_t comma = List.find(',');
+    const std::string_view kind = List.substr(0, comma);
+    if (kind == "nak") {
+      Out.Nak = true;
+    } else if (kind == "bad-checksum") {
+      Out.BadChecksum = true;
+    } else if (kind == "lost-answer") {
+      Out.LostAnswer = true;
+    } else {
+      return false;
+    }
+    if (comma == std::string_view::npos) break;
+    List.remove_prefix(comma + 1);
+  }
+  return Out.Nak || Out.BadChecksum || Out.LostAnswer;
+}
+
+// The random fault options; false when Word is none of them, with Error
+// set when the value is wrong.
+bool ParseRandomOption(const char* Word, const char* Value, RandomFaults& Out, std::string& Error) {
+  bool ok = true;
+  if (std::strcmp(Word, "--fault-rate") == 0) {
+    ok = ParseRate(Value, Out.Rate);
+  } else if (std::strcmp(Word, "--fault-seed") == 0) {
+    ok = ZorbelTools::ParseUnsigned(Value, Out.Seed);
+  } else if (std::strcmp(Word, "--fault-kinds") == 0) {
+    ok = ParseKinds(Value, Out);
+  } else {
+    return false;
+  }
+  if (!ok) Error = std::string("bad value for ") + Word + ": " + Value;
+  return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& Out, std::string& Error) {
@@ -115,6 +176,15 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& Out, std::
         return false;
       }
       Out.Port = value;
+      ++i;
+      continue;
+    }
+    std::string bad;
+    if (ParseRandomOption(word, value, Out.Emulation.Random, bad)) {
+      if (!bad.empty()) {
+        Error = bad;
+        return false;
+      }
       ++i;
       continue;
     }

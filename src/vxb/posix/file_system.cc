@@ -107,6 +107,15 @@ int Truncate(int Handle, std::int64_t Length, int& Err) {
   return rc != 0 ? -1 : 0;
 }
 
+int Sync(int Handle, int& Err) {
+  int rc;
+  do {
+    rc = ::fdatasync(Handle);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) Err = errno;
+  return rc != 0 ? -1 : 0;
+}
+
 int Close(int Handle, int& Err) {
   // Never retried: on Linux the handle is released even when close reports
   // EINTR, and a retry could close a handle another thread just received.

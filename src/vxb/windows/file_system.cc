@@ -197,6 +197,15 @@ int Truncate(int Handle, std::int64_t Length, int& Err) {
   return 0;
 }
 
+int Sync(int Handle, int& Err) {
+  // _commit flushes the descriptor's file with FlushFileBuffers.
+  if (::_commit(Handle) != 0) {
+    Err = errno;
+    return -1;
+  }
+  return 0;
+}
+
 int Close(int Handle, int& Err) {
   if (::_close(Handle) != 0) {
     Err = errno;

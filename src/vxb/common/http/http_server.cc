@@ -384,8 +384,12 @@ const char* Reason(unsigned Status) {
       return "Bad Request";
     case 404:
       return "Not Found";
+    case 409:
+      return "Conflict";
     case 413:
       return "Payload Too Large";
+    case 422:
+      return "Unprocessable Content";
     case 500:
       return "Internal Server Error";
     case 503:
@@ -481,6 +485,17 @@ bool Server::GetContent(MIME::Types& Type, ASCII::Charsets& Charset) {
 }
 
 const char* Server::GetRequestCharset() const { return Instance->request.charset; }
+
+const char* Server::GetIdempotencyKey(bool& TooLong) const {
+  TooLong = Instance->request.idempotencyKeyTooLong;
+  return Instance->request.hasIdempotencyKey ? Instance->request.idempotencyKey : nullptr;
+}
+
+bool Server::AddHeader(const char* Line) {
+  if (Instance->response.headersSent)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "AddHeader");
+  return httpdAddHeader(Instance, Line);
+}
 
 const Byte* Server::GetUpload() const { return Instance->request.fileUpload; }
 unsigned Server::GetUploadLength() const { return Instance->request.fileUploadLength; }

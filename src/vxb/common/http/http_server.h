@@ -133,6 +133,12 @@ class Server : public Thread {
   // name as sent.
   bool GetContent(MIME::Types& Type, ASCII::Charsets& Charset);
   const char* GetRequestCharset() const;
+  // The request's Idempotency-Key header: null when it has none; TooLong
+  // when its value was too long to keep (the text is then cut).
+  const char* GetIdempotencyKey(bool& TooLong) const;
+  // One more header line ("Name: value", no line break) for the answer;
+  // before SendAnswer only.
+  bool AddHeader(const char* Line);
 
   const Byte* GetUpload() const;
   unsigned GetUploadLength() const;

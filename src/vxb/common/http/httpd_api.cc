@@ -189,6 +189,8 @@ int httpdGetConnection(httpd* s, unsigned Timeout) {
   s->readBufPtr = s->readBuf;
   s->bodyRemain = 0;
   s->request.hasContentLength = false;
+  s->request.hasIdempotencyKey = false;
+  s->request.idempotencyKeyTooLong = false;
   _httpd_resetResponse(s);
   ApiDebugger().Print("Connection from %s:%u", s->clientAddr, port);
   if (s->defaultAcl != nullptr && httpdCheckAcl(s, s->defaultAcl) == HTTP_ACL_DENY) {
@@ -206,6 +208,8 @@ void httpdUseConnection(httpd* s, Driver::Generic* Connection, const char* Clien
   s->readBufPtr = s->readBuf;
   s->bodyRemain = 0;
   s->request.hasContentLength = false;
+  s->request.hasIdempotencyKey = false;
+  s->request.idempotencyKeyTooLong = false;
   _httpd_resetResponse(s);
 }
 

@@ -126,6 +126,11 @@ struct httpReq {
   char charset[HTTP_MAX_URL] = {};
   char fileUploadCharset[HTTP_MAX_URL] = {};
   char boundary[HTTP_MAX_URL] = {};
+  // The Idempotency-Key header: whether it came, its value (when it fits)
+  // and whether it was too long to keep.
+  bool hasIdempotencyKey = false;
+  bool idempotencyKeyTooLong = false;
+  char idempotencyKey[HTTP_MAX_URL] = {};
   char authUser[HTTP_MAX_AUTH] = {};
   char authPassword[HTTP_MAX_AUTH] = {};
   char origin[HTTP_MAX_HOST + 1] = {};

@@ -248,6 +248,10 @@ void ParseHeader(httpd* s, HeadState& head, const char* line, unsigned length) {
     ParseContentLength(s, head, vb, ve);
   } else if (EqualsNoCase(line, ne, "Transfer-Encoding")) {
     head.transferEncoding = true;
+  } else if (EqualsNoCase(line, ne, "Idempotency-Key")) {
+    s->request.hasIdempotencyKey = true;
+    s->request.idempotencyKeyTooLong = value_length >= HTTP_MAX_URL;
+    _httpd_copy(s->request.idempotencyKey, HTTP_MAX_URL, vb, value_length);
   }
 }
 

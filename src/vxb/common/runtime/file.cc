@@ -64,6 +64,11 @@ bool File::truncate(std::int64_t Length) {
   return true;
 }
 
+bool File::sync() {
+  if (FileSystem::sync(handle_) != 0) return Fail();
+  return true;
+}
+
 bool File::close() {
   if (!is_open()) {
     name_[0] = '\0';

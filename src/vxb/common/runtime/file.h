@@ -54,6 +54,8 @@ long write(int Handle, const void* Buffer, unsigned long Length);
 std::int64_t lseek(int Handle, std::int64_t Offset, Origins Origin);
 int truncate(int Handle, std::int64_t Length);
 int close(int Handle);
+// Puts the file's written data on the disk before it returns.
+int sync(int Handle);
 int access(const char* Name, AccessModes Mode, FileSystems fs);
 // Modification time in nanoseconds since 1970-01-01 UTC.
 int getmodtime(const char* Name, std::int64_t& Time, FileSystems fs);
@@ -95,6 +97,8 @@ class File {
   // Offset in: wanted; out: the new position.
   bool lseek(std::int64_t& Offset, FileSystem::Origins Origin);
   bool truncate(std::int64_t Length);
+  // Puts what was written on the disk before it returns.
+  bool sync();
   // True when not open; the name is cleared.
   bool close();
   bool is_open() const { return handle_ >= 0; }

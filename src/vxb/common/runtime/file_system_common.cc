@@ -147,6 +147,16 @@ int truncate(int Handle, std::int64_t Length) {
   return 0;
 }
 
+int sync(int Handle) {
+  int err = 0;
+  if (Host::Sync(Handle, err) != 0) {
+    const ErrorText text(err);
+    Error::SetWithContext(Error::IO_FS_ERROR, "sync: %s", text.text);
+    return -1;
+  }
+  return 0;
+}
+
 int close(int Handle) {
   int err = 0;
   if (Host::Close(Handle, err) != 0) {

@@ -34,6 +34,9 @@ std::int64_t Seek(int Handle, std::int64_t Offset, int Whence, int& Err);
 // 0 on success, -1 on failure, for the rest.
 int Truncate(int Handle, std::int64_t Length, int& Err);
 int Close(int Handle, int& Err);
+// Puts the file's data (and what reading it back needs) on the disk before
+// it returns: fdatasync, FlushFileBuffers.
+int Sync(int Handle, int& Err);
 int Access(const char* Name, AccessModes Mode, int& Err);
 // Modification time in nanoseconds since 1970-01-01 UTC.
 int ModificationTime(const char* Name, std::int64_t& Time, int& Err);
