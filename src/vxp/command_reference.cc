@@ -383,7 +383,10 @@ bool WriteReferencePage(VXB::HTML::Writer& Html) {
   for (const CommandDescription& c : RG3561::AllCommands()) {
     if (!CommandSection(Html, c)) return false;
   }
-  if (!Html.Header(2, "Tablas de c\xA2digos")) return false;
+  if (!Html.Header(2,
+                   "Tablas de c\xA2"
+                   "digos"))
+    return false;
   for (const CodeTable* t : RG3561::AllCodeTables()) {
     if (!CodeTableSection(Html, *t)) return false;
   }
