@@ -1,5 +1,6 @@
 #include "zorbel_cli/journal.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -32,35 +33,22 @@ using VXP::Zorbel::JournalEntry;
 
 // Days since 1970-01-01 of a civil date (proleptic Gregorian).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2 ? 1 : 0;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+  const std::chrono::sys_days days{std::chrono::year{static_cast<int>(y)} / std::chrono::month{m} /
+                                   std::chrono::day{d}};
+  return days.time_since_epoch().count();
 }
 
+// "2026-12-10T18:20:05Z" for seconds since 1970 (UTC).
 std::string TimeText(std::int64_t t) {
-  std::int64_t days = t / 86400;
-  std::int64_t rest = t % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
-  }
-  // Civil date from days (the inverse of DaysFromCivil).
-  const std::int64_t z = days + 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2 ? 1 : 0);
+  const std::chrono::sys_seconds time{std::chrono::seconds{t}};
+  const auto days = std::chrono::floor<std::chrono::days>(time);
+  const std::chrono::year_month_day date{days};
+  const std::chrono::hh_mm_ss<std::chrono::seconds> clock{time - days};
   char text[64];
-  std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02u:%02u:%02uZ", static_cast<long long>(y), m,
-                d, static_cast<unsigned>(rest / 3600), static_cast<unsigned>(rest / 60 % 60),
-                static_cast<unsigned>(rest % 60));
+  std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                static_cast<int>(clock.seconds().count()));
   return text;
 }
 
