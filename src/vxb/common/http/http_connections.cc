@@ -315,6 +315,7 @@ bool ConnectionSet::AttachNext() {
   attached_ = complete_.front();
   complete_.pop_front();
   Attach(*attached_, false);
+  attached_since_ = Now();
   return true;
 }
 
@@ -323,6 +324,20 @@ void ConnectionSet::Detach() {
   EndAttached(*attached_);
   Answer(*attached_);
   attached_ = nullptr;
+  Postpone(Now() - attached_since_);
+}
+
+// While a request was processed nobody else was read from or written to, so
+// that time does not count against their deadlines: a client that sent its
+// body, or was taking its answer, while a long command ran is not dropped for
+// the server's delay.
+void ConnectionSet::Postpone(std::uint64_t Busy) {
+  if (Busy == 0) return;
+  for (const auto& c : connections_) {
+    if (c->Now == Stage::QUEUED) continue;
+    if (c->Deadline != 0) c->Deadline += Busy;
+    if (c->Pause != 0) c->Pause += Busy;
+  }
 }
 
 }  // namespace VXB::HTTP

@@ -11,7 +11,8 @@
 // on its own deadlines (the head's from the first byte's connection, the
 // body's from the head's end, and the pause between receives); a head that
 // runs out is dropped without an answer, a body that runs out is served
-// cut short, an answer that is not read in time is dropped.
+// cut short, an answer that is not read in time is dropped. The time spent
+// processing a request does not count against the others' deadlines.
 //
 // The server processes the queued requests in the order they became
 // complete, one at a time, through the engine (Attach makes the engine read
@@ -84,6 +85,7 @@ class ConnectionSet {
   void EndAttached(ClientConnection& C);
   void Answer(ClientConnection& C);
   unsigned NextWait(unsigned Wait) const;
+  void Postpone(std::uint64_t Busy);
 
   httpd* engine_;
   unsigned max_;
@@ -91,6 +93,7 @@ class ConnectionSet {
   std::vector<std::unique_ptr<ClientConnection>> connections_;
   std::deque<ClientConnection*> complete_;
   ClientConnection* attached_ = nullptr;
+  std::uint64_t attached_since_ = 0;  // when the attached request's processing began
   std::unique_ptr<Buffered> driver_;
   std::vector<SocketWait> waits_;
   // After a failed accept (no descriptor left, for one) the listening

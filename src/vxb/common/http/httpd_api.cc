@@ -442,7 +442,10 @@ bool _httpd_sendHeaders(httpd* s, std::uint32_t contentLength, std::int64_t modT
   httpdFormatDate(httpdNow(), date);
   std::string h;
   h.reserve(512);
-  h += "HTTP/1.0 ";
+  // The answer names the request's version, so that a client that was sent
+  // "HTTP/1.1 100 Continue" does not see the final answer step down to 1.0;
+  // every answer closes its connection either way.
+  h += s->request.http11 ? "HTTP/1.1 " : "HTTP/1.0 ";
   h += s->response.response;
   h += s->response.headers;
   h += "Date: ";

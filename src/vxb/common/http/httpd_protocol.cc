@@ -576,6 +576,9 @@ int ReadRequestLine(httpd* s, char* query, bool& has_query) {
   if (first == LineResult::BARE_CR) return Refuse(s, STATUS_400, "bare CR");
   // A zero byte would cut the texts taken from the line short.
   if (std::memchr(s->lineBuf, 0, used) != nullptr) return Refuse(s, STATUS_400, "zero byte");
+  // The version is known before the method is judged, so that a method
+  // refused here is answered in the request's version too.
+  s->request.http11 = used >= 9 && std::strncmp(s->lineBuf + used - 9, " HTTP/1.1", 9) == 0;
   const char* method_end = nullptr;
   if (ReadMethod(s, s->lineBuf, method_end) != 0) return -1;
   return ReadTarget(s, method_end, query, has_query);

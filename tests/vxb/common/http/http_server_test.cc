@@ -251,6 +251,58 @@ TEST_F(HttpConnectionsTest, IdleHalfSentAndUnreadClientsHoldNobody) {
   EXPECT_EQ(ParseResponse(big).body.size(), 12u << 20);
 }
 
+// A page that keeps the server busy until the test lets it go, standing in
+// for a long command on the controller.
+class HoldingPage : public VXB::HTTP::PageFunctor {
+ public:
+  void PageHandler(const char*) override {
+    entered.store(true);
+    while (!released.load()) std::this_thread::yield();
+  }
+  std::atomic<bool> entered{false};
+  std::atomic<bool> released{false};
+};
+
+TEST(HttpConnectionsDeadlines, TimeSpentOnAnotherRequestIsNotCounted) {
+  ExampleServer server(0, "");
+  ASSERT_TRUE(server.IsOK());
+  server.SetTimeouts(300, 300, 300);
+  HoldingPage hold;
+  ASSERT_TRUE(server.AddPage("hold", &hold));
+  ASSERT_TRUE(server.Run());
+  const auto port = static_cast<VXB::Network::PORT>(server.GetPort());
+
+  // The body's client is connected and its head read before the long
+  // request starts (the hello exchange after it proves it was accepted).
+  const std::string body(40000, 'z');
+  RawClient slow;
+  ASSERT_TRUE(slow.Connect(port));
+  ASSERT_TRUE(slow.Send("POST /echo HTTP/1.0\r\nContent-Length: " + std::to_string(body.size()) +
+                        "\r\n\r\n"));
+  ASSERT_EQ(Exchange(port, "GET /hello.html HTTP/1.0\r\n\r\n").status, 200);
+
+  RawClient holder;
+  ASSERT_TRUE(holder.Connect(port));
+  ASSERT_TRUE(holder.Send("GET /hold HTTP/1.0\r\n\r\n"));
+  while (!hold.entered.load()) std::this_thread::yield();
+  // The whole body is sent while the server is busy, and the body's
+  // deadline passes meanwhile: more than one receive's worth waits for it.
+  ASSERT_TRUE(slow.Send(body));
+  VXB::System::Sleep(700);
+  hold.released.store(true);
+
+  std::string raw;
+  slow.ReadAll(raw, 20000);
+  const Response r = ParseResponse(raw);
+  EXPECT_EQ(r.status, 200);
+  ASSERT_GE(r.body.size(), body.size());
+  EXPECT_EQ(r.body.substr(r.body.size() - body.size()), body);
+  std::string held;
+  holder.ReadAll(held, 20000);
+  server.Stop();
+  server.WaitStopped();
+}
+
 TEST_F(HttpConnectionsTest, BeyondTheCapTheNewestIsRefused) {
   Start(2);
   RawClient first;
