@@ -1,7 +1,8 @@
 # The Debian package, made with `cpack -G DEB` in a build directory:
-# /usr/bin/zorbel, zorbel-cli and zorbel-emulator, the configuration as the
-# conffile /etc/zorbel/proxyconfig.xml, the systemd unit (its own user, in
-# the dialout group; the log in /var/lib/zorbel), the README. The
+# /usr/bin/zorbel, zorbel-cli and zorbel-emulator with their manual pages,
+# the configuration as the conffile /etc/zorbel/proxyconfig.xml, the systemd
+# unit (its own user, in the dialout group; the log in /var/lib/zorbel), the
+# README. The
 # maintainer scripts and unit live in packaging/debian/.
 set(zorbel_deb ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian)
 
@@ -19,6 +20,18 @@ add_custom_command(
   DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/deb/changelog)
 add_custom_target(zorbel_deb_changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/deb/changelog.gz)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/deb/changelog.gz DESTINATION share/doc/zorbel)
+
+# A manual page for each program, compressed the same way.
+foreach(page zorbel zorbel-cli zorbel-emulator)
+  set(gz ${CMAKE_CURRENT_BINARY_DIR}/deb/${page}.1.gz)
+  add_custom_command(
+    OUTPUT ${gz}
+    COMMAND gzip -9n -c ${zorbel_deb}/man/${page}.1 > ${gz}
+    DEPENDS ${zorbel_deb}/man/${page}.1)
+  list(APPEND zorbel_man_pages ${gz})
+endforeach()
+add_custom_target(zorbel_deb_man_pages ALL DEPENDS ${zorbel_man_pages})
+install(FILES ${zorbel_man_pages} DESTINATION share/man/man1)
 
 set(CPACK_PACKAGE_NAME zorbel)
 set(CPACK_PACKAGE_VENDOR "Zorbel developers")

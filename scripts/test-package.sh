@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package in a build directory, checks it with lintian
-# (no errors), installs it, checks what was installed (programs, conffile,
-# unit, service user) and that the installed bridge takes its configuration
-# and log directories from the unit's environment, then purges it.
+# (no errors or warnings), installs it, checks what was installed (programs,
+# manual pages, conffile, unit, service user) and that the installed bridge
+# takes its configuration and log directories from the unit's environment,
+# then purges it.
 #   scripts/test-package.sh [build-dir]     (default: build; run as root)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,8 +18,8 @@ cmake --build "$build_dir" -j "$(nproc)"
 (cd "$build_dir" && rm -f zorbel_*.deb && cpack -G DEB >/dev/null)
 deb=$(ls "$build_dir"/zorbel_*.deb)
 echo "== lintian $deb"
-lintian --fail-on error "$deb" 2>&1 | grep -v "running with root privileges" || true
-lintian --fail-on error "$deb" >/dev/null 2>&1
+lintian --fail-on error,warning "$deb" 2>&1 | grep -v "running with root privileges" || true
+lintian --fail-on error,warning "$deb" >/dev/null 2>&1
 
 cleanup() { dpkg --purge zorbel >/dev/null 2>&1 || true; rm -rf "$scratch"; }
 scratch=$(mktemp -d)
@@ -28,6 +29,10 @@ dpkg -i "$deb"
 
 echo "== installed files"
 for f in /usr/bin/zorbel /usr/bin/zorbel-cli /usr/bin/zorbel-emulator; do test -x "$f"; done
+for p in zorbel zorbel-cli zorbel-emulator; do
+  test -f "/usr/share/man/man1/$p.1.gz"
+  if command -v man >/dev/null; then man "$p" >/dev/null; fi
+done
 test -f /etc/zorbel/proxyconfig.xml
 grep -qx /etc/zorbel/proxyconfig.xml /var/lib/dpkg/info/zorbel.conffiles
 test -f /usr/share/doc/zorbel/README.md
