@@ -1,6 +1,7 @@
 #include "app/bridge_status.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <string_view>
 #include <utility>
 
@@ -34,18 +35,13 @@ void AppendJsonString(std::string& Out, std::string_view Text) {
   Out += '"';
 }
 
-// "2026-12-10T18:20:05Z"
-std::string IsoTime(Clock::time_point Time) {
-  const auto seconds = std::chrono::floor<std::chrono::seconds>(Time);
-  const auto days = std::chrono::floor<std::chrono::days>(seconds);
-  const std::chrono::year_month_day date{days};
-  const std::chrono::hh_mm_ss<std::chrono::seconds> time{seconds - days};
-  char text[32];
-  std::snprintf(text, sizeof(text), "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                static_cast<int>(time.seconds().count()));
-  return text;
+std::vector<std::string> Bits(const VXP::Argentina::RG3561::BitWordTable& Table,
+                              std::uint16_t Word) {
+  std::vector<std::string> names;
+  for (const auto& bit : Table.Names) {
+    if ((Word >> (bit.Bit - 1) & 1u) != 0) names.emplace_back(bit.Name);
+  }
+  return names;
 }
 
 // {"word":"3000","bits":["DocumentoFiscalAbierto",...]}
@@ -57,11 +53,10 @@ void AppendWord(std::string& Out, const VXP::Argentina::RG3561::BitWordTable& Ta
   Out += hex;
   Out += "\",\"bits\":[";
   bool first = true;
-  for (const auto& bit : Table.Names) {
-    if ((Word >> (bit.Bit - 1) & 1u) == 0) continue;
+  for (const std::string& name : Bits(Table, Word)) {
     if (!first) Out += ',';
     first = false;
-    AppendJsonString(Out, bit.Name);
+    AppendJsonString(Out, name);
   }
   Out += "]}";
 }
@@ -109,7 +104,95 @@ std::string LabelValue(std::string_view Text) {
   return out;
 }
 
+// One labelled value of a family that the running parts count.
+struct Labelled {
+  const char* Label;
+  std::uint64_t Value;
+};
+using Values = std::initializer_list<Labelled>;
+
+// The running parts' counts, each with its metric name, label and help,
+// and its key in /status.json's "counts".
+struct LiveFamily {
+  const char* Metric;
+  const char* Label;
+  const char* Help;
+  const char* Key;
+};
+
+constexpr LiveFamily RETRIES = {"zorbel_packet_retries_total", "cause",
+                                "Failed packet attempts that cost a retry, by cause.", "retries"};
+constexpr LiveFamily REPLAYS = {"zorbel_journal_replays_total", "match",
+                                "Requests answered from the answer journal, by what matched.",
+                                "journal_replays"};
+constexpr LiveFamily DOUBTS = {"zorbel_packets_in_doubt_total", "outcome",
+                               "Packets in doubt settled, by how.", "packets_in_doubt"};
+constexpr LiveFamily REFUSALS = {"zorbel_http_refusals_total", "reason",
+                                 "Connections and requests refused by the access rules, by rule.",
+                                 "refused"};
+
+void LiveCounter(std::string& Out, const LiveFamily& F, Values List) {
+  Family(Out, F.Metric, "counter", F.Help);
+  for (const Labelled& l : List)
+    Sample(Out, F.Metric, static_cast<double>(l.Value),
+           std::string(F.Label) + "=\"" + l.Label + "\"");
+}
+
+void LiveJson(std::string& Out, const LiveFamily& F, Values List) {
+  Out += ",\"";
+  Out += F.Key;
+  Out += "\":{";
+  bool first = true;
+  for (const Labelled& l : List) {
+    if (!first) Out += ',';
+    first = false;
+    Out += '"';
+    Out += l.Label;
+    Out += "\":" + std::to_string(l.Value);
+  }
+  Out += '}';
+}
+
+// Every live family with its values, to either page.
+template <typename Write>
+void EachLive(const LiveState& L, Write W) {
+  const VXP::RetryCounts& r = L.Retries;
+  W(RETRIES, Values{{"timeout", r.Timeouts},
+                    {"nak", r.Naks},
+                    {"checksum", r.BadChecksums},
+                    {"mismatch", r.Mismatches},
+                    {"overflow", r.Overflows}});
+  W(REPLAYS, Values{{"key", L.Replays.ByKey}, {"sequence", L.Replays.BySequence}});
+  W(DOUBTS, Values{{"resolved", L.Doubt.Resolved}, {"abandoned", L.Doubt.Abandoned}});
+  const VXB::HTTP::RefusalCounts& f = L.Refused;
+  W(REFUSALS, Values{{"host", f.ForeignHost},
+                     {"origin", f.ForeignOrigin},
+                     {"client", f.DeniedClient},
+                     {"capacity", f.OverCapacity}});
+}
+
 }  // namespace
+
+std::string IsoTime(Clock::time_point Time) {
+  const auto seconds = std::chrono::floor<std::chrono::seconds>(Time);
+  const auto days = std::chrono::floor<std::chrono::days>(seconds);
+  const std::chrono::year_month_day date{days};
+  const std::chrono::hh_mm_ss<std::chrono::seconds> time{seconds - days};
+  char text[32];
+  std::snprintf(text, sizeof(text), "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()));
+  return text;
+}
+
+std::vector<std::string> PrinterBits(std::uint16_t Word) {
+  return Bits(Estado::ImpresoraTable, Word);
+}
+std::vector<std::string> FiscalBits(std::uint16_t Word) { return Bits(Estado::FiscalTable, Word); }
+bool FiscalDocumentOpen(std::uint16_t Fiscal) {
+  return FiscalBit(Fiscal, Estado::FiscalBit::BIT_DOCUMENTO_FISCAL_ABIERTO);
+}
 
 BridgeStatus::BridgeStatus(BridgeSettings Settings)
     : settings_(std::move(Settings)),
@@ -140,7 +223,12 @@ void BridgeStatus::Record(const CommandOutcome& Outcome) {
   }
 }
 
-std::string BridgeStatus::StatusJson(bool SerialOpen) const {
+LastSeen BridgeStatus::Last() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return {has_last_, last_, last_time_, has_status_, printer_, fiscal_};
+}
+
+std::string BridgeStatus::StatusJson(const LiveState& Live) const {
   const std::lock_guard<std::mutex> lock(mutex_);
   const auto uptime =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_);
@@ -151,7 +239,10 @@ std::string BridgeStatus::StatusJson(bool SerialOpen) const {
          ",\"http_port\":" + std::to_string(settings_.HttpPort) + ",\"serial\":{\"port\":";
   AppendJsonString(out, settings_.SerialPort);
   out += ",\"baud_rate\":" + std::to_string(settings_.BaudRate) +
-         ",\"open\":" + (SerialOpen ? "true" : "false") + "},\"last_command\":";
+         ",\"open\":" + (Live.SerialOpen ? "true" : "false") +
+         "},\"packet_in_doubt\":" + (Live.Doubt.InDoubt ? "true" : "false") +
+         ",\"journal\":{\"write_failed\":" + (Live.JournalWriteFailed ? "true" : "false") +
+         "},\"last_command\":";
   if (has_last_) {
     out += "{\"time\":\"" + IsoTime(last_time_) + "\",\"command\":";
     AppendJsonString(out, last_.Command);
@@ -186,10 +277,12 @@ std::string BridgeStatus::StatusJson(bool SerialOpen) const {
     AppendJsonString(out, symbol);
     out += ':' + std::to_string(count);
   }
-  return out + "}}}";
+  out += '}';
+  EachLive(Live, [&out](const LiveFamily& F, Values List) { LiveJson(out, F, List); });
+  return out + "}}";
 }
 
-std::string BridgeStatus::Metrics(bool SerialOpen) const {
+std::string BridgeStatus::Metrics(const LiveState& Live) const {
   const std::lock_guard<std::mutex> lock(mutex_);
   std::string out;
   Family(out, "zorbel_build_info", "gauge", "The running bridge's version.");
@@ -198,7 +291,14 @@ std::string BridgeStatus::Metrics(bool SerialOpen) const {
   Sample(out, "zorbel_start_time_seconds",
          std::chrono::duration<double>(started_wall_.time_since_epoch()).count());
   Family(out, "zorbel_serial_port_open", "gauge", "1 when the controller's serial port is open.");
-  Sample(out, "zorbel_serial_port_open", SerialOpen ? 1 : 0);
+  Sample(out, "zorbel_serial_port_open", Live.SerialOpen ? 1 : 0);
+  Family(out, "zorbel_packet_in_doubt", "gauge",
+         "1 while a packet the controller acknowledged awaits its answer.");
+  Sample(out, "zorbel_packet_in_doubt", Live.Doubt.InDoubt ? 1 : 0);
+  Family(out, "zorbel_journal_write_failed", "gauge",
+         "1 once a write to the answer journal's files has failed.");
+  Sample(out, "zorbel_journal_write_failed", Live.JournalWriteFailed ? 1 : 0);
+  EachLive(Live, [&out](const LiveFamily& F, Values List) { LiveCounter(out, F, List); });
   Family(out, "zorbel_commands_total", "counter", "Command requests the bridge processed.");
   Sample(out, "zorbel_commands_total", static_cast<double>(commands_));
   Family(out, "zorbel_commands_reached_controller_total", "counter",

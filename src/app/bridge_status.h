@@ -16,6 +16,11 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include "vxb/common/http/http_server.h"
+#include "vxp/answer_journal.h"
+#include "vxp/vardex_packet_protocol.h"
 
 namespace Zorbel {
 
@@ -39,6 +44,34 @@ struct BridgeSettings {
   unsigned BaudRate = 0;
 };
 
+// What the pages read from the running parts when they are asked for: the
+// serial port, the packet protocol, the answer journal and the HTTP engine.
+struct LiveState {
+  bool SerialOpen = false;
+  VXP::RetryCounts Retries;
+  VXP::DoubtStatus Doubt;
+  VXP::Zorbel::ReplayCounts Replays;
+  bool JournalWriteFailed = false;
+  VXB::HTTP::RefusalCounts Refused;
+};
+
+// The last command and status words recorded, for the index page.
+struct LastSeen {
+  bool HasLast = false;
+  CommandOutcome Last;
+  std::chrono::system_clock::time_point LastTime;
+  bool HasStatus = false;
+  std::uint16_t Printer = 0;
+  std::uint16_t Fiscal = 0;
+};
+
+// "2026-12-10T18:20:05Z"
+std::string IsoTime(std::chrono::system_clock::time_point Time);
+// The names of the bits set in a status word, in the catalogue's order.
+std::vector<std::string> PrinterBits(std::uint16_t Word);
+std::vector<std::string> FiscalBits(std::uint16_t Word);
+bool FiscalDocumentOpen(std::uint16_t Fiscal);
+
 class BridgeStatus {
  public:
   // The upper bounds of the command duration histogram, in seconds.
@@ -49,9 +82,10 @@ class BridgeStatus {
 
   void Record(const CommandOutcome& Outcome);
 
-  // The two pages; SerialOpen is whether the controller's port is open now.
-  std::string StatusJson(bool SerialOpen) const;
-  std::string Metrics(bool SerialOpen) const;
+  // The two pages, with what the running parts tell now.
+  std::string StatusJson(const LiveState& Live) const;
+  std::string Metrics(const LiveState& Live) const;
+  LastSeen Last() const;
 
  private:
   const BridgeSettings settings_;

@@ -1,7 +1,7 @@
 // The bridge's HTTP front end: the HTTP server with the one packet protocol
 // that talks to the controller, the command pages "fiscal.json" and
 // "fiscal.xml" (both accept both formats: the request's content type
-// decides) and the index page that shows the log.
+// decides), the status pages, and the index page (app/dashboard.h).
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -12,6 +12,7 @@
 
 #include "app/bridge_status.h"
 #include "app/command_page.h"
+#include "app/dashboard.h"
 #include "app/front_end.h"
 #include "vxb/common/http/http_server.h"
 #include "vxb/common/http/httpd_ip_acl.h"
@@ -127,33 +128,26 @@ class BridgeServer final : public VXB::HTTP::Server {
 
  protected:
   void Index() override {
-    VXB::HTML::Writer& html = GetHTML();
-    if (!html.Begin("Registro") || !html.BeginPreformattedText()) return;
-    if (!JournalStatus(html)) return;
-    unsigned size = CHUNK;
-    bool any = false;
-    bool more = VXB::Log::ReadFirst(LogBuffer, size);
-    while (more && size > 0) {
-      any = true;
-      // The HTML writer escapes the text, so the log cannot inject markup.
-      if (!html.Text("%.*s", static_cast<int>(size), reinterpret_cast<const char*>(LogBuffer)))
-        return;
-      size = CHUNK;
-      more = VXB::Log::ReadNext(LogBuffer, size);
-    }
-    if (!any && !html.Text("No hay informaci\xA2n para mostrar")) return;
-    html.EndPreformattedText();
-    html.End();
+    DashboardData data;
+    data.Live = Live();
+    data.Seen = Status.Last();
+    if (Journal) data.Recent = Journal->Recent(DASHBOARD_COMMANDS);
+    WriteDashboard(GetHTML(), data);
   }
 
  private:
-  // One line on the journal and the packet in doubt above the log.
-  bool JournalStatus(VXB::HTML::Writer& html) {
-    const VXP::DoubtStatus& d = Protocol.GetDoubtStatus();
-    const bool failed = Journal && Journal->StoreFailed();
-    return html.Text("Diario: %s; paquetes en duda resueltos %u, abandonados %u%s\n",
-                     failed ? "FALLA DE ESCRITURA" : "en orden", d.Resolved, d.Abandoned,
-                     d.InDoubt ? "; hay un paquete en duda" : "");
+  // What the running parts tell now, for the status pages.
+  LiveState Live() {
+    LiveState l;
+    l.SerialOpen = Serial != nullptr && Serial->OK();
+    l.Retries = Protocol.GetRetryCounts();
+    l.Doubt = Protocol.GetDoubtStatus();
+    if (Journal) {
+      l.Replays = Journal->CountReplays();
+      l.JournalWriteFailed = Journal->StoreFailed();
+    }
+    l.Refused = GetRefusals();
+    return l;
   }
 
   class CommandPage : public VXB::HTTP::PageFunctor {
@@ -196,12 +190,12 @@ class BridgeServer final : public VXB::HTTP::Server {
    public:
     explicit OperationsPage(BridgeServer* s) : server_(s) {}
     void PageHandler(const char* Page) override {
-      const bool open = server_->Serial != nullptr && server_->Serial->OK();
+      const LiveState live = server_->Live();
       if (std::string_view(Page) == "status.json")
         server_->SendAnswer(200, VXB::MIME::JSON, VXB::ASCII::UTF8,
-                            server_->Status.StatusJson(open));
+                            server_->Status.StatusJson(live));
       else
-        server_->SendAnswer(200, VXB::MIME::ASCII, VXB::ASCII::UTF8, server_->Status.Metrics(open));
+        server_->SendAnswer(200, VXB::MIME::ASCII, VXB::ASCII::UTF8, server_->Status.Metrics(live));
     }
 
    private:
@@ -224,14 +218,11 @@ class BridgeServer final : public VXB::HTTP::Server {
     Status.Record(o);
   }
 
-  static constexpr unsigned CHUNK = 256;
-
   VXB::Debug::Debugger ProxyDebugger;
   CommandPage Commands;
   ReferencePage Reference;
   OperationsPage Operations;
   VXB::HTTP::httpAcl* Acl = nullptr;
-  VXB::Byte LogBuffer[CHUNK + 1] = {};
 };
 
 class HTTPFrontEnd final : public FrontEnd {

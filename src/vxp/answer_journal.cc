@@ -156,6 +156,7 @@ AnswerJournal::Verdict AnswerJournal::Check(std::string_view Key, bool SequenceG
                                             const char* Client, JournalEntry& Entry) {
   std::lock_guard<std::mutex> lock(mutex_);
   const JournalEntry* found = nullptr;
+  bool by_key = false;
   if (!Key.empty()) {
     auto it = keys_.find(std::string(Key));
     const JournalEntry* e = it != keys_.end() ? FindConst(it->second) : nullptr;
@@ -163,6 +164,7 @@ AnswerJournal::Verdict AnswerJournal::Check(std::string_view Key, bool SequenceG
       if (e->Digest != Digest) return Verdict::KEY_REUSED;
       if (e->InFlight) return Verdict::KEY_RUNNING;
       if (e->Outcome == JournalEntry::Outcomes::ANSWERED) found = e;
+      by_key = found != nullptr;
     }
   }
   if (found == nullptr && SequenceGiven && last_sequenced_ != 0) {
@@ -172,6 +174,7 @@ AnswerJournal::Verdict AnswerJournal::Check(std::string_view Key, bool SequenceG
       found = e;
   }
   if (found == nullptr) return Verdict::SEND;
+  ++(by_key ? replay_counts_.ByKey : replay_counts_.BySequence);
   JournalReplay r{now_(), Client != nullptr ? Client : "", found->Id};
   // A replay changes nothing a restart needs: kept without waiting for
   // the disk.
@@ -296,6 +299,17 @@ std::vector<JournalEntry> AnswerJournal::Entries() const {
 std::vector<JournalReplay> AnswerJournal::Replays() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return {replays_.begin(), replays_.end()};
+}
+
+std::vector<JournalEntry> AnswerJournal::Recent(std::size_t Count) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const std::size_t n = std::min(Count, entries_.size());
+  return {entries_.rbegin(), entries_.rbegin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+ReplayCounts AnswerJournal::CountReplays() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return replay_counts_;
 }
 
 bool AnswerJournal::StoreFailed() const {

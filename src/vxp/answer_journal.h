@@ -103,6 +103,12 @@ struct JournalReplay {
   std::uint64_t Of = 0;  // the entry whose answer was sent
 };
 
+// Requests answered from the journal since start, by what matched them.
+struct ReplayCounts {
+  std::uint64_t ByKey = 0;       // their Idempotency-Key
+  std::uint64_t BySequence = 0;  // their "Secuencia" and document
+};
+
 class AnswerJournal {
  public:
   static constexpr std::int64_t KEEP_SECONDS = 24 * 3600;
@@ -141,6 +147,9 @@ class AnswerJournal {
   // Every entry (oldest first) and every replay, for the listing.
   std::vector<JournalEntry> Entries() const;
   std::vector<JournalReplay> Replays() const;
+  // The latest Count entries at most, newest first, for the index page.
+  std::vector<JournalEntry> Recent(std::size_t Count) const;
+  ReplayCounts CountReplays() const;
   // A store failure since start, for the index page.
   bool StoreFailed() const;
 
@@ -161,6 +170,7 @@ class AnswerJournal {
   std::uint64_t next_id_ = 1;
   std::uint64_t last_sequenced_ = 0;
   bool store_failed_ = false;
+  ReplayCounts replay_counts_;
 };
 
 // The record layout: each field as its length in decimal, ':', its bytes.

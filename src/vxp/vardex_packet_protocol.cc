@@ -355,6 +355,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::AckWaitFailed(Sending& s) {
     return Next::FAILED;
   }
   --s.AckRetries;
+  ++Retried.Timeouts;
   Debugger->Print("Timeout (%s), reintento %u/%u", VXB::ASCII::Milliseconds(Timeout).ToString(),
                   Retries - s.AckRetries, Retries);
   s.DoSendPacket = true;
@@ -381,6 +382,7 @@ void VardexPacketProtocol::HandshakeByte(VXB::Byte c, Sending& s) {
     case NAK:
       Debugger->Print("NAK recibido");
       --s.AckRetries;
+      ++Retried.Naks;
       s.DoSendPacket = true;
       return;
     default:
@@ -430,6 +432,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::Acknowledged(const VardexDataCo
     // Sent again: the acknowledge that counts is the next one's.
     s.Acknowledged = false;
     --s.AckRetries;
+    ++Retried.Mismatches;
     s.DoSendPacket = true;
     return Next::AGAIN;
   }
@@ -451,6 +454,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::CheckAnsweredCommand(
     Debugger->Print("Impresora sale de espera");
   } else if (answered != Data.GetCommand()) {
     --s.CommandMismatchRetries;
+    ++Retried.Mismatches;
     Debugger->Print("Comando recibido %02xh no coincide con comando enviado %02xh, reintento %u/%u",
                     static_cast<unsigned>(answered), static_cast<unsigned>(Data.GetCommand()),
                     Retries - s.CommandMismatchRetries, Retries);
@@ -509,6 +513,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::AnswerWaitFailed(Receiving& r) 
     return Next::FAILED;
   }
   --r.Retry;
+  ++Retried.Timeouts;
   Debugger->Print("Timeout. Reintento %u/%u", Retries - r.Retry, Retries);
   if (BusyStateProtocol && HaveAnomaly) FixAnomaly();
   FireEvent(RETRYING);
@@ -559,6 +564,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::AnswerPacketByte(VXB::Byte c, R
         // The body must stay below the buffer (its terminator needs room).
         r.Pos = 0;
         --r.Retry;
+        ++Retried.Overflows;
         Debugger->Print("Rebose de memoria, reintento %u/%u", Retries - r.Retry, Retries);
         r.State = WAIT_STX;
         FireEvent(RETRYING);
@@ -571,6 +577,7 @@ VardexPacketProtocol::Next VardexPacketProtocol::AnswerPacketByte(VXB::Byte c, R
         if (ChecksumOK(BufferIn.get(), BufferInSize, r.Checksum))
           return ProcessAnswer() ? Next::SUCCEEDED : Next::FAILED;
         --r.Retry;
+        ++Retried.BadChecksums;
         Debugger->Print("Checksum inv\xA0lido, reintento %u/%u", Retries - r.Retry, Retries);
         // A lost NAK only means the controller does not repeat its
         // answer: the wait runs into its time-out and retries.

@@ -61,6 +61,16 @@ struct ResolvedDoubt {
   bool Busy = false;
 };
 
+// Failed attempts that cost an exchange one of its retries, since start, by
+// cause: each has the packet sent again or its answer asked again.
+struct RetryCounts {
+  std::uint64_t Timeouts = 0;      // no acknowledge or no answer in time
+  std::uint64_t Naks = 0;          // the controller refused the packet
+  std::uint64_t BadChecksums = 0;  // an answer with a wrong checksum (NAK sent)
+  std::uint64_t Mismatches = 0;    // an answer with another number or command
+  std::uint64_t Overflows = 0;     // an answer too long for the buffer
+};
+
 // Where the packet in doubt stands.
 struct DoubtStatus {
   bool InDoubt = false;
@@ -136,6 +146,8 @@ class VardexPacketProtocol : public VardexProtocol {
   std::uint16_t GetFiscalStatusWord() const { return FiscalStatusWord; }
   std::uint16_t GetPrinterStatusWord() const { return PrinterStatusWord; }
   unsigned GetDC2Count() const { return DC2Count; }
+  // Read on the thread that runs the exchanges.
+  const RetryCounts& GetRetryCounts() const { return Retried; }
   VXB::Byte GetCurrentCommand() const { return CurrentCommand; }
 
   static std::uint16_t GetChecksum(const VXB::Byte* Packet, unsigned Size, VXB::Byte* Buffer) {
@@ -236,6 +248,7 @@ class VardexPacketProtocol : public VardexProtocol {
   bool LeftInDoubt = false;
   DoubtRecord Doubt;
   unsigned DC2Count = 0;
+  RetryCounts Retried;
   std::unique_ptr<VXB::Byte[]> EncodedBuffer;
   // True when the running exchange must end: an Abort() since it began, or
   // a Halt() not yet resumed.

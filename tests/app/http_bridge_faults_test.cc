@@ -4,6 +4,8 @@
 // clients at once; clients the access rules keep out.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <atomic>
 #include <chrono>
 #include <ostream>
@@ -305,6 +307,15 @@ TEST_F(BridgeFaults, JournalAnswersResendsAfterOtherClients) {
                                      : "Diario: en orden; paquetes en duda resueltos 0,"),
               std::string::npos)
         << index.Body;
+    // /status.json counts the packet settled and the answer replayed by
+    // what matched it.
+    const nlohmann::json page = nlohmann::json::parse(
+        ::Testing::HttpRequest(rig.Port(), "GET", "/status.json", "", "").Body);
+    const nlohmann::json& counts = page.at("counts");
+    EXPECT_EQ(counts.at("packets_in_doubt").at("resolved"), c.lost ? 1 : 0);
+    EXPECT_EQ(counts.at("journal_replays").at("key"), c.replayed && !c.key.empty() ? 1 : 0);
+    EXPECT_EQ(counts.at("journal_replays").at("sequence"), c.replayed && c.key.empty() ? 1 : 0);
+    EXPECT_FALSE(page.at("packet_in_doubt").get<bool>());
     rig.Stop();
     unsigned printed = 0;
     for (const ZorbelEmulator::Execution& e : rig.Emulator().Executions())

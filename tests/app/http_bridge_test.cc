@@ -15,6 +15,7 @@
 
 #include "app/bridge_rig.h"
 #include "app/zorbel_service.h"
+#include "http_example/raw_client.h"
 #include "testing/http_client.h"
 #include "testing/scratch_dir.h"
 #include "vxb/common/io/serial_port.h"
@@ -45,6 +46,7 @@ class HttpBridge : public ::testing::Test {
   void SetUp() override {
     ZorbelEmulator::Options o;
     o.SlowMs = slow_ms_;
+    o.Inject = faults_;
     ASSERT_EQ(rig_.Start(o), "");
     port_ = rig_.Port();
   }
@@ -59,6 +61,17 @@ class HttpBridge : public ::testing::Test {
   BridgeRig rig_;
   unsigned port_ = 0;
   unsigned slow_ms_ = 0;
+  ZorbelEmulator::Faults faults_;
+};
+
+// A controller that refuses the first packet and garbles its first answer:
+// each costs the bridge a retry.
+class HttpBridgeRetrying : public HttpBridge {
+ protected:
+  HttpBridgeRetrying() {
+    faults_.Nak = 1;
+    faults_.BadChecksum = 1;
+  }
 };
 
 TEST_F(HttpBridge, JsonStatusQueryAnswersInItsFormat) {
@@ -233,11 +246,45 @@ TEST_F(HttpBridge, BadDocumentsWriteNothingToTheLine) {
   EXPECT_EQ(Stats().BytesReceived.load(), 0u);
 }
 
-TEST_F(HttpBridge, IndexPageShowsTheLog) {
+// The index page: the status, the latest commands from the journal, the
+// links, then the log, in that order; a client's key and markup that
+// reached the log are shown as text, never as markup.
+TEST_F(HttpBridge, IndexPageShowsStatusCommandsLinksAndTheLog) {
+  ASSERT_EQ(rig_.JsonWithKey(R"({"ConsultarEstado":{"Secuencia":"12"}})", "<b>caja</b>").Status,
+            200);
+  VXB::Log::Write("Texto con marcas: <i id=o>x</i>");
   HttpAnswer a = HttpRequest(port_, "GET", "/", "", "");
   ASSERT_EQ(a.Status, 200);
-  EXPECT_NE(a.Body.find("Registro"), std::string::npos) << a.Body;
-  EXPECT_NE(a.Body.find("<pre"), std::string::npos) << a.Body;
+  // In page order.
+  const char* in_order[] = {
+      "<title>Registro</title>",
+      "<style type=\"text/css\">body {",
+      "<div class=\"estado\" id=\"estado\">",
+      "alcanzable: respondi",
+      "ConsultarEstado: OK",
+      "Estado fiscal",
+      "Documento fiscal</strong></td><td><span>cerrado",
+      "Diario: en orden; paquetes en duda resueltos 0, abandonados 0",
+      "<div class=\"comandos\" id=\"recientes\">",
+      "<table class=\"comandos\">",
+      "<td><span>127.0.0.1</span></td><td><span>&lt;b&gt;caja&lt;/b&gt;</span></td>"
+      "<td><span>12</span></td><td><span>ConsultarEstado</span></td>"
+      "<td><span class=\"bien\">respondido</span>",
+      "<a href=\"/commands\">",
+      "<a href=\"/schema.json\">",
+      "<a href=\"/status.json\">",
+      "<a href=\"/metrics\">",
+      "<pre>",
+      "&lt;i id=o&gt;",
+  };
+  std::size_t at = 0;
+  for (const char* part : in_order) {
+    const std::size_t found = a.Body.find(part, at);
+    EXPECT_NE(found, std::string::npos) << part << "\n" << a.Body;
+    if (found != std::string::npos) at = found;
+  }
+  EXPECT_EQ(a.Body.find("<b>caja"), std::string::npos);
+  EXPECT_EQ(a.Body.find("<i id=o>"), std::string::npos);
 }
 
 // The command reference and its schema come from the catalogue and never
@@ -258,25 +305,50 @@ TEST_F(HttpBridge, ReferencePagesAreServedWithoutTheController) {
 }
 
 // What a technician's monitoring reads: /status.json and /metrics move with
-// the commands, parse with the real tools, and never reach the controller.
-TEST_F(HttpBridge, StatusAndMetricsCountCommandsWithoutTheController) {
+// the commands (their retries, an answer from the journal) and the requests
+// the access rules refuse, parse with the real tools, and never reach the
+// controller.
+TEST_F(HttpBridgeRetrying, StatusAndMetricsCountCommandsWithoutTheController) {
   ASSERT_EQ(Post("fiscal.json", "application/json",
                  R"({"ConsultarEstado":{"CodigoComprobante":"FacturaA"}})")
                 .Status,
             200);
+  for (int i = 0; i < 2; ++i)
+    ASSERT_EQ(rig_.JsonWithKey(R"({"ConsultarEstado":{}})", "caja-1/7").Status, 200);
   Post("fiscal.json", "application/json", R"({"ConsultarEstado":{"Secuencia":"x"}})");
+  EXPECT_EQ(HttpExample::Exchange(static_cast<VXB::Network::PORT>(port_),
+                                  "GET /status.json HTTP/1.0\r\nHost: evil.example\r\n\r\n")
+                .status,
+            421);
+  EXPECT_EQ(HttpRequest(port_, "POST", "/fiscal.json", "application/json", "{}", 10000,
+                        "Origin: http://evil.example\r\n")
+                .Status,
+            403);
+  // The controller has seen the acknowledge of both answers it gave.
+  ASSERT_TRUE(rig_.Emulator().WaitAcknowledged(2, 5000));
   const unsigned bytes = Stats().BytesReceived.load();
 
   HttpAnswer status = HttpRequest(port_, "GET", "/status.json", "", "");
   ASSERT_EQ(status.Status, 200);
   const nlohmann::json j = nlohmann::json::parse(status.Body);
-  EXPECT_EQ(j.at("counts").at("commands"), 2);
-  EXPECT_EQ(j.at("counts").at("reached_controller"), 1);
+  EXPECT_EQ(j.at("counts").at("commands"), 4);
+  EXPECT_EQ(j.at("counts").at("reached_controller"), 2);
   EXPECT_EQ(j.at("counts").at("errors").at("PROTOCOL_INVALID_SEQUENCE"), 1);
   EXPECT_EQ(j.at("last_command").at("command"), "ConsultarEstado");
   EXPECT_EQ(j.at("last_command").at("outcome"), "PROTOCOL_INVALID_SEQUENCE");
   EXPECT_TRUE(j.at("serial").at("open").get<bool>());
   EXPECT_TRUE(j.at("controller").at("fiscal").at("bits").is_array());
+  const nlohmann::json& counts = j.at("counts");
+  EXPECT_EQ(
+      counts.at("retries"),
+      nlohmann::json::parse(R"({"timeout":0,"nak":1,"checksum":1,"mismatch":0,"overflow":0})"));
+  EXPECT_EQ(counts.at("journal_replays"), nlohmann::json::parse(R"({"key":1,"sequence":0})"));
+  EXPECT_EQ(counts.at("packets_in_doubt"),
+            nlohmann::json::parse(R"({"resolved":0,"abandoned":0})"));
+  EXPECT_EQ(counts.at("refused"),
+            nlohmann::json::parse(R"({"host":1,"origin":1,"client":0,"capacity":0})"));
+  EXPECT_FALSE(j.at("packet_in_doubt").get<bool>());
+  EXPECT_FALSE(j.at("journal").at("write_failed").get<bool>());
 
   HttpAnswer metrics = HttpRequest(port_, "GET", "/metrics", "", "");
   ASSERT_EQ(metrics.Status, 200);
@@ -295,12 +367,33 @@ TEST_F(HttpBridge, StatusAndMetricsCountCommandsWithoutTheController) {
       key += "|" + label + "=" + value.get<std::string>();
     values[key] = s.at("value");
   }
-  EXPECT_EQ(values["zorbel_commands_total"], 2);
-  EXPECT_EQ(values["zorbel_command_errors_total|error=PROTOCOL_INVALID_SEQUENCE"], 1);
-  EXPECT_EQ(values["zorbel_command_duration_seconds_count"], 2);
-  EXPECT_EQ(values["zorbel_command_duration_seconds_bucket|le=+Inf"], 2);
-  EXPECT_EQ(values["zorbel_command_duration_seconds_bucket|le=30"], 2);
-  EXPECT_EQ(values["zorbel_serial_port_open"], 1);
+  const std::map<std::string, double> expected = {
+      {"zorbel_commands_total", 4},
+      {"zorbel_command_errors_total|error=PROTOCOL_INVALID_SEQUENCE", 1},
+      {"zorbel_command_duration_seconds_count", 4},
+      {"zorbel_command_duration_seconds_bucket|le=+Inf", 4},
+      {"zorbel_command_duration_seconds_bucket|le=30", 4},
+      {"zorbel_serial_port_open", 1},
+      {"zorbel_packet_retries_total|cause=timeout", 0},
+      {"zorbel_packet_retries_total|cause=nak", 1},
+      {"zorbel_packet_retries_total|cause=checksum", 1},
+      {"zorbel_packet_retries_total|cause=mismatch", 0},
+      {"zorbel_packet_retries_total|cause=overflow", 0},
+      {"zorbel_journal_replays_total|match=key", 1},
+      {"zorbel_journal_replays_total|match=sequence", 0},
+      {"zorbel_packets_in_doubt_total|outcome=resolved", 0},
+      {"zorbel_packets_in_doubt_total|outcome=abandoned", 0},
+      {"zorbel_packet_in_doubt", 0},
+      {"zorbel_journal_write_failed", 0},
+      {"zorbel_http_refusals_total|reason=host", 1},
+      {"zorbel_http_refusals_total|reason=origin", 1},
+      {"zorbel_http_refusals_total|reason=client", 0},
+      {"zorbel_http_refusals_total|reason=capacity", 0},
+  };
+  for (const auto& [key, value] : expected) {
+    ASSERT_TRUE(values.count(key) == 1) << key << "\n" << metrics.Body;
+    EXPECT_EQ(values.at(key), value) << key;
+  }
   EXPECT_EQ(Stats().BytesReceived.load(), bytes);
   std::filesystem::remove_all(dir);
 }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -392,6 +393,27 @@ TEST_F(ProgramProcess, IndexPageInHeadlessBrowser) {
   EXPECT_NE(dom.find(serving), std::string::npos) << dom;
   EXPECT_NE(dom.find("&lt;i id="), std::string::npos) << dom;
   EXPECT_EQ(dom.find("<i id="), std::string::npos) << dom;
+  // The dashboard above the log: the status and the command just sent.
+  EXPECT_NE(dom.find("<div class=\"estado\" id=\"estado\">"), std::string::npos) << dom;
+  const std::size_t table = dom.find("<table class=\"comandos\">");
+  ASSERT_NE(table, std::string::npos) << dom;
+  EXPECT_NE(dom.find("ImprimirTextoFiscal", table), std::string::npos) << dom;
+  EXPECT_LT(table, dom.find("<pre>")) << dom;
+
+  // The page as the technician sees it, kept with the build's test output.
+  const std::filesystem::path shots = ZORBEL_TEST_OUTPUT_DIR;
+  std::filesystem::create_directories(shots);
+  const std::filesystem::path shot = shots / "index-dashboard.png";
+  std::filesystem::remove(shot);
+  Child camera;
+  ASSERT_TRUE(camera.Start(
+      {CHROMIUM, "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+       "--no-first-run", "--user-data-dir=" + (dir_ / "chromium").string(), "--hide-scrollbars",
+       "--window-size=1280,1400", "--screenshot=" + shot.string(), url},
+      dir_, dir_ / "shot.out", dir_ / "shot.err"));
+  ASSERT_EQ(camera.Wait(std::chrono::seconds(90)), 0) << ReadFile(dir_ / "shot.err");
+  EXPECT_EQ(ReadFile(shot).substr(0, 8), "\x89PNG\r\n\x1a\n") << ReadFile(dir_ / "shot.err");
+  std::printf("index page screenshot: %s\n", shot.c_str());
   program_->Signal(SIGTERM);
   EXPECT_EQ(program_->Wait(std::chrono::seconds(30)), 0) << Err();
   std::filesystem::remove_all(dir_ / "chromium");  // the browser's profile, megabytes

@@ -148,6 +148,15 @@ TEST_F(Journal, ReplayRules) {
   answered(sent("", 0, 99), "status");
   EXPECT_EQ(j.Check("", true, 5, 21, "c", e), V::REPLAY);
   EXPECT_EQ(e.Document, "S5");
+  // The replays so far by what matched them, and the latest entries first.
+  EXPECT_EQ(j.CountReplays().ByKey, 1u);
+  EXPECT_EQ(j.CountReplays().BySequence, 1u);
+  const std::vector<JournalEntry> recent = j.Recent(2);
+  ASSERT_EQ(recent.size(), 2u);
+  EXPECT_EQ(recent[0].Digest, 99u);
+  EXPECT_EQ(recent[1].Digest, 21u);
+  EXPECT_EQ(recent[1].Replays, 1u);
+  EXPECT_EQ(j.Recent(100).size(), 3u);
   EXPECT_EQ(j.Check("", true, 6, 21, "c", e), V::SEND);  // the same item again
   EXPECT_EQ(j.Check("", true, 5, 22, "c", e), V::SEND);  // the number after a cycle
   // An error is not replayed: the command is sent again.
@@ -162,6 +171,8 @@ TEST_F(Journal, ReplayRules) {
   now += AnswerJournal::KEEP_SECONDS + 1;
   answered(sent("", 0, 1), "x");
   EXPECT_EQ(j.Check("k1", false, 0, 11, "c", e), V::SEND);
+  EXPECT_EQ(j.CountReplays().ByKey, 2u);
+  EXPECT_EQ(j.CountReplays().BySequence, 1u);
   EXPECT_EQ(j.Entries().size(), AnswerJournal::KEEP_COMMANDS);
 
   // Keys: 1..255 visible bytes.

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <thread>
@@ -57,6 +58,12 @@ class PacketExchangeTest : public ::testing::Test {
   }
   static VXB::Error::ErrNo LastError() { return VXB::Error::GetLastError()->Error; }
   static std::string LastContext() { return VXB::Error::GetLastError()->Context; }
+  // The retry counts: time-outs, NAKs, bad checksums, mismatches, overflows.
+  std::vector<std::uint64_t> Retries() const {
+    const RetryCounts& r = p.GetRetryCounts();
+    return {r.Timeouts, r.Naks, r.BadChecksums, r.Mismatches, r.Overflows};
+  }
+  using Counts = std::vector<std::uint64_t>;
   std::vector<unsigned> Sequences() {
     std::vector<unsigned> s;
     for (const HostFrame& f : ctl.Frames()) s.push_back(f.Sequence);
@@ -153,6 +160,7 @@ TEST_F(PacketExchangeTest, ThreeNaksExhaustTheRetries) {
   EXPECT_EQ(LastContext(), "Se intent\xA2 enviar comando 3 veces");
   EXPECT_EQ(ctl.Frames().size(), 3u);
   EXPECT_EQ(trace.Count("NAK recibido"), 3u);
+  EXPECT_EQ(Retries(), (Counts{0, 3, 0, 0, 0}));
 }
 
 TEST_F(PacketExchangeTest, NakThenGoodAnswerResendsSamePacket) {
@@ -178,6 +186,7 @@ TEST_F(PacketExchangeTest, AckThenSilenceExhaustsAnswerRetries) {
   for (const char* n : {"1/3", "2/3", "3/3"})
     EXPECT_EQ(trace.Count("Timeout. Reintento " + std::string(n)), 1u) << n;
   EXPECT_EQ(ctl.Frames().size(), 1u);
+  EXPECT_EQ(Retries(), (Counts{3, 0, 0, 0, 0}));
 }
 
 // A controller printing a long report sends DC2 every so often (a quarter
@@ -241,6 +250,7 @@ TEST_F(PacketExchangeTest, BadChecksumIsNakedAndRepeatedAnswerAccepted) {
   EXPECT_STREQ(p.GetAnswer().GetField(0), "B");
   EXPECT_TRUE(trace.Contains("Checksum inv\xA0lido, reintento 1/3"));
   EXPECT_EQ(ctl.Frames().size(), 1u);
+  EXPECT_EQ(Retries(), (Counts{0, 0, 1, 0, 0}));
 }
 
 TEST_F(PacketExchangeTest, WrongSequenceResendsSameNumberAndSpendsARetry) {
@@ -254,6 +264,7 @@ TEST_F(PacketExchangeTest, WrongSequenceResendsSameNumberAndSpendsARetry) {
   EXPECT_TRUE(trace.Contains("Error de secuencia (enviada: 32, recibida: 33)"));
   EXPECT_EQ(ctl.HostBytes(), (Bytes{ACK, ACK}));
   EXPECT_EQ(p.GetNextSequence(), 0x21u);
+  EXPECT_EQ(Retries(), (Counts{0, 0, 0, 1, 0}));
 }
 
 TEST_F(PacketExchangeTest, WrongSequenceCostsAnAckRetry) {
@@ -285,6 +296,7 @@ TEST_F(PacketExchangeTest, AnswerForOtherCommandThreeTimesFails) {
   EXPECT_TRUE(
       trace.Contains("M\xA0xima cantidad de reintentos por comando no coincidente agotada"));
   EXPECT_EQ(p.GetNextSequence(), 0x23u);
+  EXPECT_EQ(Retries(), (Counts{0, 0, 0, 3, 0}));
 }
 
 TEST_F(PacketExchangeTest, AnswerForOtherCommandOnceThenRight) {
@@ -338,6 +350,7 @@ TEST_F(PacketExchangeTest, OverlongBodyCostsARetryAndWaitsForNextStx) {
   ASSERT_TRUE(p.SendCommand(Command())) << LastContext();
   EXPECT_TRUE(trace.Contains("Rebose de memoria, reintento 1/3"));
   EXPECT_STREQ(p.GetAnswer().GetField(0), "ok");
+  EXPECT_EQ(Retries(), (Counts{0, 0, 0, 0, 1}));
   EXPECT_EQ(ctl.HostBytes(), (Bytes{ACK}));
 }
 

@@ -60,19 +60,32 @@ CSS::~CSS() { End(); }
 
 bool CSS::Begin(const char* FileName) {
   fill_ = 0;
+  in_memory_ = false;
   close();
   return open(FileSystem::PRIMARY, FileName,
               FileSystem::WRITE_ONLY | FileSystem::CREATE | FileSystem::TRUNCATE);
 }
 
+void CSS::BeginText() {
+  fill_ = 0;
+  close();
+  in_memory_ = true;
+  text_.clear();
+}
+
 bool CSS::End() {
   const bool flushed = Flush();
+  if (in_memory_) return flushed;
   return close() && flushed;
 }
 
 bool CSS::Flush() {
   const unsigned buffered = fill_;
   fill_ = 0;
+  if (in_memory_) {
+    text_.append(buffer_, buffered);
+    return true;
+  }
   for (unsigned done = 0; done < buffered;) {
     unsigned n = buffered - done;
     if (!write(buffer_ + done, n)) return false;

@@ -210,6 +210,8 @@ void Writer::RemoveJavaScript(const char* Name_) {
 
 bool Writer::Begin(const char* TitleFormat, ...) {
   if (target_ == nullptr) return false;
+  if (style_text_.find("</") != std::string::npos)
+    return Error::SetWithContext(Error::IO_PARAM_ERROR, "HTML::Writer::Begin");
   const char* charset = "ISO-8859-1";
   if (target_->GetCharsetTo() == ASCII::UTF8) {
     charset = "UTF-8";
@@ -258,6 +260,11 @@ bool Writer::Begin(const char* TitleFormat, ...) {
       }
       if (!CloseElement(Element::STYLE)) return false;
     }
+  }
+  if (!style_text_.empty() &&
+      (!AddElementBegin(Element::STYLE) || !AddAttribute(Attribute::TYPE, "text/css") ||
+       !AddElementEnd() || !Markup(style_text_.c_str()) || !CloseElement(Element::STYLE))) {
+    return false;
   }
   if (frames_) AddJavaScript("frame_code", FRAME_SCRIPT);
   for (const ScriptData& s : scripts_) {

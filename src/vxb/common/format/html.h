@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vxb/common/base/types.h"
@@ -195,6 +196,10 @@ class Writer {
   // Page frame.
   void SetFavIcon(const char* Name);
   void SetStyle(const char* Name, bool External);
+  // A style sheet written whole into the head of the pages begun from now
+  // on (after the one SetStyle names); empty for none. A sheet holding
+  // "</" makes Begin fail (IO_PARAM_ERROR) before it writes anything.
+  void SetStyleText(std::string Sheet) { style_text_ = std::move(Sheet); }
   void WillUseFrames() { frames_ = true; }
   void AddJavaScript(const char* Name, const char* Script);
   void RemoveJavaScript(const char* Name);
@@ -304,6 +309,7 @@ class Writer {
   std::string fav_icon_;
   std::string style_sheet_;
   bool external_style_ = false;
+  std::string style_text_;
   bool frames_ = false;
   std::string form_name_;
   char class_buffer_[BUFFER_SIZE] = "";
@@ -373,6 +379,10 @@ class CSS : public File {
 
   // Creates (or empties) the file on the primary file system.
   bool Begin(const char* FileName);
+  // Builds the sheet in memory instead: Text() holds what Flush() or End()
+  // wrote out of the buffer.
+  void BeginText();
+  const std::string& Text() const { return text_; }
   // Writes what is buffered; then closes the file.
   bool End();
   bool Flush();
@@ -419,6 +429,8 @@ class CSS : public File {
 
   char buffer_[BUFFER_SIZE];
   unsigned fill_ = 0;
+  bool in_memory_ = false;
+  std::string text_;
 };
 
 }  // namespace VXB::HTML

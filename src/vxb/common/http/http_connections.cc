@@ -196,6 +196,7 @@ void ConnectionSet::Accept() {
 void ConnectionSet::Refuse(std::unique_ptr<ClientConnection> C) {
   const std::size_t refusing = static_cast<std::size_t>(std::count_if(
       connections_.begin(), connections_.end(), [](const auto& x) { return x->Refused; }));
+  engine_->refusals.overCapacity.fetch_add(1, std::memory_order_relaxed);
   if (refusing >= MAX_REFUSING) return;  // closed unanswered
   C->Refused = true;
   Attach(*C, true);

@@ -143,6 +143,13 @@ Server::~Server() {
 
 unsigned Server::GetPort() const { return Instance != nullptr ? httpdGetPort(Instance) : 0; }
 
+RefusalCounts Server::GetRefusals() const {
+  if (Instance == nullptr) return {};
+  const httpRefusals& r = Instance->refusals;
+  return {r.foreignHost.load(), r.foreignOrigin.load(), r.deniedClient.load(),
+          r.overCapacity.load()};
+}
+
 void Server::SetMaxConnections(unsigned Max) {
   MaxConnections = std::clamp(Max, 1u, MAX_CONNECTIONS_LIMIT);
 }

@@ -28,6 +28,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,6 +60,15 @@ class PageFunctor {
 struct PageFunction {
   PageFunctor* Functor = nullptr;  // not owned
   char Page[MAX_PAGE_NAME] = {};
+};
+
+// What the engine turned away at its door since the server was made (see
+// httpRefusals).
+struct RefusalCounts {
+  std::uint64_t ForeignHost = 0;
+  std::uint64_t ForeignOrigin = 0;
+  std::uint64_t DeniedClient = 0;
+  std::uint64_t OverCapacity = 0;
 };
 
 class Server : public Thread {
@@ -163,6 +173,8 @@ class Server : public Thread {
   // The engine, for handlers that need the request's details; null when
   // the server is not OK.
   httpd* Engine() { return Instance; }
+  // From any thread; all zero when the server is not OK.
+  RefusalCounts GetRefusals() const;
 
   virtual void Stop();
   // When the server can be stopped, waits until the serving loop has ended.

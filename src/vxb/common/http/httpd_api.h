@@ -165,6 +165,15 @@ struct httpGate {
   unsigned maxAge = 600;  // seconds a browser may keep a preflight's answer
 };
 
+// Connections and requests turned away at the door since the engine was
+// made. Counted on the engine's thread; read from any thread.
+struct httpRefusals {
+  std::atomic<std::uint64_t> foreignHost{0};    // 421: a Host not served here
+  std::atomic<std::uint64_t> foreignOrigin{0};  // 403: an Origin not allowed
+  std::atomic<std::uint64_t> deniedClient{0};   // 403: the client address rules
+  std::atomic<std::uint64_t> overCapacity{0};   // 503: beyond the connection cap
+};
+
 struct httpRes {
   int responseLength = 0;
   httpContent* content = nullptr;
@@ -219,6 +228,7 @@ struct httpd {
   std::vector<std::unique_ptr<httpContent>> contentStore;
   const httpAcl* defaultAcl = nullptr;
   httpGate gate;
+  httpRefusals refusals;
   std::FILE* accessLog = nullptr;  // not owned
   std::FILE* errorLog = nullptr;   // not owned
   // Scratch buffers, kept here so that no request allocates them.

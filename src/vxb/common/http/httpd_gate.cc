@@ -91,6 +91,7 @@ int CheckHost(httpd* s) {
   if (v == HostVerdict::MALFORMED) return _httpd_refuse(s, STATUS_400, "malformed Host");
   char printable[128];
   httpdPrintable(s->request.host, printable, sizeof(printable));
+  s->refusals.foreignHost.fetch_add(1, std::memory_order_relaxed);
   Log::Write("Pedido para otro host rechazado (421): \"%s\" desde %s", printable, s->clientAddr);
   return _httpd_refuse(s, STATUS_421, "Host not served here");
 }
@@ -106,6 +107,7 @@ int CheckOrigin(httpd* s) {
   if (!OriginListed(s->gate, r.origin)) {
     char printable[128];
     httpdPrintable(r.origin, printable, sizeof(printable));
+    s->refusals.foreignOrigin.fetch_add(1, std::memory_order_relaxed);
     Log::Write("Pedido de un origen no permitido rechazado (403): \"%s\" desde %s", printable,
                s->clientAddr);
     return _httpd_refuse(s, STATUS_403, "Origin not allowed");

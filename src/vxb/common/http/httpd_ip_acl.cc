@@ -89,6 +89,7 @@ int httpdMatchAcl(const httpAcl* acl, const char* Client) {
 int httpdCheckAcl(httpd* server, const httpAcl* acl) {
   const int action = httpdMatchAcl(acl, server->clientAddr);
   if (action == HTTP_ACL_DENY) {
+    server->refusals.deniedClient.fetch_add(1, std::memory_order_relaxed);
     _httpd_writeErrorLog(server, "error", "Access denied by ACL");
     httpdSend403(server);
   }

@@ -343,5 +343,41 @@ TEST(StyleSheet, NamesAndBufferLimit) {
   EXPECT_TRUE(unopened.End());   // nothing left to write
 }
 
+// A sheet built in memory goes whole into the head of the pages begun
+// while it is set; one that could close its element is refused.
+TEST(StyleSheet, BuiltInMemoryAndWrittenIntoTheHead) {
+  CSS css;
+  css.BeginText();
+  const std::string name(CSS::BUFFER_SIZE + 10, 'n');  // more than one buffer
+  ASSERT_TRUE(css.ClassSelector(name.c_str()) && css.BeginDefinition() && css.Bold() &&
+              css.EndDefinition() && css.End());
+  const std::string sheet = "." + name + " {font-weight: bold; }\n";
+  EXPECT_EQ(css.Text(), sheet);
+  const struct {
+    std::string Sheet;
+    bool Begun;
+    const char* Head;  // what the head holds after the title
+  } cases[] = {
+      {sheet, true, "</title><style type=\"text/css\">"},
+      {"", true, "</title></head>"},
+      {"p {} </style><script>", false, nullptr},
+  };
+  for (const auto& c : cases) {
+    Sink sink(ASCII::CP437);
+    Writer html(&sink);
+    html.SetStyleText(c.Sheet);
+    EXPECT_EQ(html.Begin("t"), c.Begun) << c.Sheet;
+    if (!c.Begun) {
+      EXPECT_EQ(sink.Text(), "");
+      continue;
+    }
+    ASSERT_TRUE(html.End());
+    const std::string page = sink.Text();
+    EXPECT_NE(page.find(c.Head), std::string::npos) << page;
+    EXPECT_EQ(page.find(c.Sheet + "</style></head><body>") != std::string::npos, !c.Sheet.empty())
+        << page;
+  }
+}
+
 }  // namespace
 }  // namespace VXB::HTML

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -314,11 +315,17 @@ TEST_F(HttpConnectionsTest, BeyondTheCapTheNewestIsRefused) {
   EXPECT_TRUE(StillWaiting(first));
   first.Close();  // makes room, once the server has seen the close
   int status = 0;
+  std::uint64_t refused_count = 1;
   for (int attempt = 0; attempt < 50 && status != 200; ++attempt) {
     status = Exchange(port_, "GET /hello.html HTTP/1.0\r\n\r\n").status;
     EXPECT_TRUE(status == 200 || status == 503) << status;
+    if (status == 503) ++refused_count;
   }
   EXPECT_EQ(status, 200);
+  // Every 503 is counted as a refusal by the cap, and as nothing else.
+  const VXB::HTTP::RefusalCounts counts = server_->GetRefusals();
+  EXPECT_EQ(counts.OverCapacity, refused_count);
+  EXPECT_EQ(counts.DeniedClient + counts.ForeignHost + counts.ForeignOrigin, 0u);
   ASSERT_TRUE(second.Send("GET /hello.html HTTP/1.0\r\n\r\n"));
   std::string raw;
   second.ReadAll(raw, 20000);
@@ -415,6 +422,8 @@ TEST(HttpServerLifecycle, AddressRulesRefuseAtAccept) {
         Exchange(static_cast<VXB::Network::PORT>(s.GetPort()), "GET / HTTP/1.0\r\n\r\n");
     EXPECT_EQ(r.statusLine, "HTTP/1.0 403 Permission Denied");
     EXPECT_NE(r.body.find("Access to the request URL was denied!"), std::string::npos);
+    EXPECT_EQ(s.GetRefusals().DeniedClient, 1u);
+    EXPECT_EQ(s.GetRefusals().OverCapacity, 0u);
   }
   VXB::HTTP::httpdFreeAcl(deny);
 }

@@ -54,6 +54,10 @@ void Check(const Case& c, bool cors) {
     ASSERT_NE(final_start, std::string::npos) << name << "\n-> " << out;
     EXPECT_EQ(ParseResponse(out.substr(final_start)).status, c.status) << name << "\n-> " << out;
   }
+  // Each refusal by the gate is counted under its rule, and nothing else.
+  EXPECT_EQ(engine->refusals.foreignHost.load(), c.status == 421 ? 1u : 0u) << name;
+  EXPECT_EQ(engine->refusals.foreignOrigin.load(), c.status == 403 ? 1u : 0u) << name;
+  EXPECT_EQ(engine->refusals.deniedClient.load() + engine->refusals.overCapacity.load(), 0u);
   if (c.has != nullptr) {
     EXPECT_NE(seen.find(c.has), std::string::npos) << name << "\n-> " << seen;
   }
