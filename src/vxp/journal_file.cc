@@ -85,6 +85,9 @@ bool JournalFile::WriteHeader(Side& s) {
   return WriteAt(s, 0, h, HEADER_SIZE) && s.file.sync();
 }
 
+// Zeros written, not a size set or space reserved: the blocks are taken and
+// written now, so that a later flush writes a record's data alone, with
+// neither the file's size nor its extents changing.
 bool JournalFile::Preallocate(Side& s) {
   std::int64_t length = s.file.filesize();
   if (length >= static_cast<std::int64_t>(size_)) return true;
@@ -344,6 +347,9 @@ bool JournalFile::Append(std::string_view Record, bool Durable) {
   Put32(p + 9 + Record.size(), Crc32(p + 1, 8 + Record.size()));
   if (!WriteAt(w, w.end, p, static_cast<unsigned>(need))) return false;
   // One flush puts every record written before on the disk with this one.
+  // (A file opened for synchronous writes would flush each write's own
+  // bytes only, and every write, the ones meant to wait for the next
+  // flush too.)
   if (Durable && !w.file.sync()) return false;
   w.unflushed = !Durable;
   w.end += need;
