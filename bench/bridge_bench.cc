@@ -14,9 +14,11 @@
 //    head one byte a second, against the same POST on a quiet server (N 0):
 //    no client waits for an idle one.
 //  - BM_JournalCost: the same ConsultarEstado POSTs one after another with
-//    the answer journal in memory only and on disk (two records flushed
-//    per command), and a request answered from the journal (the same
-//    Idempotency-Key again); medians of each and what the disk adds.
+//    the answer journal in memory only and on disk (in a directory under
+//    /tmp: say which disk that is when quoting the figures; one flush per
+//    command, the intent's, which takes the answer before it along), and
+//    a request answered from the journal (the same Idempotency-Key
+//    again); medians of each and what the disk adds.
 //  - BM_StatusPage/N: GET /status.json (0), /metrics (1) and the index
 //    page (2) on an idle bridge that has answered one command: median and
 //    99th percentile (the goal for the first two: a median under 1 ms).

@@ -127,6 +127,14 @@ class BridgeServer final : public VXB::HTTP::Server {
   }
 
  protected:
+  // The controller's answers not yet on the disk go there when the bridge
+  // falls idle, so that a power cut finds them there unless it comes
+  // within half a second of the command (until then a lost one is settled
+  // with the controller at restart, see AnswerJournal::Finish).
+  void Idle() override {
+    if (Journal) Journal->Flush();
+  }
+
   void Index() override {
     DashboardData data;
     data.Live = Live();

@@ -217,9 +217,28 @@ bool AnswerJournal::Finish(std::uint64_t Id, JournalEntry::Outcomes Outcome, uns
   e->AnswerType = AnswerType;
   e->AnswerCharset = AnswerCharset;
   e->Document.assign(Document);
+  // The controller's answer is not waited for on the disk: the next
+  // intent's flush takes it there, before another packet goes out (or
+  // Flush, when the bridge falls idle). A
+  // process that dies keeps what it wrote; should a power cut lose the
+  // record, the intent without answer is the last entry, its packet is the
+  // last the controller took, and the restarted bridge sends it again
+  // unchanged before anything else (RestoreDoubt): the controller answers
+  // it from its memory without executing it, and that answer is recorded
+  // for the client's resend. An error is flushed at once: lost, it would
+  // put in doubt a packet the controller may never have taken, to be sent
+  // after its client was told it failed.
+  const bool durable = Outcome != JournalEntry::Outcomes::ANSWERED;
   return Store({ANSWER, Number(Id), Number(static_cast<unsigned>(Outcome)), Number(Status),
                 Number(AnswerType), Number(AnswerCharset), e->Document},
-               true);
+               durable);
+}
+
+bool AnswerJournal::Flush() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (store_ == nullptr || store_->Flush()) return true;
+  store_failed_ = true;
+  return false;
 }
 
 bool AnswerJournal::FindUnanswered(unsigned PacketNumber, std::uint64_t Digest,

@@ -60,6 +60,8 @@ class JournalStore {
   // Appends one record, on the disk before it returns when Durable; false
   // with the failure recorded in the calling thread's error record.
   virtual bool Append(std::string_view Record, bool Durable) = 0;
+  // Puts every record appended so far on the disk.
+  virtual bool Flush() { return true; }
 };
 
 struct JournalEntry {
@@ -130,13 +132,19 @@ class AnswerJournal {
   // Records the intent before the packet is sent; Entry's Id and Time are
   // set. False when the record could not be stored (nothing may be sent).
   bool Begin(JournalEntry& Entry);
-  // Records the answer sent for entry Id (ANSWERED or FAILED). False when
-  // the record could not be stored; the entry changes in memory anyway.
+  // Records the answer sent for entry Id (ANSWERED or FAILED). An answer
+  // the controller gave reaches the disk with the next intent (a power cut
+  // before then leaves the packet in doubt, settled with the controller
+  // at restart); an error reaches it before this returns. False when the
+  // record could not be stored; the entry changes in memory anyway.
   bool Finish(std::uint64_t Id, JournalEntry::Outcomes Outcome, unsigned Status,
               unsigned AnswerType, unsigned AnswerCharset, std::string_view Document);
   // The latest entry sent with this packet number and digest that has no
   // answer yet; false when there is none.
   bool FindUnanswered(unsigned PacketNumber, std::uint64_t Digest, JournalEntry& Entry) const;
+  // Puts the records still waiting for the disk there; false (the failure
+  // kept for StoreFailed) when it could not.
+  bool Flush();
   // The latest entry, when it has no answer (the packet may be in doubt).
   bool LastUnanswered(JournalEntry& Entry) const;
 

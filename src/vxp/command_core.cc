@@ -116,17 +116,18 @@ bool ReadCommand(const CommandRequest& Request, VXB::GenericDataFormat::Reader& 
 }
 
 // The answer the controller gave to a packet in doubt, written for the
-// request that sent it, in that request's format, into the journal.
-void RecordResolved(AnswerJournal& Journal, VardexPacketProtocol& Protocol,
+// request that sent it, in that request's format, into the journal; true
+// when it was recorded.
+bool RecordResolved(AnswerJournal& Journal, VardexPacketProtocol& Protocol,
                     VXB::Debug::Debugger* Debugger) {
   ResolvedDoubt r;
-  if (!Protocol.TakeResolvedDoubt(r)) return;
+  if (!Protocol.TakeResolvedDoubt(r)) return false;
   JournalEntry e;
-  if (!Journal.FindUnanswered(r.Number, PacketDigest(r.Command), e)) return;
+  if (!Journal.FindUnanswered(r.Number, PacketDigest(r.Command), e)) return false;
   Call c("");
   const auto type = static_cast<VXB::MIME::Types>(e.ContentType);
   c.format = FormatFor(type, c);
-  if (c.format == nullptr) return;
+  if (c.format == nullptr) return false;
   VXB::GenericDataFormat::Writer& writer = c.format->Writer();
   if (type == VXB::MIME::XML) writer.SetEncoding(static_cast<Charsets>(e.Charset));
   const unsigned sequence = r.Number > SEQUENCE_OFFSET ? r.Number - SEQUENCE_OFFSET : 0;
@@ -141,6 +142,7 @@ void RecordResolved(AnswerJournal& Journal, VardexPacketProtocol& Protocol,
       Debugger->Print("Respuesta del paquete %u en duda registrada", r.Number);
   }
   VXB::Error::Pop();
+  return ok;
 }
 
 // The journal's verdict on a request: true to go on and send it; false
@@ -218,7 +220,13 @@ bool Exchange(const CommandRequest& Request, VardexPacketProtocol& Protocol, Ans
     return VXB::Error::SetWithContext(Error::PROTOCOL_ABORTED, "Servicio detenido");
   if (Journal != nullptr) {
     const bool settled = Protocol.SettleDoubt(Answer.Command);
-    RecordResolved(*Journal, Protocol, Debugger);
+    // The packet in doubt may have been this very request's, sent before
+    // a restart under a number the new run does not give it: the answer
+    // just recorded is its answer, and sending it again would execute it
+    // twice.
+    if (RecordResolved(*Journal, Protocol, Debugger) && settled &&
+        !Consult(*Journal, Request, c, Answer))
+      return false;
     if (!settled || !BeginEntry(*Journal, Request, Protocol, c, Answer)) return false;
   }
   Answer.Sent = true;

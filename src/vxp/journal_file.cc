@@ -12,7 +12,10 @@ namespace VXP::Zorbel {
 namespace {
 
 constexpr char MAGIC[8] = {'Z', 'O', 'R', 'B', 'E', 'L', 'J', '1'};
+// A record's first byte: written without waiting for the disk, or flushed
+// before Append returned (so that a record after it proves it on the disk).
 constexpr unsigned char RECORD_MARK = 0xA5;
+constexpr unsigned char DURABLE_MARK = 0xA7;
 constexpr unsigned ZERO_CHUNK = 64u << 10;
 // The largest file read back whole at start.
 constexpr std::uint64_t MAX_FILE = 256u << 20;
@@ -82,6 +85,9 @@ bool JournalFile::WriteHeader(Side& s) {
   return WriteAt(s, 0, h, HEADER_SIZE) && s.file.sync();
 }
 
+// Zeros written, not a size set or space reserved: the blocks are taken and
+// written now, so that a later flush writes a record's data alone, with
+// neither the file's size nor its extents changing.
 bool JournalFile::Preallocate(Side& s) {
   std::int64_t length = s.file.filesize();
   if (length >= static_cast<std::int64_t>(size_)) return true;
@@ -94,7 +100,91 @@ bool JournalFile::Preallocate(Side& s) {
   return s.file.sync();
 }
 
-void JournalFile::ReadRecords(Side& s, std::vector<std::string>& Records) {
+namespace {
+
+// The payload length of a whole record of Generation at Pos with a good
+// CRC, and whether it was written durable; false when there is none.
+bool RecordAt(const unsigned char* Bytes, std::size_t Size, std::size_t Pos,
+              std::uint32_t Generation, std::uint32_t& Length, bool& Durable) {
+  if (Pos + JournalFile::RECORD_OVERHEAD > Size) return false;
+  const unsigned char* p = Bytes + Pos;
+  if (p[0] != RECORD_MARK && p[0] != DURABLE_MARK) return false;
+  Length = Get32(p + 1);
+  if (Length > Size - Pos - JournalFile::RECORD_OVERHEAD || Get32(p + 5) != Generation)
+    return false;
+  if (JournalFile::Crc32(p + 1, 8 + std::size_t{Length}) != Get32(p + 9 + Length)) return false;
+  Durable = p[0] == DURABLE_MARK;
+  return true;
+}
+
+}  // namespace
+
+bool JournalFile::Scan(const unsigned char* Bytes, std::size_t Size, ScanResult& Out) {
+  Out = ScanResult{};
+  if (Size < HEADER_SIZE) {
+    Out.Blank = std::all_of(Bytes, Bytes + Size, [](unsigned char b) { return b == 0; });
+    return Out.Blank;
+  }
+  Out.Blank = std::all_of(Bytes, Bytes + HEADER_SIZE, [](unsigned char b) { return b == 0; });
+  if (Out.Blank) return true;
+  if (std::memcmp(Bytes, MAGIC, sizeof MAGIC) != 0 || Crc32(Bytes, 24) != Get32(Bytes + 24))
+    return false;
+  Out.Generation = Get64(Bytes + 8);
+  // No journal names generation 0: such a file holds no records.
+  if (Out.Generation == 0) return true;
+  const auto generation = static_cast<std::uint32_t>(Out.Generation);
+  // Every whole record of this generation, and where a stretch that is
+  // none came before it. Past the end of the records lie zeros, a torn
+  // record or an older generation's records, which never pass as ours.
+  struct Found {
+    std::size_t pos;
+    std::uint32_t length;
+    bool durable;
+    bool after_damage;
+  };
+  std::vector<Found> found;
+  std::size_t pos = HEADER_SIZE;
+  bool damaged = false;
+  while (pos + RECORD_OVERHEAD <= Size) {
+    std::uint32_t length = 0;
+    bool durable = false;
+    if (RecordAt(Bytes, Size, pos, generation, length, durable)) {
+      found.push_back({pos, length, durable, damaged});
+      damaged = false;
+      pos += RECORD_OVERHEAD + std::size_t{length};
+    } else {
+      damaged = true;
+      ++pos;
+    }
+  }
+  // A record written durable that has a record after it was on the disk,
+  // and so was everything before it: damage up to there is the disk's, and
+  // the records around it are read. Past the last such record lies what
+  // was written since the last flush, which a power cut may have left
+  // with some pages on the disk and others not: a gap there may be a lost
+  // record, so nothing after it is taken (a record after it was never
+  // flushed, and nothing acted upon it).
+  std::size_t settled = 0;  // records up to here were flushed
+  for (std::size_t i = 0; i + 1 < found.size(); ++i)
+    if (found[i].durable) settled = i + 1;
+  std::size_t end = HEADER_SIZE;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const Found& f = found[i];
+    if (f.after_damage && i >= settled) {
+      Out.Dropped = static_cast<unsigned>(found.size() - i);
+      Out.DroppedEnd = found.back().pos + RECORD_OVERHEAD + found.back().length;
+      break;
+    }
+    if (f.after_damage) ++Out.DamagedStretches;
+    Out.Records.push_back({f.pos + 9, f.length});
+    end = f.pos + RECORD_OVERHEAD + f.length;
+  }
+  Out.End = end;
+  return true;
+}
+
+void JournalFile::ReadRecords(Side& s, ScanResult& Scanned, std::vector<std::string>& Records) {
+  Scanned = ScanResult{};
   s.end = HEADER_SIZE;
   const std::int64_t length = std::min<std::int64_t>(s.file.filesize(), MAX_FILE);
   if (s.generation == 0 || length <= HEADER_SIZE) return;
@@ -102,17 +192,11 @@ void JournalFile::ReadRecords(Side& s, std::vector<std::string>& Records) {
   std::int64_t at = 0;
   unsigned n = static_cast<unsigned>(length);
   if (!s.file.lseek(at, VXB::FileSystem::FROM_START) || !s.file.read(buffer_.data(), n)) return;
-  const auto generation = static_cast<std::uint32_t>(s.generation);
-  std::uint64_t pos = HEADER_SIZE;
-  while (pos + RECORD_OVERHEAD <= n && buffer_[pos] == RECORD_MARK) {
-    const unsigned char* p = buffer_.data() + pos;
-    const std::uint32_t size = Get32(p + 1);
-    if (size > n - pos - RECORD_OVERHEAD || Get32(p + 5) != generation) break;
-    if (Crc32(p + 1, 8 + size) != Get32(p + 9 + size)) break;
-    Records.emplace_back(reinterpret_cast<const char*>(p + 9), size);
-    pos += RECORD_OVERHEAD + size;
+  if (Scan(buffer_.data(), n, Scanned) && Scanned.Generation == s.generation) {
+    for (const RecordExtent& r : Scanned.Records)
+      Records.emplace_back(reinterpret_cast<const char*>(buffer_.data() + r.Offset), r.Size);
+    s.end = Scanned.End;
   }
-  s.end = pos;
   buffer_.clear();
 }
 
@@ -158,7 +242,22 @@ bool JournalFile::OpenSide(unsigned n, std::vector<std::string>& Records) {
     s.generation = 0;
   }
   if (!Preallocate(s)) return false;
-  ReadRecords(s, Records);
+  ScanResult scanned;
+  ReadRecords(s, scanned, Records);
+  damaged_records_ += scanned.DamagedStretches;
+  dropped_records_ += scanned.Dropped;
+  if (scanned.DamagedStretches > 0 || scanned.Dropped > 0)
+    VXB::Log::Write(
+        "Diario %s: %u tramos da\xA4"
+        "ados saltados, %u registros sin confirmar descartados",
+        path.c_str(), scanned.DamagedStretches, scanned.Dropped);
+  // Records left out are cleared, so that appending short of them can
+  // never make them read as if they followed the new ones.
+  if (scanned.DroppedEnd > s.end) {
+    const std::vector<unsigned char> zeros(static_cast<std::size_t>(scanned.DroppedEnd - s.end), 0);
+    if (!WriteAt(s, s.end, zeros.data(), static_cast<unsigned>(zeros.size())) || !s.file.sync())
+      return false;
+  }
   return true;
 }
 
@@ -174,7 +273,8 @@ bool JournalFile::Read(const std::string& Directory, std::vector<std::string>& R
     bool blank = false;
     if (!s.file.open(VXB::FileSystem::PRIMARY, path.c_str(), VXB::FileSystem::READ_ONLY)) continue;
     any = true;
-    if (j.ReadHeader(s, blank)) j.ReadRecords(s, side_records[n]);
+    ScanResult scanned;
+    if (j.ReadHeader(s, blank)) j.ReadRecords(s, scanned, side_records[n]);
   }
   const unsigned current = j.sides_[1].generation > j.sides_[0].generation ? 1 : 0;
   Records = std::move(side_records[1 - current]);
@@ -188,6 +288,8 @@ bool JournalFile::Open(const std::string& Directory, std::uint32_t Size,
   directory_ = Directory;
   size_ = std::max(Size, MIN_SIZE);
   damaged_.clear();
+  damaged_records_ = 0;
+  dropped_records_ = 0;
   std::vector<std::string> side_records[2];
   for (unsigned n = 0; n < 2; ++n) {
     if (!OpenSide(n, side_records[n])) {
@@ -212,6 +314,10 @@ bool JournalFile::Open(const std::string& Directory, std::uint32_t Size,
 }
 
 bool JournalFile::Switch() {
+  // What this file holds unflushed goes to the disk before the other file
+  // takes over: a record of the new generation on the disk proves every
+  // older one there (the reading rule above counts on it).
+  if (!Flush()) return false;
   const unsigned next = 1 - current_;
   Side& s = sides_[next];
   s.generation = sides_[current_].generation + 1;
@@ -234,19 +340,34 @@ bool JournalFile::Append(std::string_view Record, bool Durable) {
   Side& w = sides_[current_];
   buffer_.resize(need);
   unsigned char* p = buffer_.data();
-  p[0] = RECORD_MARK;
+  p[0] = Durable ? DURABLE_MARK : RECORD_MARK;
   Put32(p + 1, static_cast<std::uint32_t>(Record.size()));
   Put32(p + 5, static_cast<std::uint32_t>(w.generation));
   std::memcpy(p + 9, Record.data(), Record.size());
   Put32(p + 9 + Record.size(), Crc32(p + 1, 8 + Record.size()));
   if (!WriteAt(w, w.end, p, static_cast<unsigned>(need))) return false;
+  // One flush puts every record written before on the disk with this one.
+  // (A file opened for synchronous writes would flush each write's own
+  // bytes only, and every write, the ones meant to wait for the next
+  // flush too.)
   if (Durable && !w.file.sync()) return false;
+  w.unflushed = !Durable;
   w.end += need;
   return true;
 }
 
+bool JournalFile::Flush() {
+  Side& s = sides_[current_];
+  if (!s.unflushed || !s.file.is_open()) return true;
+  if (!s.file.sync()) return false;
+  s.unflushed = false;
+  return true;
+}
+
 void JournalFile::Close() {
+  Flush();
   for (Side& s : sides_) {
+    s.unflushed = false;
     s.file.close();
     s.generation = 0;
     s.end = HEADER_SIZE;

@@ -6,14 +6,22 @@
 // Layout (numbers little-endian):
 //   header  "ZORBELJ1", generation (8 bytes), size (8 bytes), CRC-32 of
 //           those 24 bytes (4 bytes), 4 zero bytes
-//   record  0xA5, payload length (4), generation's low 32 bits (4),
-//           payload, CRC-32 of length, generation and payload (4)
-// Records follow the header; the first byte that does not begin a whole
-// record of the file's generation with a good CRC ends the file's records.
-// So a record torn by a crash is ignored, and so are the older records a
-// reused file still holds after its new ones. When a record does not fit
-// the current file, the other one is taken with the next generation, and
-// its older records are lost (size the files to hold a day of commands).
+//   record  mark, payload length (4), generation's low 32 bits (4),
+//           payload, CRC-32 of length, generation and payload (4); the
+//           mark is 0xA7 for a record flushed to the disk before Append
+//           returned, 0xA5 for one left to the next flush
+// Records follow the header. Only whole records of the file's generation
+// with a good CRC count: so a record torn by a crash is ignored, and so
+// are the older records a reused file still holds after its new ones.
+// Bytes that are not such a record in the middle of the records (a
+// damaged sector) are read past when a flushed record after them, itself
+// followed by another, shows they were on the disk; otherwise they may be
+// a record lost with unflushed pages in a power cut, and the records after
+// them are left out (they were never flushed, so nothing was sent on
+// them). Either is counted and logged at Open; a torn last record is not.
+// When a record does not fit the current file, the other one is taken
+// with the next generation, and its older records are lost (size the
+// files to hold a day of commands).
 //
 // A file whose header is damaged is set aside (renamed with ".damaged"),
 // reported by Damaged(), and replaced by an empty one: never a reason not
@@ -42,9 +50,28 @@ class JournalFile final : public JournalStore {
   // Bytes a record takes around its payload.
   static constexpr unsigned RECORD_OVERHEAD = 13;
 
+  // Where a record's payload lies in a file's bytes.
+  struct RecordExtent {
+    std::size_t Offset = 0;
+    std::uint32_t Size = 0;
+  };
+  // What a file's bytes hold.
+  struct ScanResult {
+    bool Blank = false;            // a file never used (zeros)
+    std::uint64_t Generation = 0;  // 0: blank
+    std::vector<RecordExtent> Records;
+    std::size_t End = HEADER_SIZE;  // where appending goes on
+    // Damaged stretches read past, records left out after one, and where
+    // the last of those ends.
+    unsigned DamagedStretches = 0;
+    unsigned Dropped = 0;
+    std::size_t DroppedEnd = 0;
+  };
+
   JournalFile() = default;
   JournalFile(const JournalFile&) = delete;
   JournalFile& operator=(const JournalFile&) = delete;
+  ~JournalFile() override { Close(); }
 
   // Opens (creating) both files of Directory ("" for the current one) at
   // Size bytes each (at least MIN_SIZE), reads their records, oldest
@@ -52,13 +79,22 @@ class JournalFile final : public JournalStore {
   // recorded) when the directory cannot be written.
   bool Open(const std::string& Directory, std::uint32_t Size, std::vector<std::string>& Records);
   bool Append(std::string_view Record, bool Durable) override;
+  bool Flush() override;
   // Reads the records of Directory's files, oldest first, changing
   // nothing (for tools); false when neither file can be read.
   static bool Read(const std::string& Directory, std::vector<std::string>& Records);
+  // Flushes what is pending and closes both files.
   void Close();
 
   // The files set aside at Open, by name.
   const std::vector<std::string>& Damaged() const { return damaged_; }
+  // At Open: damaged stretches read past, and records left out after one.
+  unsigned DamagedRecords() const { return damaged_records_; }
+  unsigned DroppedRecords() const { return dropped_records_; }
+
+  // Reads a whole file's bytes (header and records); false when the
+  // header is not a journal's. Checks every length against Size.
+  static bool Scan(const unsigned char* Bytes, std::size_t Size, ScanResult& Out);
   // The path of file n (0 or 1).
   std::string Path(unsigned n) const;
 
@@ -70,6 +106,7 @@ class JournalFile final : public JournalStore {
     VXB::File file;
     std::uint64_t generation = 0;  // 0: never used
     std::uint64_t end = HEADER_SIZE;
+    bool unflushed = false;  // records written since the last flush
   };
   bool OpenSide(unsigned n, std::vector<std::string>& Records);
   // Reads file n's header into its side's generation (0: blank); false
@@ -78,7 +115,7 @@ class JournalFile final : public JournalStore {
   bool Preallocate(Side& s);
   bool WriteAt(Side& s, std::uint64_t Offset, const void* Bytes, unsigned Size);
   bool WriteHeader(Side& s);
-  void ReadRecords(Side& s, std::vector<std::string>& Records);
+  void ReadRecords(Side& s, ScanResult& Scanned, std::vector<std::string>& Records);
   bool Switch();
 
   std::string directory_;
@@ -86,6 +123,8 @@ class JournalFile final : public JournalStore {
   Side sides_[2];
   unsigned current_ = 0;
   std::vector<std::string> damaged_;
+  unsigned damaged_records_ = 0;
+  unsigned dropped_records_ = 0;
   std::vector<unsigned char> buffer_;
 };
 

@@ -43,22 +43,33 @@ class Journal : public ::testing::Test {
 };
 
 // Records come back in order after a reopen; a torn last record is left
-// out and written over; a damaged file is set aside; when a file is full
-// the other one takes over and the oldest records go.
+// out and written over, silently; a damaged record in the middle is read
+// past when a flushed record after it proves it was on the disk, and
+// otherwise ends the records (what follows was never flushed), both
+// reported; a damaged file is set aside; when a file is full the other one
+// takes over and the oldest records go. Records 0, 2 and 4 are written
+// durable, 1 and 3 are left to the next flush.
 TEST_F(Journal, FileKeepsWholeRecordsOnly) {
-  enum class Harm { NONE, TEAR_LAST, DAMAGE_HEADER, FILL };
+  enum class Harm { NONE, TEAR_LAST, DAMAGE_RECORD, DAMAGE_HEADER, FILL };
   struct Case {
     const char* name;
     Harm harm;
+    unsigned record;  // the record harmed
     unsigned written;
-    unsigned kept;  // records read back
-    unsigned damaged;
+    const char* kept;  // records read back, by number
+    unsigned damaged_files;
+    unsigned damaged_records;  // stretches read past
+    unsigned dropped;          // records left out after one
   };
   const Case cases[] = {
-      {"intact", Harm::NONE, 5, 5, 0},
-      {"torn last record", Harm::TEAR_LAST, 5, 4, 0},
-      {"damaged header", Harm::DAMAGE_HEADER, 5, 0, 1},
-      {"both files in turn", Harm::FILL, 300, 0, 0},
+      {"intact", Harm::NONE, 0, 5, "01234", 0, 0, 0},
+      {"torn last record", Harm::TEAR_LAST, 4, 5, "0123", 0, 0, 0},
+      {"damaged record before a flushed one", Harm::DAMAGE_RECORD, 1, 5, "0234", 0, 1, 0},
+      {"damaged first record", Harm::DAMAGE_RECORD, 0, 5, "1234", 0, 1, 0},
+      {"damaged record after the last flush", Harm::DAMAGE_RECORD, 3, 5, "012", 0, 0, 1},
+      {"damaged record, none flushed after it", Harm::DAMAGE_RECORD, 2, 5, "01", 0, 0, 2},
+      {"damaged header", Harm::DAMAGE_HEADER, 0, 5, "", 1, 0, 0},
+      {"both files in turn", Harm::FILL, 0, 300, "", 0, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -76,13 +87,19 @@ TEST_F(Journal, FileKeepsWholeRecordsOnly) {
       EXPECT_EQ(fs::file_size(f.Path(1)), JournalFile::MIN_SIZE);
     }
     const fs::path first = dir_ / "journal1.dat";
+    const std::uintmax_t record_at =
+        JournalFile::HEADER_SIZE + c.record * (JournalFile::RECORD_OVERHEAD + 11);
     if (c.harm == Harm::TEAR_LAST) {
       // The last record loses its checksum's last byte: it was being
       // written when the power went.
-      const std::uintmax_t end = JournalFile::HEADER_SIZE + 5 * (JournalFile::RECORD_OVERHEAD + 11);
       std::fstream io(first, std::ios::in | std::ios::out | std::ios::binary);
-      io.seekp(static_cast<std::streamoff>(end - 1));
+      io.seekp(static_cast<std::streamoff>(record_at + JournalFile::RECORD_OVERHEAD + 10));
       io.put('\0');
+    } else if (c.harm == Harm::DAMAGE_RECORD) {
+      // A byte of the record's payload goes bad.
+      std::fstream io(first, std::ios::in | std::ios::out | std::ios::binary);
+      io.seekp(static_cast<std::streamoff>(record_at + 12));
+      io.put('?');
     } else if (c.harm == Harm::DAMAGE_HEADER) {
       std::fstream io(first, std::ios::in | std::ios::out | std::ios::binary);
       io.seekp(3);
@@ -90,7 +107,10 @@ TEST_F(Journal, FileKeepsWholeRecordsOnly) {
     }
     JournalFile f;
     std::vector<std::string> back = Reopen(f);
-    EXPECT_EQ(f.Damaged().size(), c.damaged);
+    EXPECT_EQ(f.Damaged().size(), c.damaged_files);
+    EXPECT_EQ(f.DamagedRecords(), c.damaged_records);
+    EXPECT_EQ(f.DroppedRecords(), c.dropped);
+    const std::string kept = c.kept;
     if (c.harm == Harm::FILL) {
       // Newest last, in order, and fewer than were written.
       ASSERT_FALSE(back.empty());
@@ -99,17 +119,20 @@ TEST_F(Journal, FileKeepsWholeRecordsOnly) {
       for (std::size_t i = 1; i < back.size(); ++i)
         EXPECT_EQ(std::stoul(back[i]), std::stoul(back[i - 1]) + 1);
     } else {
-      ASSERT_EQ(back.size(), c.kept);
-      for (unsigned i = 0; i < c.kept; ++i) EXPECT_EQ(back[i], std::to_string(i) + big);
+      ASSERT_EQ(back.size(), kept.size());
+      for (std::size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(back[i], kept.substr(i, 1) + big);
     }
-    // Appending goes on after what was kept, and survives a reopen.
-    ASSERT_TRUE(f.Append("after", true));
+    // Appending goes on after what was kept, and survives a reopen; a
+    // record the size of one left out, written in its place, is not
+    // followed by the rest of them.
+    const std::string after = "after-" + std::string(5, 'a');
+    ASSERT_TRUE(f.Append(after, true));
     f.Close();
     std::vector<std::string> again;
     ASSERT_TRUE(JournalFile::Read(dir_.string(), again));
     ASSERT_FALSE(again.empty());
-    EXPECT_EQ(again.back(), "after");
-    EXPECT_EQ(again.size(), c.harm == Harm::FILL ? back.size() + 1 : c.kept + 1);
+    EXPECT_EQ(again.back(), after);
+    EXPECT_EQ(again.size(), c.harm == Harm::FILL ? back.size() + 1 : kept.size() + 1);
   }
   JournalFile f;
   std::vector<std::string> none;
@@ -182,6 +205,51 @@ TEST_F(Journal, ReplayRules) {
     EXPECT_FALSE(ValidIdempotencyKey(bad)) << bad.size();
 }
 
+// Which records wait for the disk before the call returns: the intent
+// (its packet goes out next); an error (lost, its packet would be put in
+// doubt and sent after the client was told it failed); not the
+// controller's answer, which the next intent's flush or an idle Flush
+// takes to the disk; not a replay.
+TEST_F(Journal, WhatWaitsForTheDisk) {
+  struct CountingStore final : JournalStore {
+    bool Append(std::string_view Record, bool Durable) override {
+      kinds += Record.substr(2, 1);
+      durable += Durable ? "d" : "-";
+      return true;
+    }
+    bool Flush() override {
+      ++flushes;
+      return true;
+    }
+    std::string kinds, durable;
+    unsigned flushes = 0;
+  };
+  struct Case {
+    const char* name;
+    JournalEntry::Outcomes outcome;
+    const char* durable;  // intent, answer, replay
+  };
+  const Case cases[] = {
+      {"answered", JournalEntry::Outcomes::ANSWERED, "d--"},
+      {"failed", JournalEntry::Outcomes::FAILED, "dd"},
+      {"in doubt", JournalEntry::Outcomes::IN_DOUBT, "dd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CountingStore store;
+    AnswerJournal j(&store);
+    JournalEntry e;
+    e.Key = "k";
+    ASSERT_TRUE(j.Begin(e));
+    ASSERT_TRUE(j.Finish(e.Id, c.outcome, 200, 1, 1, "{}"));
+    JournalEntry seen;
+    j.Check("k", false, 0, 0, "c", seen);
+    EXPECT_EQ(store.durable, c.durable) << store.kinds;
+    EXPECT_TRUE(j.Flush());
+    EXPECT_EQ(store.flushes, 1u);
+  }
+}
+
 // A store that stops keeping records at a given one, as a process killed
 // there would; it may halt the exchange once the intent is kept (a crash
 // before the packet went out).
@@ -238,26 +306,32 @@ struct Bridge {
 
 // A command dies with the bridge at each point: after its intent is on
 // disk but before the packet went out; after the controller acknowledged
-// and executed it but before its answer came; after its answer came but
-// before it was recorded. After a restart, the till's resend (same key or
-// same Secuencia) is answered, with or without another client's command
-// first, and the controller has executed the line exactly once.
+// and executed it but before its answer came; after the reply went to the
+// client but before its answer record reached the disk (the answer waits
+// for the next command's flush). After a restart, the till's resend (same
+// key or same Secuencia) is answered, with or without another client's
+// command first, and the controller has executed the line exactly once;
+// also when the packet went out under a number other than the one the
+// restarted bridge starts from (commands before it).
 TEST_F(Journal, CrashAtEachPointThenRestart) {
-  enum class Point { BEFORE_SEND, AFTER_ACK, AFTER_ANSWER };
+  enum class Point { BEFORE_SEND, AFTER_ACK, AFTER_REPLY };
   struct Case {
     const char* name;
     Point point;
     bool with_key;
     bool other_first;
+    unsigned number;  // the packet's number; 0: the first one
   };
   const Case cases[] = {
-      {"before send, key", Point::BEFORE_SEND, true, false},
-      {"before send, seq, other first", Point::BEFORE_SEND, false, true},
-      {"after ack, key, other first", Point::AFTER_ACK, true, true},
-      {"after ack, seq", Point::AFTER_ACK, false, false},
-      {"after ack, seq, other first", Point::AFTER_ACK, false, true},
-      {"after answer, key", Point::AFTER_ANSWER, true, false},
-      {"after answer, seq, other first", Point::AFTER_ANSWER, false, true},
+      {"before send, key", Point::BEFORE_SEND, true, false, 0},
+      {"before send, seq, other first", Point::BEFORE_SEND, false, true, 0},
+      {"after ack, key, other first", Point::AFTER_ACK, true, true, 0},
+      {"after ack, key, later number", Point::AFTER_ACK, true, false, 40},
+      {"after ack, seq", Point::AFTER_ACK, false, false, 0},
+      {"after ack, seq, other first", Point::AFTER_ACK, false, true, 0},
+      {"after reply, key", Point::AFTER_REPLY, true, false, 0},
+      {"after reply, key, later number", Point::AFTER_REPLY, true, false, 40},
+      {"after reply, seq, other first", Point::AFTER_REPLY, false, true, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -276,11 +350,14 @@ TEST_F(Journal, CrashAtEachPointThenRestart) {
     const char* key = c.with_key ? "venta-1-linea-7" : nullptr;
     {
       Bridge before(host);
-      // Records kept: the intent (1); with the answer, the answer too (2)
-      // is lost when the crash comes after the answer arrived.
+      // Records kept: the intent (1); the answer (2), sent to the client
+      // but not yet on the disk, is lost with the machine.
       ASSERT_TRUE(before.Open(dir_.string(), 1, c.point == Point::BEFORE_SEND));
+      if (c.number != 0) {
+        ASSERT_TRUE(before.protocol.SetNextSequence(c.number));
+      }
       const CommandAnswer a = before.Send(doc, key);
-      EXPECT_EQ(a.Error.Error == VXB::Error::NO_CURRENT_ERROR, c.point == Point::AFTER_ANSWER);
+      EXPECT_EQ(a.Error.Error == VXB::Error::NO_CURRENT_ERROR, c.point == Point::AFTER_REPLY);
     }
     Bridge after(host);
     ASSERT_TRUE(after.Open(dir_.string(), 1000, false));

@@ -135,7 +135,7 @@ unsigned ConnectionSet::NextWait(unsigned Wait) const {
   return static_cast<unsigned>(until - now);
 }
 
-void ConnectionSet::Turn(unsigned Wait) {
+bool ConnectionSet::Turn(unsigned Wait) {
   waits_.assign(connections_.size() + 1, SocketWait{});
   waits_[0].Socket = &engine_->httpSock;
   waits_[0].WantRead = Now() >= accept_resume_;
@@ -160,6 +160,7 @@ void ConnectionSet::Turn(unsigned Wait) {
     return c->Now != Stage::QUEUED && Expired(*c, now);
   });
   if (any && waits_[0].WantRead && waits_[0].Readable) Accept();
+  return any;
 }
 
 void ConnectionSet::Accept() {

@@ -58,8 +58,9 @@ class ConnectionSet {
   ConnectionSet(const ConnectionSet&) = delete;
   ConnectionSet& operator=(const ConnectionSet&) = delete;
 
-  // One turn, waiting at most Wait ms for something to happen.
-  void Turn(unsigned Wait);
+  // One turn, waiting at most Wait ms for something to happen; false when
+  // nothing did.
+  bool Turn(unsigned Wait);
   // True when a complete request waits to be processed.
   bool HasComplete() const { return !complete_.empty(); }
   // Makes the engine the next complete request's connection (reading the

@@ -221,7 +221,7 @@ void Server::ThreadBody() {
   Debugger.Print("HTTP running");
   ConnectionSet connections(Instance, MaxConnections);
   while (!StopIt.load()) {
-    connections.Turn(TURN_WAIT);
+    if (!connections.Turn(TURN_WAIT) && !StopIt.load()) Idle();
     while (!StopIt.load() && connections.AttachNext()) {
       ServeAttached();
       connections.Detach();

@@ -189,6 +189,9 @@ class Server : public Thread {
   virtual bool CheckUsernameAndPassword(const char* Page, const char* User, const char* Password);
   virtual void BeginProcess() {}
   virtual void EndProcess() {}
+  // On the server thread after a wait with nothing on the sockets (at most
+  // half a second), for work best done when no client waits.
+  virtual void Idle() {}
 
   Debug::Debugger Debugger;
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -366,6 +367,32 @@ class Hello : public VXB::HTTP::PageFunctor {
  private:
   VXB::HTTP::Server* s_;
 };
+
+// A server left without clients gets its idle turn, on its own thread,
+// within about half a second.
+TEST(HttpServerLifecycle, IdleTurnWithoutClients) {
+  class IdleServer final : public PlainServer {
+   public:
+    using PlainServer::PlainServer;
+    // Stopped here, so that the thread never calls Idle on a server half
+    // destroyed.
+    ~IdleServer() override {
+      Stop();
+      Join();
+    }
+    std::atomic<unsigned> idle{0};
+
+   protected:
+    void Idle() override { ++idle; }
+  };
+  IdleServer s(0, true);
+  ASSERT_TRUE(s.IsOK());
+  ASSERT_TRUE(s.Run());
+  const std::uint64_t until = VXB::System::MonotonicMilliseconds() + 5000;
+  while (s.idle.load() == 0 && VXB::System::MonotonicMilliseconds() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_GT(s.idle.load(), 0u);
+}
 
 TEST(HttpServerLifecycle, StopBeforeRunAndBusyPort) {
   PlainServer first(0, true);
