@@ -22,12 +22,14 @@ status=0
 for target in "${targets[@]}"; do
   name=$(basename "$target" _fuzz)
   work=$(mktemp -d)
+  mkdir "$work/corpus"
   seeds=()
-  [ -d "fuzz/seeds/$name" ] && seeds=("fuzz/seeds/$name")
+  [ -d "fuzz/seeds/$name" ] && seeds=("$PWD/fuzz/seeds/$name")
   echo "== $name: ${seconds}s"
-  if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -print_final_stats=1 -artifact_prefix="$work/" "$work" "${seeds[@]}" \
-        >"$work/log" 2>&1; then
+  # Run in the scratch directory: targets that log leave their files there.
+  if ! (cd "$work" && "$OLDPWD/$target" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" \
+        "${seeds[@]}" >"$work/log" 2>&1); then
     echo "FAILED: $name" >&2
     tail -n 60 "$work/log" >&2
     status=1
