@@ -213,19 +213,19 @@ void BridgeStatus::Record(const CommandOutcome& Outcome) {
       break;
     }
   }
-  has_last_ = true;
-  last_ = Outcome;
-  last_time_ = Clock::now();
+  seen_.HasLast = true;
+  seen_.Last = Outcome;
+  seen_.LastTime = Clock::now();
   if (Outcome.HasStatus) {
-    has_status_ = true;
-    printer_ = Outcome.Printer;
-    fiscal_ = Outcome.Fiscal;
+    seen_.HasStatus = true;
+    seen_.Printer = Outcome.Printer;
+    seen_.Fiscal = Outcome.Fiscal;
   }
 }
 
 LastSeen BridgeStatus::Last() const {
   const std::lock_guard<std::mutex> lock(mutex_);
-  return {has_last_, last_, last_time_, has_status_, printer_, fiscal_};
+  return seen_;
 }
 
 std::string BridgeStatus::StatusJson(const LiveState& Live) const {
@@ -243,27 +243,29 @@ std::string BridgeStatus::StatusJson(const LiveState& Live) const {
          "},\"packet_in_doubt\":" + (Live.Doubt.InDoubt ? "true" : "false") +
          ",\"journal\":{\"write_failed\":" + (Live.JournalWriteFailed ? "true" : "false") +
          "},\"last_command\":";
-  if (has_last_) {
-    out += "{\"time\":\"" + IsoTime(last_time_) + "\",\"command\":";
-    AppendJsonString(out, last_.Command);
+  if (seen_.HasLast) {
+    out += "{\"time\":\"" + IsoTime(seen_.LastTime) + "\",\"command\":";
+    AppendJsonString(out, seen_.Last.Command);
     out += ",\"outcome\":";
-    AppendJsonString(out, last_.Error.empty() ? "OK" : last_.Error);
+    AppendJsonString(out, seen_.Last.Error.empty() ? "OK" : seen_.Last.Error);
     out += ",\"duration_ms\":" +
-           std::to_string(std::chrono::duration<double, std::milli>(last_.Duration).count()) + "}";
+           std::to_string(std::chrono::duration<double, std::milli>(seen_.Last.Duration).count()) +
+           "}";
   } else {
     out += "null";
   }
   out += ",\"controller\":";
-  if (has_status_) {
+  if (seen_.HasStatus) {
     out += "{\"printer\":";
-    AppendWord(out, Estado::ImpresoraTable, printer_);
+    AppendWord(out, Estado::ImpresoraTable, seen_.Printer);
     out += ",\"fiscal\":";
-    AppendWord(out, Estado::FiscalTable, fiscal_);
-    out +=
-        std::string(",\"fiscal_document_open\":") +
-        (FiscalBit(fiscal_, Estado::FiscalBit::BIT_DOCUMENTO_FISCAL_ABIERTO) ? "true" : "false") +
-        ",\"document_open\":" +
-        (FiscalBit(fiscal_, Estado::FiscalBit::BIT_DOCUMENTO_ABIERTO) ? "true" : "false") + "}";
+    AppendWord(out, Estado::FiscalTable, seen_.Fiscal);
+    out += std::string(",\"fiscal_document_open\":") +
+           (FiscalBit(seen_.Fiscal, Estado::FiscalBit::BIT_DOCUMENTO_FISCAL_ABIERTO) ? "true"
+                                                                                     : "false") +
+           ",\"document_open\":" +
+           (FiscalBit(seen_.Fiscal, Estado::FiscalBit::BIT_DOCUMENTO_ABIERTO) ? "true" : "false") +
+           "}";
   } else {
     out += "null";
   }
@@ -313,8 +315,8 @@ std::string BridgeStatus::Metrics(const LiveState& Live) const {
            "error=\"" + LabelValue(symbol) + "\"");
   Family(out, "zorbel_controller_status_word", "gauge",
          "The controller's last status words (printer, fiscal) as numbers.");
-  Sample(out, "zorbel_controller_status_word", printer_, "word=\"printer\"");
-  Sample(out, "zorbel_controller_status_word", fiscal_, "word=\"fiscal\"");
+  Sample(out, "zorbel_controller_status_word", seen_.Printer, "word=\"printer\"");
+  Sample(out, "zorbel_controller_status_word", seen_.Fiscal, "word=\"fiscal\"");
   Family(out, "zorbel_command_duration_seconds", "histogram",
          "Time from a command's request to its answer.");
   std::uint64_t cumulative = 0;

@@ -99,12 +99,7 @@ class BridgeStatus {
   std::map<std::string, std::uint64_t> errors_;
   std::array<std::uint64_t, kDurationBuckets.size()> buckets_{};  // not cumulative
   double duration_sum_ = 0;
-  bool has_last_ = false;
-  CommandOutcome last_;
-  std::chrono::system_clock::time_point last_time_;
-  bool has_status_ = false;
-  std::uint16_t printer_ = 0;
-  std::uint16_t fiscal_ = 0;
+  LastSeen seen_;
 };
 
 }  // namespace Zorbel

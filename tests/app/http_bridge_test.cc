@@ -30,6 +30,18 @@
 namespace Zorbel {
 namespace {
 
+// Each of Parts is found in Text after the one before it.
+template <std::size_t N>
+void ExpectInOrder(const std::string& Text, const char* const (&Parts)[N]) {
+  std::size_t at = 0;
+  for (const char* part : Parts) {
+    const std::size_t found = Text.find(part, at);
+    ASSERT_NE(found, std::string::npos) << "missing after offset " << at << ": " << part << "\n"
+                                        << Text;
+    at = found + 1;
+  }
+}
+
 using Testing::HttpAnswer;
 using Testing::HttpRequest;
 
@@ -277,12 +289,7 @@ TEST_F(HttpBridge, IndexPageShowsStatusCommandsLinksAndTheLog) {
       "<pre>",
       "&lt;i id=o&gt;",
   };
-  std::size_t at = 0;
-  for (const char* part : in_order) {
-    const std::size_t found = a.Body.find(part, at);
-    EXPECT_NE(found, std::string::npos) << part << "\n" << a.Body;
-    if (found != std::string::npos) at = found;
-  }
+  ExpectInOrder(a.Body, in_order);
   EXPECT_EQ(a.Body.find("<b>caja"), std::string::npos);
   EXPECT_EQ(a.Body.find("<i id=o>"), std::string::npos);
 }
@@ -441,13 +448,7 @@ TEST_F(HttpBridge, DebugLevelThreeLogsRequestExchangeAndAnswerInOrder) {
       "[ConsultarEstado] \t\tMemoriaFiscalInicializada",
       "[ConsultarEstado] \tCodigoComprobante: FacturaA",
   };
-  std::size_t at = 0;
-  for (const char* line : expected) {
-    const std::size_t found = log.find(line, at);
-    ASSERT_NE(found, std::string::npos) << "missing after offset " << at << ": " << line << "\n"
-                                        << log;
-    at = found + 1;
-  }
+  ExpectInOrder(log, expected);
 }
 
 class SlowHttpBridge : public HttpBridge {
